@@ -1,0 +1,86 @@
+#include "link/ModbusFrames.h"
+
+#include "platform/ValueConverter.h"
+
+#include <cmath>
+
+namespace ModbusFrames {
+
+namespace {
+
+void AppendWord(QByteArray& frame, std::int16_t value)
+{
+    const auto word = std::uint16_t(value);
+    frame.append(char(word >> 8));
+    frame.append(char(word & 0xFF));
+}
+
+} // namespace
+
+void AppendCRC(const cModbusCRC& crc, QByteArray& frame)
+{
+    const std::int32_t check = crc.GenerateCRC(frame, std::int16_t(frame.size()));
+    frame.append(char(cModbusCRC::GetLoByte(check)));
+    frame.append(char(cModbusCRC::GetHiByte(check)));
+}
+
+QByteArray BuildReadRequest(const cModbusCRC& crc, std::uint8_t slave, std::uint8_t function,
+                            std::int16_t start, std::int16_t count)
+{
+    QByteArray frame;
+    frame.append(char(slave));
+    frame.append(char(function));
+    AppendWord(frame, start);
+    AppendWord(frame, count);
+    AppendCRC(crc, frame);
+    return frame;
+}
+
+QByteArray BuildWriteRequest(const cModbusCRC& crc, std::uint8_t slave, std::int16_t start,
+                             std::int16_t count, const std::vector<float>& values, int wordOrder)
+{
+    QByteArray frame;
+    frame.append(char(slave));
+    frame.append(char(FnWriteMultiple));
+    AppendWord(frame, start);
+    AppendWord(frame, count);
+    frame.append(char(2 * count));
+    for (float value : values) {
+        std::uint8_t b1, b2, b3, b4;
+        fnFTB(value, b1, b2, b3, b4, wordOrder);
+        frame.append(char(b1));
+        frame.append(char(b2));
+        frame.append(char(b3));
+        frame.append(char(b4));
+    }
+    AppendCRC(crc, frame);
+    return frame;
+}
+
+bool IsExceptionResponse(const QByteArray& response)
+{
+    return response.size() > 1 && (std::uint8_t(response[1]) & 0x80) != 0;
+}
+
+bool WriteEchoMatches(const QByteArray& request, const QByteArray& response)
+{
+    return request.size() >= 6 && response.size() >= 6 && request.mid(2, 4) == response.mid(2, 4);
+}
+
+std::optional<std::vector<float>> DecodeReadValues(const QByteArray& response, std::int16_t count,
+                                                   int wordOrder)
+{
+    const int valueCount = count / 2;
+    // Data start at offset 3; the CRC follows them.
+    if (valueCount < 0 || response.size() < 3 + 4 * valueCount + 2)
+        return std::nullopt;
+    std::vector<float> values(static_cast<std::size_t>(valueCount));
+    for (int i = 0; i < valueCount; ++i) {
+        const auto at = [&](int offset) { return std::uint8_t(response[3 + 4 * i + offset]); };
+        const float value = fnBTF(at(0), at(1), at(2), at(3), wordOrder);
+        values[std::size_t(i)] = std::isfinite(value) ? value : OverflowValue;
+    }
+    return values;
+}
+
+} // namespace ModbusFrames

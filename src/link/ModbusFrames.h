@@ -1,0 +1,40 @@
+#pragma once
+
+#include "link/cModbusCRC.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Building requests and taking responses apart, free of any I/O, so each
+// layout can be checked against known frames.
+namespace ModbusFrames {
+
+constexpr std::uint8_t FnReadHolding = 3;
+constexpr std::uint8_t FnReadInput = 4;
+constexpr std::uint8_t FnWriteMultiple = 16;
+// Shortest frame that can be a response: an exception (slave, function, code, CRC).
+constexpr int MinimumResponseLength = 5;
+// Stands in for a register pair that decodes to NaN or infinity.
+constexpr float OverflowValue = 1234567.875f;
+
+// Appends the CRC of the whole frame, low byte first.
+void AppendCRC(const cModbusCRC& crc, QByteArray& frame);
+
+QByteArray BuildReadRequest(const cModbusCRC& crc, std::uint8_t slave, std::uint8_t function,
+                            std::int16_t start, std::int16_t count);
+// Function 16 carrying values.size() values in 2 x values.size() registers.
+QByteArray BuildWriteRequest(const cModbusCRC& crc, std::uint8_t slave, std::int16_t start,
+                             std::int16_t count, const std::vector<float>& values, int wordOrder);
+
+bool IsExceptionResponse(const QByteArray& response);
+// True when bytes 2..5 of a write response repeat those of the request.
+bool WriteEchoMatches(const QByteArray& request, const QByteArray& response);
+
+// The count / 2 values of a read response, or nothing when the response holds
+// fewer data bytes than they need.
+std::optional<std::vector<float>> DecodeReadValues(const QByteArray& response, std::int16_t count,
+                                                   int wordOrder);
+
+} // namespace ModbusFrames

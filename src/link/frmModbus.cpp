@@ -1,0 +1,298 @@
+#include "link/frmModbus.h"
+
+#include "link/ICommsErrorLog.h"
+#include "link/ModbusFrames.h"
+#include "platform/ISerialPort.h"
+#include "platform/IUserInterface.h"
+
+namespace {
+
+const QString ModbusErrorTitle = QStringLiteral("Modbus Error");
+const QString CommsErrorTitle = QStringLiteral("Comms Error");
+const QString ResponseTimeoutText = QStringLiteral("Modbus Response Timeout");
+
+// Marks a transaction as running for as long as the object lives, so every
+// return path ends it.
+class TransactionGuard
+{
+public:
+    explicit TransactionGuard(bool& flag) : m_Flag(flag) { m_Flag = true; }
+    ~TransactionGuard() { m_Flag = false; }
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
+
+private:
+    bool& m_Flag;
+};
+
+QByteArray SingleZeroByte()
+{
+    return QByteArray(1, '\0');
+}
+
+} // namespace
+
+frmModbus::frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent)
+    : QObject(parent)
+    , m_Port(port)
+    , m_UI(ui)
+    , m_ExceptionTexts{QStringLiteral("Modbus Illegal Function Exception"),
+                       QStringLiteral("Modbus Illegal Address Value Exception"),
+                       QStringLiteral("Modbus Illegal Data Value Exception"),
+                       QStringLiteral("Modbus Slave Device Failure Exception"),
+                       QStringLiteral("Modbus Acknowledge Exception"),
+                       QStringLiteral("Modbus Slave Device Busy Exception"),
+                       QStringLiteral("Modbus Negative Acknowledge Exception"),
+                       QStringLiteral("Modbus Memory Parity Error Exception")}
+{
+    tmrTimeout.setSingleShot(true);
+    tmrTimeout.setTimerType(Qt::PreciseTimer);
+    connect(&tmrTimeout, &QTimer::timeout, this, [this] { m_TimedOut = true; });
+    m_TotalWait.setSingleShot(true);
+    connect(&m_TotalWait, &QTimer::timeout, this, [this] { m_TotalWaitExpired = true; });
+}
+
+frmModbus::~frmModbus()
+{
+    ClosePort();
+}
+
+bool frmModbus::ReadHoldingRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
+                                     std::vector<float>& values)
+{
+    return ReadRegisters(ModbusFrames::FnReadHolding, slave, start, count, values);
+}
+
+bool frmModbus::ReadInputRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
+                                   std::vector<float>& values)
+{
+    return ReadRegisters(ModbusFrames::FnReadInput, slave, start, count, values);
+}
+
+bool frmModbus::WriteHoldingRegister(std::int16_t slave, std::int16_t reg, float value)
+{
+    return WriteRequest(slave, reg, 2, {value});
+}
+
+bool frmModbus::WriteHoldingRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
+                                      const std::vector<float>& values)
+{
+    // A count the byte-count field cannot carry is refused like a mismatched
+    // array: nothing is sent.
+    if (count < 0 || count > 127 || values.size() != std::size_t(count / 2))
+        return false;
+    return WriteRequest(slave, start, count, values);
+}
+
+void frmModbus::SetWordOrder(std::int16_t flag)
+{
+    m_WordOrder = flag != 0 ? 1 : 0;
+}
+
+std::int16_t frmModbus::GetWordOrder() const
+{
+    return std::int16_t(m_WordOrder);
+}
+
+bool frmModbus::ReadRegisters(std::uint8_t function, std::int16_t slave, std::int16_t start,
+                              std::int16_t count, std::vector<float>& values)
+{
+    // A transaction started from an event handled while another one waits
+    // would open and close the port under it: refuse it before it touches
+    // anything.
+    if (m_InTransaction || start < 0 || count < 0)
+        return false;
+    if (!ValidSlaveID(slave))
+        return false;
+    TransactionGuard guard(m_InTransaction);
+    QByteArray buffer =
+        ModbusFrames::BuildReadRequest(m_CRC, std::uint8_t(slave), function, start, count);
+    if (!SendRequest(buffer))
+        return false;
+    if (!ReceiveResponse(buffer))
+        return false;
+    auto decoded = ModbusFrames::DecodeReadValues(buffer, count, m_WordOrder);
+    if (!decoded) {
+        // A relay answering with fewer data than asked for must not be read
+        // past the end of its answer.
+        m_UI.MsgBox(QStringLiteral("Modbus Response Too Short - fewer registers were returned "
+                                   "than requested"),
+                    ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+        LogCommsError(QStringLiteral("Short Response"), buffer);
+        return false;
+    }
+    values = std::move(*decoded);
+    return true;
+}
+
+bool frmModbus::WriteRequest(std::int16_t slave, std::int16_t start, std::int16_t count,
+                             const std::vector<float>& values)
+{
+    if (m_InTransaction || start < 0)
+        return false;
+    if (!ValidSlaveID(slave))
+        return false;
+    TransactionGuard guard(m_InTransaction);
+    QByteArray buffer =
+        ModbusFrames::BuildWriteRequest(m_CRC, std::uint8_t(slave), start, count, values, m_WordOrder);
+    const QByteArray request = buffer;
+    if (!SendRequest(buffer))
+        return false;
+    if (!ReceiveResponse(buffer))
+        return false;
+    return ModbusFrames::WriteEchoMatches(request, buffer);
+}
+
+bool frmModbus::ValidSlaveID(std::int16_t slave)
+{
+    if (slave >= 1 && slave <= 247)
+        return true;
+    m_UI.MsgBox(QStringLiteral("Invalid Slave ID"), ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+    return false;
+}
+
+bool frmModbus::SendRequest(const QByteArray& frame)
+{
+    if (!m_Port.Open() || !m_Port.Write(frame)) {
+        const QString description = m_Port.ErrorDescription();
+        const QString source = m_Port.ErrorSource();
+        ClosePort();
+        m_UI.MsgBox(description, source, MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
+    m_Port.DiscardInput();
+    m_Statistics.AddCharactersTx(frame.size());
+    m_Statistics.AddRequests(1);
+    m_LastRequest = frame;
+    return true;
+}
+
+bool frmModbus::ReceiveResponse(QByteArray& buffer)
+{
+    if (!m_Port.IsOpen())
+        return false;
+    qint64 received = 0;
+    if (!WaitForResponse(received))
+        return TimeoutFailure(buffer);
+    buffer = m_Port.ReadAll();
+    if (buffer.size() < received)
+        return ReceiveFailure(buffer, m_Port.ErrorDescription(), m_Port.ErrorSource());
+    m_LastResponse = buffer;
+    m_Statistics.AddCharactersRx(buffer.size());
+    m_Statistics.AddResponses(1);
+    const bool valid = ValidateResponse(buffer);
+    ClosePort();
+    return valid;
+}
+
+// Waits for the first byte for up to the response time-out, then for the
+// first silence of the character time-out. Sleeps between events. False when
+// fewer bytes than the shortest response arrived, or the line never fell
+// silent within the bound on the total wait.
+bool frmModbus::WaitForResponse(qint64& received)
+{
+    m_TotalWaitExpired = false;
+    m_TotalWait.start(TotalWaitInResponseTimeouts * m_ResponseTimeoutMs);
+    SetTimeoutInterval(m_ResponseTimeoutMs);
+    StartTimeout();
+    while (!m_TimedOut && !m_TotalWaitExpired) {
+        m_UI.ProcessPendingEvents();
+        const qint64 waiting = m_Port.BytesWaiting();
+        if (waiting > received) {
+            StopTimeout();
+            received = waiting;
+            SetTimeoutInterval(m_CharacterTimeoutMs);
+            StartTimeout();
+        }
+    }
+    StopTimeout();
+    m_TotalWait.stop();
+    return !m_TotalWaitExpired && received >= ModbusFrames::MinimumResponseLength;
+}
+
+bool frmModbus::TimeoutFailure(QByteArray& buffer)
+{
+    buffer = SingleZeroByte();
+    m_LastResponse = buffer;
+    ClosePort();
+    m_UI.MsgBox(ResponseTimeoutText, CommsErrorTitle, MsgButtons::OK, MsgIcon::None);
+    if (!LogCommsError(ResponseTimeoutText, buffer))
+        return false;
+    m_Statistics.AddTimeouts(1);
+    return false;
+}
+
+bool frmModbus::ValidateResponse(QByteArray& buffer)
+{
+    if (!m_CRC.CompareCRC(buffer, std::int16_t(std::min<qsizetype>(buffer.size(), INT16_MAX)))) {
+        buffer = SingleZeroByte();
+        ClosePort();
+        m_UI.MsgBox(QStringLiteral("CRC Error in response"), ModbusErrorTitle, MsgButtons::OK,
+                    MsgIcon::None);
+        m_Statistics.AddCRCFailures(1);
+        LogCommsError(QStringLiteral("CRC Failure"), buffer);
+        return false;
+    }
+    if (ModbusFrames::IsExceptionResponse(buffer)) {
+        const int code = std::uint8_t(buffer[2]);
+        ClosePort();
+        m_UI.MsgBox(GetExceptionText(code), QStringLiteral("Modbus Exception ") + QString::number(code),
+                    MsgButtons::OK, MsgIcon::None);
+        m_Statistics.AddExceptions(1);
+        LogCommsError(QStringLiteral("Exception Response"), buffer);
+        buffer = SingleZeroByte();
+        return false;
+    }
+    return true;
+}
+
+bool frmModbus::LogCommsError(const QString& text, QByteArray& buffer)
+{
+    if (m_ErrorLog == nullptr)
+        return true;
+    QString description;
+    QString source;
+    if (m_ErrorLog->LogCommsError(text, m_LastRequest, m_LastResponse, description, source))
+        return true;
+    return ReceiveFailure(buffer, description, source);
+}
+
+bool frmModbus::ReceiveFailure(QByteArray& buffer, const QString& description,
+                               const QString& source)
+{
+    ClosePort();
+    buffer = SingleZeroByte();
+    m_UI.MsgBox(description, source, MsgButtons::OK, MsgIcon::None);
+    return false;
+}
+
+void frmModbus::SetTimeoutInterval(int ms)
+{
+    if (ms <= 0 || ms >= 10000)
+        return;
+    tmrTimeout.setInterval(ms);
+}
+
+void frmModbus::StartTimeout()
+{
+    m_TimedOut = false;
+    tmrTimeout.start();
+}
+
+void frmModbus::StopTimeout()
+{
+    tmrTimeout.stop();
+}
+
+QString frmModbus::GetExceptionText(int code) const
+{
+    if (code >= 1 && code <= 8)
+        return m_ExceptionTexts[code - 1];
+    return QStringLiteral("Unknown error");
+}
+
+void frmModbus::ClosePort()
+{
+    if (m_Port.IsOpen())
+        m_Port.Close();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "link/cCommsStatistics.h"
+#include "link/cModbusCRC.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <cstdint>
+#include <vector>
+
+class ICommsErrorLog;
+class ISerialPort;
+class IUserInterface;
+
+// The Modbus RTU master: the program's only path to the relay. Each
+// transaction opens the port, sends one request, waits for the answer while
+// the user interface keeps running, closes the port and checks the answer.
+// Failures are shown to the user here; callers only see true or false.
+class frmModbus : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultResponseTimeoutMs = 3000;
+    static constexpr int DefaultCharacterTimeoutMs = 50;
+    // A line that never falls silent is given up after this many response
+    // time-outs in all.
+    static constexpr int TotalWaitInResponseTimeouts = 10;
+
+    frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent = nullptr);
+    ~frmModbus() override;
+
+    bool ReadHoldingRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
+                              std::vector<float>& values);
+    bool ReadInputRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
+                            std::vector<float>& values);
+    bool WriteHoldingRegister(std::int16_t slave, std::int16_t reg, float value);
+    bool WriteHoldingRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
+                               const std::vector<float>& values);
+
+    void SetWordOrder(std::int16_t flag);
+    std::int16_t GetWordOrder() const;
+
+    const QByteArray& LastRequest() const { return m_LastRequest; }
+    const QByteArray& LastResponse() const { return m_LastResponse; }
+
+    // True from the moment a request is sent until its answer is dealt with.
+    bool TransactionInProgress() const { return m_InTransaction; }
+
+    void SetResponseTimeout(int ms) { m_ResponseTimeoutMs = ms; }
+    void SetCharacterTimeout(int ms) { m_CharacterTimeoutMs = ms; }
+    int ResponseTimeout() const { return m_ResponseTimeoutMs; }
+    int CharacterTimeout() const { return m_CharacterTimeoutMs; }
+
+    cCommsStatistics& Statistics() { return m_Statistics; }
+    // The log that records each failed exchange; none by default.
+    void SetErrorLog(ICommsErrorLog* log) { m_ErrorLog = log; }
+    ISerialPort& SerialPort() { return m_Port; }
+    IUserInterface& UserInterface() { return m_UI; }
+
+private:
+    bool ReadRegisters(std::uint8_t function, std::int16_t slave, std::int16_t start,
+                       std::int16_t count, std::vector<float>& values);
+    bool WriteRequest(std::int16_t slave, std::int16_t start, std::int16_t count,
+                      const std::vector<float>& values);
+    bool ValidSlaveID(std::int16_t slave);
+    bool SendRequest(const QByteArray& frame);
+    bool ReceiveResponse(QByteArray& buffer);
+    bool WaitForResponse(qint64& received);
+    bool TimeoutFailure(QByteArray& buffer);
+    bool ValidateResponse(QByteArray& buffer);
+    bool LogCommsError(const QString& text, QByteArray& buffer);
+    bool ReceiveFailure(QByteArray& buffer, const QString& description, const QString& source);
+    void SetTimeoutInterval(int ms);
+    void StartTimeout();
+    void StopTimeout();
+    QString GetExceptionText(int code) const;
+    void ClosePort();
+
+    ISerialPort& m_Port;
+    IUserInterface& m_UI;
+    ICommsErrorLog* m_ErrorLog = nullptr;
+    cModbusCRC m_CRC;
+    cCommsStatistics m_Statistics;
+    QTimer tmrTimeout;
+    QTimer m_TotalWait;
+    bool m_TimedOut = false;
+    bool m_TotalWaitExpired = false;
+    bool m_InTransaction = false;
+    int m_ResponseTimeoutMs = DefaultResponseTimeoutMs;
+    int m_CharacterTimeoutMs = DefaultCharacterTimeoutMs;
+    int m_WordOrder = 0;
+    QByteArray m_LastRequest;
+    QByteArray m_LastResponse;
+    QStringList m_ExceptionTexts;
+};

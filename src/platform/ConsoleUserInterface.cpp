@@ -1,0 +1,31 @@
+#include "platform/ConsoleUserInterface.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+MsgResult ConsoleUserInterface::MsgBox(const QString& text, const QString& title,
+                                       MsgButtons buttons, MsgIcon)
+{
+    ++m_MessageCount;
+    QString line = title.trimmed() + QStringLiteral(": ") + text;
+    MsgResult answer = MsgResult::OK;
+    if (buttons != MsgButtons::OK) {
+        answer = m_QuestionAnswer;
+        if (buttons == MsgButtons::OKCancel && answer == MsgResult::Yes)
+            answer = MsgResult::OK;
+        if (buttons == MsgButtons::OKCancel && answer == MsgResult::No)
+            answer = MsgResult::Cancel;
+        const bool yes = answer == MsgResult::Yes || answer == MsgResult::OK;
+        line += yes ? QStringLiteral(" [answered yes]") : QStringLiteral(" [answered no]");
+        if (!m_AnswerExplicit && !yes)
+            m_DeclinedByDefault = true;
+    }
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+    return answer;
+}
+
+void ConsoleUserInterface::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}

@@ -1,0 +1,111 @@
+#include "platform/QtSerialPort.h"
+
+namespace {
+
+QSerialPort::Parity ToQtParity(QChar letter)
+{
+    if (letter == u'O')
+        return QSerialPort::OddParity;
+    if (letter == u'E')
+        return QSerialPort::EvenParity;
+    return QSerialPort::NoParity;
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort()
+    : m_SettingsText(QStringLiteral("9600,N,8,1"))
+{
+}
+
+void QtSerialPort::SetPortName(const QString& device)
+{
+    m_Port.setPortName(device);
+}
+
+QString QtSerialPort::PortName() const
+{
+    return m_Port.portName();
+}
+
+bool QtSerialPort::SetSettings(const QString& settings)
+{
+    const auto parsed = SerialLineSettings::Parse(settings);
+    if (!parsed)
+        return false;
+    m_Line = *parsed;
+    m_SettingsText = settings;
+    return true;
+}
+
+QString QtSerialPort::Settings() const
+{
+    return m_SettingsText;
+}
+
+bool QtSerialPort::Open()
+{
+    m_Port.setBaudRate(m_Line.BaudRate);
+    m_Port.setDataBits(QSerialPort::DataBits(m_Line.DataBits));
+    m_Port.setParity(ToQtParity(m_Line.Parity));
+    m_Port.setStopBits(m_Line.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_Port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_Port.open(QIODevice::ReadWrite)) {
+        RecordError(QStringLiteral("Open ") + m_Port.portName());
+        return false;
+    }
+    return true;
+}
+
+void QtSerialPort::Close()
+{
+    if (m_Port.isOpen())
+        m_Port.close();
+}
+
+bool QtSerialPort::IsOpen() const
+{
+    return m_Port.isOpen();
+}
+
+bool QtSerialPort::Write(const QByteArray& frame)
+{
+    if (m_Port.write(frame) != frame.size()) {
+        RecordError(QStringLiteral("Write ") + m_Port.portName());
+        return false;
+    }
+    return true;
+}
+
+void QtSerialPort::DiscardInput()
+{
+    m_Port.clear(QSerialPort::Input);
+    m_Port.readAll();
+}
+
+qint64 QtSerialPort::BytesWaiting()
+{
+    return m_Port.bytesAvailable();
+}
+
+QByteArray QtSerialPort::ReadAll()
+{
+    return m_Port.readAll();
+}
+
+QString QtSerialPort::ErrorDescription() const
+{
+    return m_ErrorDescription;
+}
+
+QString QtSerialPort::ErrorSource() const
+{
+    return m_ErrorSource;
+}
+
+void QtSerialPort::RecordError(const QString& source)
+{
+    m_ErrorDescription = m_Port.errorString();
+    m_ErrorSource = source;
+    m_Port.clearError();
+}

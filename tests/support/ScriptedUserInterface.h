@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/IUserInterface.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+// A user interface for tests: records every message box and answers it from a
+// script, so a test can check exact texts and titles and choose the buttons.
+class ScriptedUserInterface : public IUserInterface
+{
+public:
+    struct Message
+    {
+        QString Text;
+        QString Title;
+        MsgButtons Buttons;
+        MsgIcon Icon;
+    };
+
+    // Answers are taken in order; when none is left, OK-only boxes get OK and
+    // questions get DefaultAnswer.
+    void QueueAnswer(MsgResult answer) { m_Answers.append(answer); }
+    MsgResult DefaultAnswer = MsgResult::No;
+
+    // Runs on every pass of the event wait, before the events are processed.
+    std::function<void()> OnProcessEvents;
+
+    const QList<Message>& Messages() const { return m_Messages; }
+    void ClearMessages() { m_Messages.clear(); }
+    int ProcessEventsCalls() const { return m_ProcessEventsCalls; }
+
+    MsgResult MsgBox(const QString& text, const QString& title, MsgButtons buttons,
+                     MsgIcon icon) override;
+    void ProcessPendingEvents() override;
+
+private:
+    QList<Message> m_Messages;
+    QList<MsgResult> m_Answers;
+    int m_ProcessEventsCalls = 0;
+};
