@@ -20,12 +20,13 @@ QtSerialPort::QtSerialPort()
 
 void QtSerialPort::SetPortName(const QString& device)
 {
+    m_Device = device;
     m_Port.setPortName(device);
 }
 
 QString QtSerialPort::PortName() const
 {
-    return m_Port.portName();
+    return m_Device;
 }
 
 bool QtSerialPort::SetSettings(const QString& settings)
@@ -51,7 +52,7 @@ bool QtSerialPort::Open()
     m_Port.setStopBits(m_Line.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_Port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_Port.open(QIODevice::ReadWrite)) {
-        RecordError(QStringLiteral("Open ") + m_Port.portName());
+        RecordError(QStringLiteral("Open ") + m_Device);
         return false;
     }
     return true;
@@ -71,7 +72,7 @@ bool QtSerialPort::IsOpen() const
 bool QtSerialPort::Write(const QByteArray& frame)
 {
     if (m_Port.write(frame) != frame.size()) {
-        RecordError(QStringLiteral("Write ") + m_Port.portName());
+        RecordError(QStringLiteral("Write ") + m_Device);
         return false;
     }
     return true;

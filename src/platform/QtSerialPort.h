@@ -30,6 +30,7 @@ private:
     void RecordError(const QString& source);
 
     QSerialPort m_Port;
+    QString m_Device;
     QString m_SettingsText;
     SerialLineSettings m_Line;
     QString m_ErrorDescription;

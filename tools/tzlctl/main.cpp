@@ -1,0 +1,152 @@
+// tzlctl: the TZL Configurator's command-line companion. Talks to one relay
+// through the same link and model as the configurator.
+
+#include "CommandTable.h"
+
+#include "link/frmModbus.h"
+#include "platform/ConsoleUserInterface.h"
+#include "platform/QtSerialPort.h"
+#include "platform/SystemClock.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+const QString DefaultDevice = QStringLiteral("/dev/ttyUSB0");
+const QString DefaultSettings = QStringLiteral("9600,N,8,1");
+
+CommandTable BuildCommandTable()
+{
+    CommandTable table;
+    AddLinkCommands(table);
+    return table;
+}
+
+QString HelpText(const CommandTable& table, const QString& options)
+{
+    QString text = QStringLiteral(
+        "Usage: tzlctl [OPTIONS] COMMAND [ARGS]\n"
+        "Talks to a TZL protection relay over Modbus RTU on a serial line.\n\n"
+        "Commands:\n");
+    for (const Command& command : table.Commands()) {
+        const QString usage = (command.Name + u' ' + command.Arguments).trimmed();
+        text += QStringLiteral("  %1\n      %2\n").arg(usage, command.Summary);
+    }
+    text += QStringLiteral("\n") + options.section(u'\n', 2);
+    text += QStringLiteral(
+        "\nThe device defaults to $TZL_PORT, else %1.\n"
+        "Exit status: 0 success, 1 the relay exchange failed (the reason is on standard\n"
+        "error), 2 the command line was wrong.\n").arg(DefaultDevice);
+    return text;
+}
+
+void PrintStatistics(QTextStream& out, const cCommsStatistics& s)
+{
+    out << "Characters Tx:     " << s.CharactersTx() << '\n'
+        << "Requests Tx:       " << s.Requests() << '\n'
+        << "Characters Rx:     " << s.CharactersRx() << '\n'
+        << "Responses Rx:      " << s.Responses() << '\n'
+        << "Response Timeouts: " << s.Timeouts() << '\n'
+        << "CRC Failures:      " << s.CRCFailures() << '\n'
+        << "Exceptions Rx:     " << s.Exceptions() << '\n';
+}
+
+int UsageFailure(QTextStream& err, const QString& message)
+{
+    err << "tzlctl: " << message << "\nTry 'tzlctl --help' for more information.\n";
+    return ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tzlctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TZL_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Serial device of the relay."),
+                                        QStringLiteral("DEVICE"));
+    const QCommandLineOption settingsOption(
+        QStringLiteral("settings"), QStringLiteral("Line settings (default 9600,N,8,1)."),
+        QStringLiteral("BAUD,PARITY,DATA,STOP"), DefaultSettings);
+    const QCommandLineOption slaveOption(QStringLiteral("slave"),
+                                         QStringLiteral("Slave ID of the relay, 1-247 (default 1)."),
+                                         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption wordOrderOption(
+        QStringLiteral("word-order"),
+        QStringLiteral("0: first register holds the high half of a value (default); 1: swapped."),
+        QStringLiteral("0|1"), QStringLiteral("0"));
+    const QCommandLineOption timeoutOption(
+        QStringLiteral("timeout"),
+        QStringLiteral("Longest wait for the first byte of an answer, ms (default 3000)."),
+        QStringLiteral("MS"), QString::number(frmModbus::DefaultResponseTimeoutMs));
+    const QCommandLineOption statsOption(
+        QStringLiteral("stats"), QStringLiteral("Print the communication counters after the command."));
+    parser.addOptions({portOption, settingsOption, slaveOption, wordOrderOption, timeoutOption,
+                       statsOption});
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("What to do."));
+
+    const CommandTable table = BuildCommandTable();
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageFailure(err, parser.errorText());
+    if (parser.isSet(helpOption)) {
+        out << HelpText(table, parser.helpText());
+        return ExitOk;
+    }
+    if (parser.isSet(versionOption)) {
+        out << "tzlctl " << TZL_VERSION << '\n';
+        return ExitOk;
+    }
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return UsageFailure(err, QStringLiteral("no command given"));
+    const QString name = args.takeFirst();
+    const Command* command = table.Find(name);
+    if (command == nullptr)
+        return UsageFailure(err, QStringLiteral("unknown command \"%1\"").arg(name));
+
+    QtSerialPort port;
+    ConsoleUserInterface ui;
+    SystemClock clock;
+    frmModbus link(port, ui);
+    try {
+        QString device = parser.value(portOption);
+        if (device.isEmpty())
+            device = qEnvironmentVariable("TZL_PORT", DefaultDevice);
+        port.SetPortName(device);
+        if (!port.SetSettings(parser.value(settingsOption)))
+            throw UsageError(QStringLiteral("line settings \"%1\" are not of the form 9600,N,8,1")
+                                 .arg(parser.value(settingsOption))
+                                 .toStdString());
+        const int slave = ParseIntArgument(parser.value(slaveOption), QStringLiteral("--slave"), 1, 247);
+        link.SetWordOrder(std::int16_t(
+            ParseIntArgument(parser.value(wordOrderOption), QStringLiteral("--word-order"), 0, 1)));
+        link.SetResponseTimeout(
+            ParseIntArgument(parser.value(timeoutOption), QStringLiteral("--timeout"), 1, 9999));
+
+        CommandContext context{link, ui, clock, std::int16_t(slave), out, err};
+        const int status = command->Run(context, args);
+        out.flush();
+        if (parser.isSet(statsOption))
+            PrintStatistics(out, link.Statistics());
+        return status;
+    } catch (const UsageError& error) {
+        out.flush();
+        err << "tzlctl " << command->Name << ": " << error.what() << '\n'
+            << "Usage: tzlctl [OPTIONS] " << (command->Name + u' ' + command->Arguments).trimmed()
+            << '\n';
+        return ExitUsage;
+    }
+}
