@@ -1,0 +1,129 @@
+#include "link/ModbusFrames.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace ModbusFrames;
+
+class tst_ModbusFrames : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void ReadRequests_data();
+    void ReadRequests();
+    void WriteRequests_data();
+    void WriteRequests();
+    void DecodesValuesInWireOrder();
+    void OverflowPairsBecomeTheOverflowValue();
+    void ShortResponseIsRefused();
+    void WriteEcho();
+
+private:
+    const cModbusCRC m_CRC;
+};
+
+void tst_ModbusFrames::ReadRequests_data()
+{
+    QTest::addColumn<int>("slave");
+    QTest::addColumn<int>("function");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("holding 0 x2") << 1 << 3 << 0 << 2 << QByteArray::fromHex("010300000002C40B");
+    QTest::newRow("input 0 x2") << 1 << 4 << 0 << 2 << QByteArray::fromHex("01040000000271CB");
+    QTest::newRow("holding 238 x4") << 1 << 3 << 238 << 4 << QByteArray::fromHex("010300EE0004243C");
+    QTest::newRow("input 798 x18 slave 247") << 247 << 4 << 798 << 18 << QByteArray::fromHex("F704031E001204D3");
+    QTest::newRow("high register") << 1 << 3 << 32767 << 2 << QByteArray::fromHex("01037FFF0002EDEF");
+}
+
+void tst_ModbusFrames::ReadRequests()
+{
+    QFETCH(int, slave);
+    QFETCH(int, function);
+    QFETCH(int, start);
+    QFETCH(int, count);
+    QFETCH(QByteArray, frame);
+    QCOMPARE(BuildReadRequest(m_CRC, std::uint8_t(slave), std::uint8_t(function), std::int16_t(start),
+                              std::int16_t(count)).toHex(' '),
+             frame.toHex(' '));
+}
+
+void tst_ModbusFrames::WriteRequests_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QList<float>>("values");
+    QTest::addColumn<int>("wordOrder");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("one zero") << 0 << QList<float>{0.0f} << 0
+                              << QByteArray::fromHex("0110000000020400000000F3AF");
+    QTest::newRow("selector 2 at 240") << 240 << QList<float>{2.0f} << 0
+                                       << QByteArray::fromHex("011000F0000204400000000000");
+    QTest::newRow("two values order 1") << 6 << QList<float>{110.0f, 5.0f} << 1
+                                        << QByteArray::fromHex("011000060004080000" "42DC" "0000" "40A0" "0000");
+}
+
+void tst_ModbusFrames::WriteRequests()
+{
+    QFETCH(int, start);
+    QFETCH(QList<float>, values);
+    QFETCH(int, wordOrder);
+    QFETCH(QByteArray, frame);
+    const std::vector<float> v(values.begin(), values.end());
+    const QByteArray built =
+        BuildWriteRequest(m_CRC, 1, std::int16_t(start), std::int16_t(2 * v.size()), v, wordOrder);
+    QCOMPARE(built.size(), qsizetype(4 * v.size() + 9));
+    // Compare the body; the CRC is checked separately so the table stays readable.
+    QCOMPARE(built.left(built.size() - 2).toHex(' '), frame.left(built.size() - 2).toHex(' '));
+    QVERIFY(m_CRC.CompareCRC(built, std::int16_t(built.size())));
+    if (start == 0)
+        QCOMPARE(built.right(2).toHex(), QByteArray("f3af"));
+}
+
+void tst_ModbusFrames::DecodesValuesInWireOrder()
+{
+    const QByteArray response = QByteArray::fromHex("0103043F800000F7CF");
+    auto values = DecodeReadValues(response, 2, 0);
+    QVERIFY(values.has_value());
+    QCOMPARE(values->size(), std::size_t(1));
+    QCOMPARE(values->at(0), 1.0f);
+    // The same bytes in the other word order are a different number.
+    values = DecodeReadValues(response, 2, 1);
+    QVERIFY(values->at(0) != 1.0f);
+
+    QByteArray two = QByteArray::fromHex("010308" "3F800000" "C0200000");
+    ModbusFrames::AppendCRC(m_CRC, two);
+    values = DecodeReadValues(two, 4, 0);
+    QCOMPARE(values->size(), std::size_t(2));
+    QCOMPARE(values->at(1), -2.5f);
+    // An odd count carries count / 2 values.
+    QCOMPARE(DecodeReadValues(two, 5, 0)->size(), std::size_t(2));
+}
+
+void tst_ModbusFrames::OverflowPairsBecomeTheOverflowValue()
+{
+    QByteArray response = QByteArray::fromHex("01030C" "7FC00000" "7F800000" "41200000");
+    ModbusFrames::AppendCRC(m_CRC, response);
+    const auto values = DecodeReadValues(response, 6, 0);
+    QCOMPARE(values->at(0), 1234567.875f);
+    QCOMPARE(values->at(1), 1234567.875f);
+    QCOMPARE(values->at(2), 10.0f);
+}
+
+void tst_ModbusFrames::ShortResponseIsRefused()
+{
+    // Four registers asked for, one value delivered.
+    QVERIFY(!DecodeReadValues(QByteArray::fromHex("0103043F800000F7CF"), 4, 0).has_value());
+    QVERIFY(!DecodeReadValues(QByteArray::fromHex("01830201F0"), 2, 0).has_value());
+}
+
+void tst_ModbusFrames::WriteEcho()
+{
+    const QByteArray request = QByteArray::fromHex("011000F00002044000000000AABB");
+    QVERIFY(WriteEchoMatches(request, QByteArray::fromHex("011000F000020000")));
+    QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("011000F200020000")));
+    QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("011000F000040000")));
+    QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("0110")));
+}
+
+QTEST_GUILESS_MAIN(tst_ModbusFrames)
+#include "tst_ModbusFrames.moc"
