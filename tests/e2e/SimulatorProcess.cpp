@@ -1,0 +1,56 @@
+#include "SimulatorProcess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+QString BinaryDir()
+{
+    const QString fromEnvironment = qEnvironmentVariable("TZL_BIN_DIR");
+    return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
+}
+
+SimulatorProcess::SimulatorProcess(const QStringList& extraArguments)
+{
+    m_Process.setProgram(QDir(BinaryDir()).filePath(QStringLiteral("tzl-relay-sim")));
+    m_Process.setArguments(QStringList{QStringLiteral("--pty")} + extraArguments);
+    m_Process.start();
+    if (!m_Process.waitForStarted(5000))
+        return;
+    while (!m_Process.canReadLine() && m_Process.state() == QProcess::Running)
+        m_Process.waitForReadyRead(5000);
+    if (m_Process.canReadLine())
+        m_Device = QString::fromLocal8Bit(m_Process.readLine()).trimmed();
+}
+
+SimulatorProcess::~SimulatorProcess()
+{
+    if (m_Process.state() == QProcess::NotRunning)
+        return;
+    m_Process.terminate();
+    if (!m_Process.waitForFinished(3000)) {
+        m_Process.kill();
+        m_Process.waitForFinished(3000);
+    }
+}
+
+QString SimulatorProcess::StandardError()
+{
+    return QString::fromLocal8Bit(m_Process.readAllStandardError());
+}
+
+ToolRun RunTzlctl(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QDir(BinaryDir()).filePath(QStringLiteral("tzlctl")), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        run.Err = QStringLiteral("tzlctl did not finish");
+        return run;
+    }
+    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.Err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The real tzl-relay-sim on a pseudo-terminal, for tests that go through the
+// kernel's tty layer. Stopped when the object goes.
+class SimulatorProcess
+{
+public:
+    explicit SimulatorProcess(const QStringList& extraArguments = {});
+    ~SimulatorProcess();
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    // Empty when the simulator did not come up.
+    const QString& Device() const { return m_Device; }
+    QString StandardError();
+
+private:
+    QProcess m_Process;
+    QString m_Device;
+};
+
+struct ToolRun
+{
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+// Folder of the built executables, as the test registration passes it.
+QString BinaryDir();
+// Runs tzlctl with the arguments and waits for it (at most 60 s).
+ToolRun RunTzlctl(const QStringList& arguments);
