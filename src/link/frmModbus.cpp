@@ -1,9 +1,13 @@
 #include "link/frmModbus.h"
 
 #include "link/ICommsErrorLog.h"
+#include "link/ICommsSettingsDialog.h"
+#include "link/ICommsStatusWindow.h"
 #include "link/ModbusFrames.h"
 #include "platform/ISerialPort.h"
+#include "platform/ISettingsStore.h"
 #include "platform/IUserInterface.h"
+#include "platform/SerialLineSettings.h"
 
 namespace {
 
@@ -30,6 +34,27 @@ QByteArray SingleZeroByte()
     return QByteArray(1, '\0');
 }
 
+const QString CommsSection = QStringLiteral("Comms");
+const QString PortKey = QStringLiteral("Port");
+const QString DeviceKey = QStringLiteral("Device");
+const QString SettingsKey = QStringLiteral("Settings");
+const QString ModbusSection = QStringLiteral("Modbus");
+const QString WordOrderKey = QStringLiteral("WordOrder");
+
+// COM1 is the first on-board UART, which Linux calls ttyS0.
+QString NumberedPortDevice(std::int16_t port)
+{
+    return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
+}
+
+// The dialog and the stored text carry the baud rate as a 16-bit number, so a
+// hand-edited rate above 32767 could neither be shown nor chosen again.
+bool SettingsFitDialog(const QString& text)
+{
+    const auto parsed = SerialLineSettings::Parse(text);
+    return parsed && parsed->BaudRate <= INT16_MAX;
+}
+
 } // namespace
 
 frmModbus::frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent)
@@ -50,6 +75,9 @@ frmModbus::frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent)
     connect(&tmrTimeout, &QTimer::timeout, this, [this] { m_TimedOut = true; });
     m_TotalWait.setSingleShot(true);
     connect(&m_TotalWait, &QTimer::timeout, this, [this] { m_TotalWaitExpired = true; });
+    // A caller that named the device before handing the port over keeps it.
+    if (m_Port.PortName().isEmpty())
+        ApplyPortName();
 }
 
 frmModbus::~frmModbus()
@@ -82,6 +110,94 @@ bool frmModbus::WriteHoldingRegisters(std::int16_t slave, std::int16_t start, st
     if (count < 0 || count > 127 || values.size() != std::size_t(count / 2))
         return false;
     return WriteRequest(slave, start, count, values);
+}
+
+void frmModbus::SetDevice(const QString& device)
+{
+    m_Device = device;
+    ApplyPortName();
+}
+
+QString frmModbus::Settings() const
+{
+    return m_Port.Settings();
+}
+
+void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
+{
+    if (m_SettingsDialog == nullptr)
+        return;
+    ICommsSettingsDialog& dialog = *m_SettingsDialog;
+    dialog.DisplaySettingsString(m_CommPort, m_Device, m_Port.Settings(), owner, allowChange);
+    // OK is disabled when changes are not allowed; whatever the dialog does,
+    // such a display never changes anything.
+    if (dialog.Cancelled() || !allowChange)
+        return;
+    // The dialog ran while events were being processed, perhaps inside a
+    // transaction's wait: the port must not change under it.
+    if (m_InTransaction || m_Port.IsOpen()) {
+        m_UI.MsgBox(QStringLiteral("Please switch to off-line mode before changing the comms "
+                                   "settings!"),
+                    QStringLiteral("TZL Configurator"), MsgButtons::OK, MsgIcon::None);
+        return;
+    }
+    m_Device = dialog.GetDevice();
+    if (m_Device.isEmpty())
+        m_CommPort = dialog.GetPort();
+    ApplyPortName();
+    m_Port.SetSettings(QStringLiteral("%1,%2,%3,%4")
+                           .arg(dialog.GetBaudrate())
+                           .arg(dialog.GetParity())
+                           .arg(dialog.GetDataBits())
+                           .arg(dialog.GetStopBits()));
+    if (m_StatusWindow != nullptr && m_StatusWindow->IsShowing()) {
+        m_StatusWindow->CommsSettingsChanged(m_Port.Settings());
+        m_StatusWindow->CommsPortChanged(m_CommPort, m_Device);
+    }
+}
+
+void frmModbus::ShowCommsStatistics(QObject* owner)
+{
+    if (m_StatusWindow != nullptr)
+        m_StatusWindow->DisplayStatistics(m_CommPort, m_Device, QStringLiteral("Modbus RTU"),
+                                          m_Port.Settings(), owner);
+}
+
+void frmModbus::SaveSettings(ISettingsStore& store, const QString& application) const
+{
+    if (m_SettingsDialog != nullptr)
+        m_SettingsDialog->SaveSettings(store, application);
+    store.SaveSetting(application, CommsSection, PortKey, QString::number(m_CommPort));
+    store.SaveSetting(application, CommsSection, DeviceKey, m_Device);
+    store.SaveSetting(application, CommsSection, SettingsKey, m_Port.Settings());
+    store.SaveSetting(application, ModbusSection, WordOrderKey, QString::number(m_WordOrder));
+}
+
+void frmModbus::RestoreSettings(const ISettingsStore& store, const QString& application)
+{
+    if (m_SettingsDialog != nullptr)
+        m_SettingsDialog->RestoreSettings(store, application);
+
+    bool ok = false;
+    const std::int16_t port =
+        store.GetSetting(application, CommsSection, PortKey, QString::number(DefaultPort))
+            .trimmed()
+            .toShort(&ok);
+    m_CommPort = ok && port > 0 ? port : DefaultPort;
+    m_Device = store.GetSetting(application, CommsSection, DeviceKey, QString()).trimmed();
+    ApplyPortName();
+
+    const QString settings = store.GetSetting(application, CommsSection, SettingsKey, DefaultSettings);
+    if (!SettingsFitDialog(settings) || !m_Port.SetSettings(settings))
+        m_Port.SetSettings(DefaultSettings);
+
+    // Any number other than 0 selects the swapped order, as SetWordOrder does;
+    // a word order that is not a number is the default.
+    const int wordOrder =
+        store.GetSetting(application, ModbusSection, WordOrderKey, QStringLiteral("0"))
+            .trimmed()
+            .toInt(&ok);
+    SetWordOrder(ok && wordOrder != 0 ? 1 : 0);
 }
 
 void frmModbus::SetWordOrder(std::int16_t flag)
@@ -295,4 +411,9 @@ void frmModbus::ClosePort()
 {
     if (m_Port.IsOpen())
         m_Port.Close();
+}
+
+void frmModbus::ApplyPortName()
+{
+    m_Port.SetPortName(m_Device.isEmpty() ? NumberedPortDevice(m_CommPort) : m_Device);
 }

@@ -5,13 +5,17 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
 #include <vector>
 
 class ICommsErrorLog;
+class ICommsSettingsDialog;
+class ICommsStatusWindow;
 class ISerialPort;
+class ISettingsStore;
 class IUserInterface;
 
 // The Modbus RTU master: the program's only path to the relay. Each
@@ -27,6 +31,9 @@ public:
     // A line that never falls silent is given up after this many response
     // time-outs in all.
     static constexpr int TotalWaitInResponseTimeouts = 10;
+
+    static constexpr std::int16_t DefaultPort = 1;
+    static inline const QString DefaultSettings = QStringLiteral("9600,n,8,1");
 
     frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent = nullptr);
     ~frmModbus() override;
@@ -53,6 +60,28 @@ public:
     int ResponseTimeout() const { return m_ResponseTimeoutMs; }
     int CharacterTimeout() const { return m_CharacterTimeoutMs; }
 
+    // The numbered port COM1..COM4 (or any number a stored setting names).
+    std::int16_t Port() const { return m_CommPort; }
+    // A device path used instead of the numbered port; empty when none is.
+    const QString& Device() const { return m_Device; }
+    // Talks to this device (e.g. /dev/ttyUSB0) from the next transaction on;
+    // an empty path returns to the numbered port.
+    void SetDevice(const QString& device);
+    QString Settings() const;
+
+    // Shows the settings dialog over the owner and applies the user's choice.
+    // Changes are refused while a transaction holds the port.
+    void EditCommsSettings(QObject* owner, bool allowChange);
+    void ShowCommsStatistics(QObject* owner);
+    void SaveSettings(ISettingsStore& store, const QString& application) const;
+    // Values that are missing, not numbers, or that the port cannot take fall
+    // back to their defaults one by one.
+    void RestoreSettings(const ISettingsStore& store, const QString& application);
+
+    // The windows are owned by the caller and must outlive their use here.
+    void SetSettingsDialog(ICommsSettingsDialog* dialog) { m_SettingsDialog = dialog; }
+    void SetStatusWindow(ICommsStatusWindow* window) { m_StatusWindow = window; }
+
     cCommsStatistics& Statistics() { return m_Statistics; }
     // The log that records each failed exchange; none by default.
     void SetErrorLog(ICommsErrorLog* log) { m_ErrorLog = log; }
@@ -77,10 +106,16 @@ private:
     void StopTimeout();
     QString GetExceptionText(int code) const;
     void ClosePort();
+    void ApplyPortName();
 
     ISerialPort& m_Port;
     IUserInterface& m_UI;
     ICommsErrorLog* m_ErrorLog = nullptr;
+    ICommsSettingsDialog* m_SettingsDialog = nullptr;
+    ICommsStatusWindow* m_StatusWindow = nullptr;
+    // Until the stored settings are restored the link uses the second port.
+    std::int16_t m_CommPort = 2;
+    QString m_Device;
     cModbusCRC m_CRC;
     cCommsStatistics m_Statistics;
     QTimer tmrTimeout;

@@ -1,0 +1,231 @@
+#include "shell/frmCommsSettings.h"
+
+#include "platform/ISettingsStore.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+const QString WindowSection = QStringLiteral("CommsWindow");
+
+QComboBox* FixedList(const QStringList& items, QWidget* parent)
+{
+    auto* list = new QComboBox(parent);
+    list->addItems(items);
+    return list;
+}
+
+std::optional<int> Int16Value(const QString& text)
+{
+    bool ok = false;
+    const short value = text.trimmed().toShort(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+// The first item showing the number, otherwise the first item of the list.
+void SelectNumber(QComboBox* list, std::optional<int> value)
+{
+    int index = 0;
+    for (int i = 0; value && i < list->count(); ++i) {
+        if (list->itemText(i).toInt() == *value) {
+            index = i;
+            break;
+        }
+    }
+    list->setCurrentIndex(index);
+}
+
+int StoredNumber(const ISettingsStore& store, const QString& application, const QString& key)
+{
+    return store.GetSetting(application, WindowSection, key, QStringLiteral("0")).trimmed().toInt();
+}
+
+} // namespace
+
+frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
+    : QDialog(parent)
+    , m_Devices(std::move(devices))
+    , cboPort(new QComboBox(this))
+    , cboBaudRate(FixedList({QStringLiteral("2400"), QStringLiteral("4800"),
+                             QStringLiteral("9600"), QStringLiteral("19200")},
+                            this))
+    , cboParity(FixedList({QStringLiteral("NONE"), QStringLiteral("ODD"), QStringLiteral("EVEN")},
+                          this))
+    , cboDataBits(FixedList({QStringLiteral("7"), QStringLiteral("8")}, this))
+    , cboStopBits(FixedList({QStringLiteral("1"), QStringLiteral("2")}, this))
+    , cmdOK(new QPushButton(QStringLiteral("&OK"), this))
+    , cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
+{
+    setWindowTitle(QStringLiteral("Communication Settings"));
+    cboPort->setObjectName(QStringLiteral("cboPort"));
+    cboBaudRate->setObjectName(QStringLiteral("cboBaudRate"));
+    cboParity->setObjectName(QStringLiteral("cboParity"));
+    cboDataBits->setObjectName(QStringLiteral("cboDataBits"));
+    cboStopBits->setObjectName(QStringLiteral("cboStopBits"));
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    FillPortList(QString());
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Port"), cboPort);
+    form->addRow(QStringLiteral("&Baud Rate"), cboBaudRate);
+    form->addRow(QStringLiteral("P&arity"), cboParity);
+    form->addRow(QStringLiteral("&Data Bits"), cboDataBits);
+    form->addRow(QStringLiteral("&Stop Bits"), cboStopBits);
+
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(cmdOK, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cmdCancel, QDialogButtonBox::RejectRole);
+    cmdOK->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &frmCommsSettings::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void frmCommsSettings::DisplaySettingsString(std::int16_t port, const QString& device,
+                                             const QString& settings, QObject* owner,
+                                             bool okEnabled)
+{
+    // Only the stop bits are read from the very end, so "9600,N,8,1" and a
+    // hand-edited text with a missing field both come through without harm.
+    Preselect(port, device, Int16Value(settings.section(u',', 0, 0)),
+              settings.section(u',', 1, 1).toUpper(), Int16Value(settings.section(u',', 2, 2)),
+              Int16Value(settings.right(1)));
+    cmdOK->setEnabled(okEnabled);
+    ShowModal(owner);
+}
+
+void frmCommsSettings::DisplaySettingsDiscrete(std::int16_t port, std::int16_t baudRate,
+                                               std::int16_t dataBits, const QString& parity,
+                                               std::int16_t stopBits, QObject* owner)
+{
+    Preselect(port, QString(), baudRate, parity, dataBits, stopBits);
+    ShowModal(owner);
+}
+
+std::int16_t frmCommsSettings::GetPort() const
+{
+    const QString item = cboPort->currentText();
+    return std::int16_t(item.isEmpty() ? 0 : std::max(0, item.back().digitValue()));
+}
+
+QString frmCommsSettings::GetDevice() const
+{
+    return cboPort->currentData().toString();
+}
+
+std::int16_t frmCommsSettings::GetBaudrate() const
+{
+    return cboBaudRate->currentText().toShort();
+}
+
+int frmCommsSettings::GetDataBits() const
+{
+    return cboDataBits->currentText().toInt();
+}
+
+QString frmCommsSettings::GetParity() const
+{
+    return cboParity->currentText().left(1);
+}
+
+int frmCommsSettings::GetStopBits() const
+{
+    return cboStopBits->currentText().toInt();
+}
+
+void frmCommsSettings::SaveSettings(ISettingsStore& store, const QString& application) const
+{
+    store.SaveSetting(application, WindowSection, QStringLiteral("Left"), QString::number(x()));
+    store.SaveSetting(application, WindowSection, QStringLiteral("Top"), QString::number(y()));
+}
+
+void frmCommsSettings::RestoreSettings(const ISettingsStore& store, const QString& application)
+{
+    QPoint position(StoredNumber(store, application, QStringLiteral("Left")),
+                    StoredNumber(store, application, QStringLiteral("Top")));
+    // A laptop taken off its docking station may no longer have the screen the
+    // dialog was last on; a modal dialog nobody can see would lock the program.
+    if (QGuiApplication::screenAt(position) == nullptr)
+        position = QPoint(0, 0);
+    move(position);
+}
+
+void frmCommsSettings::reject()
+{
+    m_Cancelled = true;
+    QDialog::reject();
+}
+
+void frmCommsSettings::Preselect(std::int16_t port, const QString& device,
+                                 std::optional<int> baudRate, const QString& parity,
+                                 std::optional<int> dataBits, std::optional<int> stopBits)
+{
+    m_Cancelled = false;
+    FillPortList(device);
+    PreselectPort(port, device);
+    SelectNumber(cboBaudRate, baudRate);
+    int parityIndex = 0;
+    for (int i = 0; i < cboParity->count(); ++i) {
+        if (cboParity->itemText(i).left(1) == parity) {
+            parityIndex = i;
+            break;
+        }
+    }
+    cboParity->setCurrentIndex(parityIndex);
+    SelectNumber(cboDataBits, dataBits);
+    SelectNumber(cboStopBits, stopBits);
+}
+
+// Devices come and go with USB adapters, so the list is made afresh for each
+// display. A device in use that is unplugged just now stays on offer, so that
+// changing the baud rate does not quietly move the link to COM1.
+void frmCommsSettings::FillPortList(const QString& device)
+{
+    cboPort->clear();
+    for (int number = 1; number <= 4; ++number)
+        cboPort->addItem(QStringLiteral("COM") + QString::number(number));
+    QStringList devices = m_Devices ? m_Devices() : QStringList();
+    if (!device.isEmpty() && !devices.contains(device))
+        devices.append(device);
+    for (const QString& path : devices)
+        cboPort->addItem(path, path);
+}
+
+// A numbered port matches the COM item with the same last digit, so port 11
+// shows as COM1. Device items never match a number.
+void frmCommsSettings::PreselectPort(std::int16_t port, const QString& device)
+{
+    int index = device.isEmpty() ? -1 : cboPort->findData(device);
+    const QChar digit = QString::number(port).back();
+    for (int i = 0; index < 0 && i < cboPort->count(); ++i) {
+        if (cboPort->itemData(i).isNull() && cboPort->itemText(i).back() == digit)
+            index = i;
+    }
+    cboPort->setCurrentIndex(std::max(index, 0));
+}
+
+void frmCommsSettings::ShowModal(QObject* owner)
+{
+    // The dialog is not the owner's child (it outlives any one owner), but
+    // the window manager keeps it above the owner's window.
+    if (auto* ownerWidget = qobject_cast<QWidget*>(owner)) {
+        winId();
+        if (QWindow* ownerWindow = ownerWidget->window()->windowHandle())
+            windowHandle()->setTransientParent(ownerWindow);
+    }
+    exec();
+}

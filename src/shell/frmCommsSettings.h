@@ -1,0 +1,59 @@
+#pragma once
+
+#include "link/ICommsSettingsDialog.h"
+#include "shell/SystemSerialDevices.h"
+
+#include <QDialog>
+#include <optional>
+
+class QComboBox;
+class QPushButton;
+
+// "Communication Settings": the user picks the port and the line settings
+// from fixed lists. After COM1..COM4 the port list offers the serial devices
+// present when the dialog opens.
+class frmCommsSettings : public QDialog, public ICommsSettingsDialog
+{
+    Q_OBJECT
+public:
+    explicit frmCommsSettings(SerialDeviceLister devices = SystemSerialDevices,
+                              QWidget* parent = nullptr);
+
+    void DisplaySettingsString(std::int16_t port, const QString& device, const QString& settings,
+                               QObject* owner, bool okEnabled) override;
+    // Shows the separate values; leaves the OK button as it was.
+    void DisplaySettingsDiscrete(std::int16_t port, std::int16_t baudRate, std::int16_t dataBits,
+                                 const QString& parity, std::int16_t stopBits, QObject* owner);
+    bool Cancelled() const override { return m_Cancelled; }
+
+    std::int16_t GetPort() const override;
+    QString GetDevice() const override;
+    std::int16_t GetBaudrate() const override;
+    int GetDataBits() const override;
+    QString GetParity() const override;
+    int GetStopBits() const override;
+
+    void SaveSettings(ISettingsStore& store, const QString& application) const override;
+    void RestoreSettings(const ISettingsStore& store, const QString& application) override;
+
+    // Cancel, Escape and the close box all end here.
+    void reject() override;
+
+private:
+    void Preselect(std::int16_t port, const QString& device, std::optional<int> baudRate,
+                   const QString& parity, std::optional<int> dataBits,
+                   std::optional<int> stopBits);
+    void FillPortList(const QString& device);
+    void PreselectPort(std::int16_t port, const QString& device);
+    void ShowModal(QObject* owner);
+
+    SerialDeviceLister m_Devices;
+    QComboBox* cboPort;
+    QComboBox* cboBaudRate;
+    QComboBox* cboParity;
+    QComboBox* cboDataBits;
+    QComboBox* cboStopBits;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+    bool m_Cancelled = false;
+};
