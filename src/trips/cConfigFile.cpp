@@ -1,0 +1,165 @@
+#include "trips/cConfigFile.h"
+
+#include "platform/FileSystemError.h"
+#include "platform/IUserInterface.h"
+#include "trips/cConfigValueReader.h"
+#include "trips/cTZLTrips.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <charconv>
+
+namespace {
+
+const QString Marker = QStringLiteral("TZL_CONFIG_FILE");
+constexpr int Version = 1;
+
+class ConfigWriter
+{
+public:
+    void String(const QString& text) { Line('"' + text.toUtf8() + '"'); }
+    void Whole(int value) { Line(QByteArray::number(value)); }
+    // The shortest text that reads back to exactly this float.
+    void Float(float value)
+    {
+        char text[32];
+        const auto result = std::to_chars(std::begin(text), std::end(text), value);
+        Line(QByteArray(text, result.ptr - text));
+    }
+    const QByteArray& Bytes() const { return m_Bytes; }
+
+private:
+    void Line(const QByteArray& line) { m_Bytes += line + "\r\n"; }
+    QByteArray m_Bytes;
+};
+
+QByteArray Format(const ConfigFileData& data)
+{
+    ConfigWriter out;
+    out.String(Marker);
+    out.Whole(Version);
+    out.Float(data.SystemType);
+    out.Float(data.SystemCurrent);
+    out.Float(data.SystemVolts);
+    for (const TripRecord& trip : data.Trips) {
+        out.String(cTZLTrips::StorableName(trip.Name));
+        out.Whole(cTripCatalogue::FunctionCode(trip.FunctionIndex));
+        out.Whole(trip.Flags);
+        for (float value : trip.ParameterValues)
+            out.Float(value);
+    }
+    return out.Bytes();
+}
+
+// Files are written as UTF-8; older files in an 8-bit code page still load,
+// with their accented names intact as far as Latin-1 reaches.
+QString Decode(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+bool ReadTrips(cConfigValueReader& in, ConfigFileData& data)
+{
+    for (TripRecord& trip : data.Trips) {
+        std::int64_t code = 0;
+        std::int64_t flags = 0;
+        if (!in.ReadString(trip.Name) || !in.ReadWhole(INT32_MIN, INT32_MAX, code)
+            || !in.ReadWhole(0, 255, flags))
+            return false;
+        trip.FunctionIndex = std::uint8_t(cTripCatalogue::FunctionIndexOfCode(std::int32_t(code)));
+        trip.Flags = std::uint8_t(flags);
+        for (float& value : trip.ParameterValues) {
+            if (!in.ReadFloat(value))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+cConfigFile::cConfigFile(IUserInterface& ui) : m_UI(ui) {}
+
+bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
+{
+    // Writing beside the file and renaming over it would get round the file's
+    // own write protection.
+    const QFileInfo target(path);
+    if (target.isFile() && !target.isWritable()) {
+        ShowFileSystemError(m_UI, FileSystemError::PathFileAccess);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, true));
+        return false;
+    }
+    const QByteArray bytes = Format(data);
+    // QSaveFile does not notice a write that fails while its buffer is flushed
+    // (a full disk, a size limit) and would commit the truncated file over the
+    // good one: flush and check here, before committing.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QFileDevice::FileError error = file.error();
+        file.cancelWriting();
+        ShowFileSystemError(m_UI, ClassifyFileError(error, path, true));
+        return false;
+    }
+    if (!file.commit()) {
+        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, true));
+        return false;
+    }
+    return true;
+}
+
+std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, false));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, false));
+        return std::nullopt;
+    }
+    file.close();
+
+    cConfigValueReader in(Decode(bytes));
+    const auto readFailure = [&] {
+        ShowFileSystemError(m_UI, in.Error());
+        return std::nullopt;
+    };
+    QString marker;
+    if (!in.ReadString(marker))
+        return readFailure();
+    if (marker != Marker) {
+        m_UI.MsgBox(QStringLiteral("The File does not contain TZL Config Data"),
+                    QStringLiteral("TZL Config File Load Error"), MsgButtons::OK, MsgIcon::None);
+        return std::nullopt;
+    }
+    std::int64_t version = 0;
+    if (!in.ReadWhole(INT16_MIN, INT16_MAX, version))
+        return readFailure();
+    if (version >= 2) {
+        m_UI.MsgBox(QStringLiteral("The File was generated by a later version of this application "
+                                   "and can't be read."),
+                    QStringLiteral("Data Compatiblity Error"), MsgButtons::OK, MsgIcon::None);
+        return std::nullopt;
+    }
+    if (version != Version) {
+        m_UI.MsgBox(QStringLiteral("An error occurred while the TZL system parameters from File."),
+                    QStringLiteral("TZL System Settings File Error"), MsgButtons::OK,
+                    MsgIcon::None);
+        return std::nullopt;
+    }
+    ConfigFileData data;
+    if (!in.ReadFloat(data.SystemType) || !in.ReadFloat(data.SystemCurrent)
+        || !in.ReadFloat(data.SystemVolts) || !ReadTrips(in, data))
+        return readFailure();
+    return data;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "trips/TripRecord.h"
+
+#include <QString>
+#include <array>
+#include <optional>
+
+class IUserInterface;
+
+// A whole configuration as a configuration file holds it.
+struct ConfigFileData
+{
+    float SystemType = 3.0F;
+    float SystemCurrent = 5.0F;
+    float SystemVolts = 110.0F;
+    // Relays 1 to 16 at indices 0 to 15. Status is never stored: it reads
+    // back as 0.
+    std::array<TripRecord, 16> Trips{};
+};
+
+// Writes and reads configuration files (".tcf"):
+//
+//   "TZL_CONFIG_FILE"           the marker, in quotes
+//   1                           format version
+//   system type, system current, system volts (current before volts)
+//   16 blocks of nine lines, relay 1 first:
+//     "name", function CODE (not the index), flags byte, parameters 1 to 6
+//
+// One value per line, lines ended by CR LF, strings in double quotes, numbers
+// with a decimal point. Floats are written in their shortest form that reads
+// back to the same bits.
+//
+// Loading parses the whole file before anything is handed back, so a refused
+// or broken file never leaves a half-loaded configuration behind. Saving goes
+// through a temporary file that replaces the old one only once everything is
+// written. Every failure is shown to the user here.
+class cConfigFile
+{
+public:
+    explicit cConfigFile(IUserInterface& ui);
+
+    // True when the whole file was written. On failure the file-system error
+    // is shown and any previous file at the path is left as it was.
+    bool Save(const QString& path, const ConfigFileData& data);
+    // The file's configuration, or nothing after the failure has been shown:
+    // "The File does not contain TZL Config Data" for a wrong marker (letter
+    // case counts), the later-version message for version 2 or more, the
+    // system-settings message for any other version than 1, and the
+    // file-system error for a missing, unreadable or truncated file.
+    std::optional<ConfigFileData> Load(const QString& path);
+
+private:
+    IUserInterface& m_UI;
+};
