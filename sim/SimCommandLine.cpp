@@ -1,0 +1,223 @@
+#include "SimCommandLine.h"
+
+#include "ScenarioFile.h"
+#include "SimFaults.h"
+#include "SimulatedRelay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Options that take a value; the others are switches.
+const QStringList ValueOptions{
+    QStringLiteral("port"),     QStringLiteral("settings"),   QStringLiteral("slave"),
+    QStringLiteral("word-order"), QStringLiteral("fault"),    QStringLiteral("firmware"),
+    QStringLiteral("psc-number"), QStringLiteral("psc-issue"), QStringLiteral("volts"),
+    QStringLiteral("current"),  QStringLiteral("type"),       QStringLiteral("trip"),
+    QStringLiteral("latch"),    QStringLiteral("alarm"),      QStringLiteral("ack"),
+    QStringLiteral("scenario")};
+const QStringList SwitchOptions{QStringLiteral("pty"), QStringLiteral("verbose"),
+                                QStringLiteral("help"), QStringLiteral("version")};
+
+struct Option
+{
+    QString Name;
+    QString Value;
+};
+
+} // namespace
+
+bool SimCommandLine::Fail(const QString& error)
+{
+    m_Error = error;
+    return false;
+}
+
+SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimulatedRelay& relay,
+                                              SimFaults& faults)
+{
+    QList<Option> options;
+    QString scenario;
+    bool pty = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (!arg.startsWith(QStringLiteral("--"))) {
+            Fail(QStringLiteral("unexpected argument '%1'").arg(arg));
+            return Outcome::UsageError;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        const bool inlineValue = name.contains(u'=');
+        if (inlineValue) {
+            value = name.section(u'=', 1);
+            name = name.section(u'=', 0, 0);
+        }
+        if (name == u"help")
+            return Outcome::ShowHelp;
+        if (name == u"version")
+            return Outcome::ShowVersion;
+        if (SwitchOptions.contains(name)) {
+            if (inlineValue) {
+                Fail(QStringLiteral("--%1 takes no value").arg(name));
+                return Outcome::UsageError;
+            }
+            pty = pty || name == u"pty";
+            m_Verbose = m_Verbose || name == u"verbose";
+            continue;
+        }
+        if (!ValueOptions.contains(name)) {
+            Fail(QStringLiteral("unknown option '%1'").arg(arg));
+            return Outcome::UsageError;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size()) {
+                Fail(QStringLiteral("--%1 needs a value").arg(name));
+                return Outcome::UsageError;
+            }
+            value = arguments[++i];
+        }
+        if (name == u"scenario")
+            scenario = value;
+        else
+            options.append({name, value});
+    }
+
+    const bool port = std::any_of(options.cbegin(), options.cend(),
+                                  [](const Option& o) { return o.Name == u"port"; });
+    if (pty == port) {
+        Fail(QStringLiteral("give either --pty or --port DEVICE"));
+        return Outcome::UsageError;
+    }
+    m_Front = pty ? FrontEnd::Pty : FrontEnd::SerialDevice;
+    if (!scenario.isEmpty() && !ScenarioFile::Load(scenario, relay, faults, m_Error))
+        return Outcome::UsageError;
+    for (const Option& o : options) {
+        if (!ApplyOption(o.Name, o.Value, relay, faults))
+            return Outcome::UsageError;
+    }
+    return Outcome::Serve;
+}
+
+bool SimCommandLine::ApplyOption(const QString& name, const QString& value, SimulatedRelay& relay,
+                                 SimFaults& faults)
+{
+    bool ok = false;
+    if (name == u"port") {
+        m_Device = value;
+        return !value.isEmpty() || Fail(QStringLiteral("--port needs a device"));
+    }
+    if (name == u"settings") {
+        const auto line = SimLineSettings::Parse(value);
+        if (!line)
+            return Fail(QStringLiteral("bad --settings '%1', expected e.g. 9600,N,8,1").arg(value));
+        m_Line = *line;
+        return true;
+    }
+    if (name == u"slave") {
+        m_SlaveID = value.toInt(&ok);
+        return (ok && m_SlaveID >= 1 && m_SlaveID <= 247)
+            || Fail(QStringLiteral("--slave must be 1 to 247"));
+    }
+    if (name == u"word-order") {
+        if (value != u"0" && value != u"1")
+            return Fail(QStringLiteral("--word-order must be 0 or 1"));
+        relay.SetWordOrder(value.toInt());
+        return true;
+    }
+    if (name == u"fault") {
+        QString error;
+        return faults.ApplySpec(value, error) || Fail(QStringLiteral("--fault: ") + error);
+    }
+    if (name == u"trip")
+        return ApplyRelayList(name, value, SimulatedRelay::StatusTripped, relay);
+    if (name == u"latch")
+        return ApplyRelayList(name, value, SimulatedRelay::StatusLatched, relay);
+    if (name == u"alarm")
+        return ApplyRelayList(name, value, SimulatedRelay::StatusInAlarm, relay);
+    if (name == u"ack") // an acknowledged alarm is still an alarm
+        return ApplyRelayList(
+            name, value, SimulatedRelay::StatusInAlarm | SimulatedRelay::StatusAcknowledged, relay);
+
+    const float number = value.toFloat(&ok);
+    if (!ok || !std::isfinite(number))
+        return Fail(QStringLiteral("--%1 needs a number").arg(name));
+    if (name == u"firmware")
+        relay.SetFirmwareVersion(number);
+    else if (name == u"psc-number")
+        relay.SetPSCNumber(number);
+    else if (name == u"psc-issue")
+        relay.SetPSCIssue(number);
+    else if (name == u"volts")
+        relay.SetSystemVolts(number);
+    else if (name == u"current")
+        relay.SetSystemCurrent(number);
+    else
+        relay.SetSystemType(number);
+    return true;
+}
+
+bool SimCommandLine::ApplyRelayList(const QString& name, const QString& list, int bits,
+                                    SimulatedRelay& relay)
+{
+    for (const QString& item : list.split(u',')) {
+        bool ok = false;
+        const int r = item.trimmed().toInt(&ok);
+        if (!ok || r < 1 || r > SimulatedRelay::RelayCount)
+            return Fail(QStringLiteral("--%1 takes relay numbers 1 to 16, e.g. 3,5").arg(name));
+        relay.SetStatusBits(r, bits, true);
+    }
+    return true;
+}
+
+QString SimCommandLine::VersionText()
+{
+    return QStringLiteral("tzl-relay-sim " TZL_VERSION);
+}
+
+QString SimCommandLine::HelpText()
+{
+    return QStringLiteral(
+        "Usage: tzl-relay-sim --pty | --port DEVICE [options]\n"
+        "\n"
+        "A simulated TZL protection relay, a Modbus RTU slave for the TZL Configurator.\n"
+        "\n"
+        "Line:\n"
+        "  --pty                create a pseudo-terminal and print its device path as the\n"
+        "                       first line of output; serve until interrupted\n"
+        "  --port DEVICE        serve on an existing serial device\n"
+        "  --settings S         line settings, default 9600,N,8,1 (answers are paced at\n"
+        "                       this speed on a pseudo-terminal too)\n"
+        "  --slave N            slave ID 1-247, default 1\n"
+        "  --word-order 0|1     0: first register of a value holds the high half (default)\n"
+        "  --verbose            log every frame to standard error\n"
+        "\n"
+        "Relay:\n"
+        "  --volts V --current A --type 2|3   system volts, current, type\n"
+        "  --firmware X --psc-number N --psc-issue N   product information\n"
+        "  --trip LIST --latch LIST --alarm LIST --ack LIST\n"
+        "                       relays (e.g. 3,5) that are tripped, latched, in alarm,\n"
+        "                       or in an acknowledged alarm\n"
+        "  --scenario FILE      start from a scenario file (options given here override it)\n"
+        "\n"
+        "Faults (--fault, repeatable):\n"
+        "  none | no-answer | short:N (1-4 bytes) | bad-crc | exception:N | bad-echo |\n"
+        "  delay:MS | trickle:GAP_MS | babble[:GAP_MS]\n"
+        "                       every exchange; add @N for exchange N only (e.g. bad-crc@3)\n"
+        "  nan:REG | value:REG=V\n"
+        "                       the register pair at REG reads NaN or V; REG may be\n"
+        "                       written hREG (holding) or iREG (input), plain REG is both\n"
+        "\n"
+        "Scenario file: one statement a line, '#' starts a comment:\n"
+        "  volts 11000 | current 500 | type 3 | firmware 2.5 | psc-number 1234 | psc-issue 3\n"
+        "  clock 2026-03-15 13:05:09\n"
+        "  trip RELAY CODE FLAGS [P1 .. P6]\n"
+        "  status RELAY tripped|latched|alarm|acknowledged ... (or a number 0-255)\n"
+        "  event NUMBER RELAY YYYY-MM-DD HH:MM:SS   (delivered in file order, then 0)\n"
+        "  measurement REG VALUE | fault SPEC\n"
+        "\n"
+        "  --help, --version\n"
+        "\n"
+        "Exit status: 0 after an interrupt, 2 for a usage error, 1 when the line cannot\n"
+        "be opened.\n");
+}

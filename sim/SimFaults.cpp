@@ -1,0 +1,187 @@
+#include "SimFaults.h"
+
+#include <QStringList>
+#include <limits>
+
+namespace {
+
+struct FaultName
+{
+    SimFault::Kind Kind;
+    const char* Name;
+    bool TakesValue;
+};
+
+constexpr FaultName FaultNames[] = {
+    {SimFault::Kind::None, "none", false},
+    {SimFault::Kind::NoAnswer, "no-answer", false},
+    {SimFault::Kind::ShortAnswer, "short", true},
+    {SimFault::Kind::BadCrc, "bad-crc", false},
+    {SimFault::Kind::Exception, "exception", true},
+    {SimFault::Kind::BadEcho, "bad-echo", false},
+    {SimFault::Kind::Delay, "delay", true},
+    {SimFault::Kind::Trickle, "trickle", true},
+    {SimFault::Kind::Babble, "babble", true},
+};
+
+// "h238", "i0" or "238" (both tables).
+bool ParseRegister(QString text, QList<RegisterKind>& kinds, int& reg)
+{
+    kinds = {RegisterKind::Holding, RegisterKind::Input};
+    if (text.startsWith(u'h')) {
+        kinds = {RegisterKind::Holding};
+        text.remove(0, 1);
+    } else if (text.startsWith(u'i')) {
+        kinds = {RegisterKind::Input};
+        text.remove(0, 1);
+    }
+    bool ok = false;
+    reg = text.toInt(&ok);
+    return ok && reg >= 0 && reg <= 65535;
+}
+
+} // namespace
+
+QString SimFault::ToString() const
+{
+    for (const FaultName& n : FaultNames) {
+        if (n.Kind == Type) {
+            const QString name = QString::fromLatin1(n.Name);
+            return n.TakesValue ? name + u':' + QString::number(Value) : name;
+        }
+    }
+    return {};
+}
+
+bool SimFaults::ScheduleAt(int exchange, const SimFault& fault)
+{
+    const int index = exchange - m_Exchanges - 1;
+    if (index < 0)
+        return false;
+    while (int(m_Queue.size()) <= index)
+        m_Queue.push_back(SimFault::None());
+    m_Queue[index] = fault;
+    return true;
+}
+
+void SimFaults::Clear()
+{
+    m_Queue.clear();
+    m_Persistent = SimFault::None();
+    m_Exchanges = 0;
+    m_Values.clear();
+}
+
+SimFault SimFaults::TakeNext()
+{
+    ++m_Exchanges;
+    if (m_Queue.empty())
+        return m_Persistent;
+    const SimFault fault = m_Queue.front();
+    m_Queue.pop_front();
+    return fault;
+}
+
+void SimFaults::SetRegisterValue(RegisterKind kind, int reg, float value)
+{
+    m_Values[{kind, reg}] = value;
+}
+
+void SimFaults::SetRegisterNaN(RegisterKind kind, int reg)
+{
+    SetRegisterValue(kind, reg, std::numeric_limits<float>::quiet_NaN());
+}
+
+std::optional<float> SimFaults::RegisterValue(RegisterKind kind, int reg) const
+{
+    const auto it = m_Values.find({kind, reg});
+    if (it == m_Values.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::optional<SimFault> SimFaults::ParseFault(const QString& text, QString& error)
+{
+    const QString name = text.section(u':', 0, 0).trimmed().toLower();
+    const bool hasValue = text.contains(u':');
+    const QString valueText = text.section(u':', 1);
+    for (const FaultName& n : FaultNames) {
+        if (name != QLatin1String(n.Name))
+            continue;
+        SimFault fault{n.Kind, 0};
+        if (!n.TakesValue) {
+            if (hasValue) {
+                error = QStringLiteral("fault '%1' takes no value").arg(name);
+                return std::nullopt;
+            }
+            return fault;
+        }
+        if (!hasValue && n.Kind == SimFault::Kind::Babble)
+            return SimFault::Babble(DefaultBabbleGapMs);
+        bool ok = false;
+        fault.Value = valueText.toInt(&ok);
+        const bool inRange = [&] {
+            switch (n.Kind) {
+            case SimFault::Kind::ShortAnswer:
+                return fault.Value >= 1 && fault.Value <= 4;
+            case SimFault::Kind::Exception:
+                return fault.Value >= 1 && fault.Value <= 255;
+            case SimFault::Kind::Babble:
+                return fault.Value >= 1 && fault.Value <= 60000;
+            default:
+                return fault.Value >= 0 && fault.Value <= 600000;
+            }
+        }();
+        if (!ok || !inRange) {
+            error = QStringLiteral("bad value '%1' for fault '%2'").arg(valueText, name);
+            return std::nullopt;
+        }
+        return fault;
+    }
+    error = QStringLiteral("unknown fault '%1'").arg(text);
+    return std::nullopt;
+}
+
+bool SimFaults::ApplySpec(const QString& spec, QString& error)
+{
+    const QString text = spec.trimmed();
+    const QString name = text.section(u':', 0, 0).toLower();
+    if (name == u"nan" || name == u"value") {
+        QString regText = text.section(u':', 1);
+        float value = std::numeric_limits<float>::quiet_NaN();
+        if (name == u"value") {
+            bool ok = false;
+            value = regText.section(u'=', 1).toFloat(&ok);
+            if (!ok || !regText.contains(u'=')) {
+                error = QStringLiteral("'%1' needs the form value:REG=V").arg(spec);
+                return false;
+            }
+            regText = regText.section(u'=', 0, 0);
+        }
+        QList<RegisterKind> kinds;
+        int reg = 0;
+        if (!ParseRegister(regText, kinds, reg)) {
+            error = QStringLiteral("bad register in '%1'").arg(spec);
+            return false;
+        }
+        for (RegisterKind kind : kinds)
+            SetRegisterValue(kind, reg, value);
+        return true;
+    }
+
+    const qsizetype at = text.indexOf(u'@');
+    const auto fault = ParseFault(at < 0 ? text : text.left(at), error);
+    if (!fault)
+        return false;
+    if (at < 0) {
+        SetPersistent(*fault);
+        return true;
+    }
+    bool ok = false;
+    const int exchange = text.mid(at + 1).toInt(&ok);
+    if (!ok || exchange < 1 || !ScheduleAt(exchange, *fault)) {
+        error = QStringLiteral("bad exchange number in '%1'").arg(spec);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,86 @@
+// tzl-relay-sim: a TZL relay on a pseudo-terminal or a serial device.
+#include "PtyFrontEnd.h"
+#include "QuitOnSignal.h"
+#include "RtuSlave.h"
+#include "SerialDeviceFrontEnd.h"
+#include "SimCommandLine.h"
+#include "SimFaults.h"
+#include "SimulatedRelay.h"
+#include "SlaveSession.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+void PrintLine(std::FILE* stream, const QString& text)
+{
+    std::fputs(qPrintable(text + u'\n'), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    SimulatedRelay relay;
+    SimFaults faults;
+    SimCommandLine commandLine;
+    switch (commandLine.Parse(app.arguments().mid(1), relay, faults)) {
+    case SimCommandLine::Outcome::ShowHelp:
+        std::fputs(qPrintable(SimCommandLine::HelpText()), stdout);
+        return ExitOk;
+    case SimCommandLine::Outcome::ShowVersion:
+        PrintLine(stdout, SimCommandLine::VersionText());
+        return ExitOk;
+    case SimCommandLine::Outcome::UsageError:
+        PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + commandLine.Error());
+        PrintLine(stderr, QStringLiteral("Try 'tzl-relay-sim --help'."));
+        return ExitUsage;
+    case SimCommandLine::Outcome::Serve:
+        break;
+    }
+
+    RtuSlave slave(relay, faults, commandLine.SlaveID());
+    SlaveSession session(slave);
+    session.SetCharacterTime(commandLine.Line().CharacterTime());
+    if (commandLine.Verbose())
+        session.SetLog([](const QString& line) { PrintLine(stderr, line); });
+
+    QuitOnSignal quit;
+    if (!quit.Install()) {
+        PrintLine(stderr, QStringLiteral("tzl-relay-sim: cannot install signal handlers"));
+        return ExitFailure;
+    }
+    // Only the front end asked for exists; each sends what the session transmits.
+    std::unique_ptr<PtyFrontEnd> pty;
+    std::unique_ptr<SerialDeviceFrontEnd> serial;
+    QString error;
+    if (commandLine.Front() == SimCommandLine::FrontEnd::Pty) {
+        pty = std::make_unique<PtyFrontEnd>(session);
+        if (!pty->Open(error)) {
+            PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);
+            return ExitFailure;
+        }
+        PrintLine(stdout, pty->DevicePath());
+    } else {
+        serial = std::make_unique<SerialDeviceFrontEnd>(session);
+        if (!serial->Open(commandLine.Device(), commandLine.Line(), error)) {
+            PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);
+            return ExitFailure;
+        }
+        QObject::connect(serial.get(), &SerialDeviceFrontEnd::Lost, &app, [](const QString& reason) {
+            PrintLine(stderr, QStringLiteral("tzl-relay-sim: lost ") + reason);
+            QCoreApplication::exit(ExitFailure);
+        });
+    }
+    const int result = app.exec();
+    session.Stop();
+    return result;
+}
