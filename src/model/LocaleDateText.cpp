@@ -1,0 +1,42 @@
+#include "model/LocaleDateText.h"
+
+#include <QLocale>
+
+namespace {
+
+// The long time pattern with its time-zone field ('t' outside quotes) taken
+// out.
+QString LongTimePattern()
+{
+    const QString pattern = QLocale().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : pattern) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't')
+            continue;
+        result += c;
+    }
+    return result.simplified();
+}
+
+} // namespace
+
+QString LongTimeText(const QTime& time)
+{
+    return QLocale().toString(time, LongTimePattern());
+}
+
+QString LongDateText(const QDate& date)
+{
+    return QLocale().toString(date, QLocale::LongFormat);
+}
+
+QString GeneralDateText(const QDateTime& moment)
+{
+    const QString date = QLocale().toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0))
+        return date;
+    return date + u' ' + LongTimeText(moment.time());
+}

@@ -1,0 +1,262 @@
+#include "model/cTZL.h"
+
+#include "link/ModbusFrames.h"
+#include "link/frmModbus.h"
+#include "model/NearestInt16.h"
+#include "model/ParamLimits.h"
+#include "model/PowerRatings.h"
+#include "model/RelayDateTime.h"
+#include "platform/IUserInterface.h"
+#include "trips/cConfigFile.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr std::int16_t ProductInfoRegister = 238;
+constexpr std::int16_t ProductSelectorRegister = 240;
+constexpr std::int16_t ClockRegister = 98;
+constexpr std::int16_t ClockRegisters = 12;
+constexpr std::int16_t OneValue = 2;
+
+constexpr float SelectFirmwareVersion = 2.0f;
+constexpr float SelectPSCNumber = 4.0f;
+constexpr float SelectPSCIssue = 5.0f;
+// Firmware from before the product-information selector answers 0 and 0.
+constexpr float FirmwareWithoutSelector = 2.44f;
+
+QDateTime NoClockReading()
+{
+    return QDateTime(QDate(1900, 1, 1), QTime(0, 0));
+}
+
+bool UserSaysYes(IUserInterface& ui, const QString& question, const QString& title)
+{
+    return ui.MsgBox(question, title, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes;
+}
+
+} // namespace
+
+cTZL::cTZL(frmModbus& link, IUserInterface& ui, IClock& clock)
+    : TripData(link, ui, clock)
+    , EventLog(link, ui, clock)
+    , Inputs(link, ui)
+    , m_Link(link)
+    , m_UI(ui)
+    , m_System(link)
+    , m_Rescaler(*this)
+    , m_Editor(*this, ui)
+{
+}
+
+// ---- product information ----
+
+float cTZL::GetFirmwareVersion(std::int16_t slave)
+{
+    return QueryProductInfo(slave, SelectFirmwareVersion, QStringLiteral("Version"),
+                            QStringLiteral("Version Format Error"));
+}
+
+float cTZL::GetPSCNumber(std::int16_t slave)
+{
+    return QueryProductInfo(slave, SelectPSCNumber, QStringLiteral("PSC Number"),
+                            QStringLiteral("PSC Number Format Error"));
+}
+
+float cTZL::GetPSCIssue(std::int16_t slave)
+{
+    return QueryProductInfo(slave, SelectPSCIssue, QStringLiteral("PSC Issue"),
+                            QStringLiteral("PSC Issue Format Error"));
+}
+
+float cTZL::QueryProductInfo(std::int16_t slave, float selector, const QString& item,
+                             const QString& title)
+{
+    if (!m_Link.WriteHoldingRegister(slave, ProductSelectorRegister, selector))
+        return 0.0f;
+    std::vector<float> values;
+    if (!m_Link.ReadHoldingRegisters(slave, ProductInfoRegister, 2 * OneValue, values))
+        return 0.0f;
+    const float value = values.at(0);
+    const float echo = values.at(1);
+    // A register pair that is not a number, or a selector echo far outside
+    // any selector, is what a wrong word order makes of the answer.
+    if (value == ModbusFrames::OverflowValue || !NearestInt16(echo)) {
+        m_UI.MsgBox(QStringLiteral("Error in TZL %1 - Check Word Order Setting").arg(item), title,
+                    MsgButtons::OK, MsgIcon::None);
+        return 0.0f;
+    }
+    if (selector == SelectFirmwareVersion && value == 0.0f && echo == 0.0f)
+        return FirmwareWithoutSelector;
+    return echo == selector ? value : 0.0f;
+}
+
+void cTZL::UploadProductInfo(std::int16_t slave)
+{
+    m_VersionNumber = GetFirmwareVersion(slave);
+    m_PSCNumber = GetPSCNumber(slave);
+    m_PSCIssue = GetPSCIssue(slave);
+}
+
+// ---- clock ----
+
+QDateTime cTZL::GetRTC(std::int16_t slave)
+{
+    std::vector<float> values;
+    if (!m_Link.ReadHoldingRegisters(slave, ClockRegister, ClockRegisters, values))
+        return NoClockReading();
+    // Year (two digits), month, day, hour, minute, second.
+    std::array<int, 6> fields{};
+    bool readable = true;
+    for (std::size_t i = 0; i < fields.size() && readable; ++i) {
+        const auto field = NearestInt16(values.at(i));
+        readable = field.has_value();
+        fields[i] = field.value_or(0);
+    }
+    const auto moment =
+        readable ? ComposeRelayDateTime(fields[0], fields[1], fields[2], fields[3], fields[4],
+                                        fields[5])
+                 : std::nullopt;
+    if (!moment) {
+        m_UI.MsgBox(QStringLiteral("Error in TZL Date & Time Format - Check Word Order Setting"),
+                    QStringLiteral("Date & Time Format Error"), MsgButtons::OK, MsgIcon::None);
+        return NoClockReading();
+    }
+    return *moment;
+}
+
+bool cTZL::SetRTC(std::int16_t slave, const QDateTime& newDate)
+{
+    const QDate date = newDate.date();
+    const QTime time = newDate.time();
+    // The relay keeps the year as its last two digits.
+    const std::array<int, 6> fields{date.year() % 100, date.month(), date.day(),
+                                    time.hour(),       time.minute(), time.second()};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto reg = std::int16_t(ClockRegister + 2 * int(i));
+        if (!m_Link.WriteHoldingRegisters(slave, reg, OneValue, {float(fields[i])}))
+            return false;
+    }
+    return true;
+}
+
+// ---- whole configuration ----
+
+bool cTZL::UploadConfig(std::int16_t slave)
+{
+    const bool systemRead = m_System.Upload(slave);
+    UploadProductInfo(slave);
+    const bool tripsRead = TripData.UploadAllTripDefs(slave);
+    return systemRead && tripsRead;
+}
+
+bool cTZL::DownloadConfig(std::int16_t slave)
+{
+    // A system type that is no whole number at all cannot match the relay's.
+    const auto type = NearestInt16(SystemType());
+    if (!(type && m_System.SystemTypeMatches(slave, *type)) &&
+        !UserSaysYes(m_UI,
+                     QStringLiteral("Configuration & TZL SystemType mismatch - downloaded anyway?"),
+                     QStringLiteral("System Type Mismatch")))
+        return false;
+    if (!TripData.CompatibleWithFirmware(GetFirmwareVersion(slave)) &&
+        !UserSaysYes(m_UI,
+                     QStringLiteral("Trip configuration contains settings that may not be "
+                                    "supported by the target unit - downloaded anyway?"),
+                     QStringLiteral("Version Compatibility")))
+        return false;
+    const bool systemWritten = m_System.Download(slave);
+    const bool tripsWritten = TripData.Download(slave);
+    return systemWritten && tripsWritten;
+}
+
+void cTZL::ConfigClear()
+{
+    TripData.Clear();
+    m_System.Clear();
+}
+
+void cTZL::TransientDataClear()
+{
+    EventLog.Clear();
+    Inputs.Clear();
+    TripData.InitialiseRelayStatus();
+}
+
+bool cTZL::SaveConfigToFile(const QString& path)
+{
+    ConfigFileData data;
+    data.SystemType = m_System.SystemType();
+    data.SystemCurrent = m_System.SystemCurrent();
+    data.SystemVolts = m_System.SystemVolts();
+    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
+        data.Trips.at(std::size_t(relay - 1)) = TripData.TripDefinition(relay);
+    return cConfigFile(m_UI).Save(path, data);
+}
+
+bool cTZL::LoadConfigFromFile(const QString& path)
+{
+    const auto data = cConfigFile(m_UI).Load(path);
+    if (!data)
+        return false;
+    m_System.SetStoredValues(data->SystemType, data->SystemVolts, data->SystemCurrent);
+    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
+        TripData.SetTripDefinition(relay, data->Trips.at(std::size_t(relay - 1)));
+    return true;
+}
+
+// ---- system parameters ----
+
+void cTZL::SetSystemVolts(float volts)
+{
+    const float oldVolts = m_System.SystemVolts();
+    m_System.SetSystemVolts(volts);
+    float ratio = 1.0f;
+    if (!RescaleRatio(oldVolts, m_System.SystemVolts(), ratio))
+        return;
+    m_Rescaler.AdjustVoltBasedParameters(ratio);
+    m_Rescaler.AdjustPowerBasedParameters(ratio);
+}
+
+void cTZL::SetSystemCurrent(float current)
+{
+    const float oldCurrent = m_System.SystemCurrent();
+    m_System.SetSystemCurrent(current);
+    float ratio = 1.0f;
+    if (!RescaleRatio(oldCurrent, m_System.SystemCurrent(), ratio))
+        return;
+    m_Rescaler.AdjustCurrentBasedParameters(ratio);
+    m_Rescaler.AdjustPowerBasedParameters(ratio);
+}
+
+bool cTZL::RescaleRatio(float oldValue, float newValue, float& ratio)
+{
+    // An old value of 0 (or one that is not a number) can only come from a
+    // relay's read-back or a file; there is nothing to scale from.
+    if (oldValue == 0.0f || !std::isfinite(oldValue))
+        return false;
+    ratio = newValue / oldValue;
+    return true;
+}
+
+float cTZL::PhasePower() const
+{
+    return PhasePowerOf(SystemType(), SystemVolts(), SystemCurrent());
+}
+
+float cTZL::SystemPower() const
+{
+    return SystemPowerOf(SystemType(), SystemVolts(), SystemCurrent());
+}
+
+void cTZL::ParamLimits(std::int16_t functionIndex, std::int16_t position, float& minimum,
+                       float& maximum, float& defaultValue) const
+{
+    const ParameterLimits limits =
+        ParamLimitsFor(functionIndex, position, SystemVolts(), SystemCurrent(), PhasePower());
+    minimum = limits.Minimum;
+    maximum = limits.Maximum;
+    defaultValue = limits.Default;
+}

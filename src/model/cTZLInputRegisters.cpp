@@ -1,0 +1,67 @@
+#include "model/cTZLInputRegisters.h"
+
+#include "link/frmModbus.h"
+#include "platform/IUserInterface.h"
+
+#include <vector>
+
+cTZLInputRegisters::cTZLInputRegisters(frmModbus& link, IUserInterface& ui)
+    : m_Link(link), m_UI(ui)
+{
+    Clear();
+}
+
+bool cTZLInputRegisters::UpLoadBasics(std::int16_t slave)
+{
+    return UploadGroup(slave, {{0, 36, Quantity::Volts1}});
+}
+
+bool cTZLInputRegisters::UpLoadAverages(std::int16_t slave)
+{
+    return UploadGroup(slave, {{42, 2, Quantity::VoltsAverage},
+                               {46, 2, Quantity::AmpsAverage},
+                               {62, 2, Quantity::PowerFactorAverage}});
+}
+
+bool cTZLInputRegisters::UpLoadSums(std::int16_t slave)
+{
+    return UploadGroup(slave, {{48, 2, Quantity::AmpsSum},
+                               {52, 2, Quantity::PowerSum},
+                               {56, 2, Quantity::VASum},
+                               {60, 2, Quantity::VArSum}});
+}
+
+bool cTZLInputRegisters::UpLoadBusGen(std::int16_t slave)
+{
+    return UploadGroup(slave, {{70, 2, Quantity::Frequency}, {224, 10, Quantity::INeutral}});
+}
+
+bool cTZLInputRegisters::Upload(std::int16_t slave)
+{
+    Clear();
+    const bool ok = UpLoadBasics(slave) && UpLoadAverages(slave) && UpLoadSums(slave) &&
+                    UpLoadBusGen(slave);
+    if (!ok)
+        Clear();
+    return ok;
+}
+
+void cTZLInputRegisters::Clear()
+{
+    m_Values.fill(0.0f);
+}
+
+bool cTZLInputRegisters::UploadGroup(std::int16_t slave, std::initializer_list<Block> blocks)
+{
+    for (const Block& block : blocks) {
+        std::vector<float> values;
+        if (!m_Link.ReadInputRegisters(slave, block.Start, block.Registers, values)) {
+            m_UI.MsgBox(QStringLiteral("Modbus Request Failed"),
+                        QStringLiteral("Measurement Update Error"), MsgButtons::OK, MsgIcon::None);
+            return false;
+        }
+        for (std::size_t i = 0; i < values.size(); ++i)
+            m_Values.at(std::size_t(block.First) + i) = values[i];
+    }
+    return true;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+
+class frmModbus;
+class IUserInterface;
+
+// The live measurements of the relay, read from its input registers in four
+// groups and held as the link converted them.
+class cTZLInputRegisters
+{
+public:
+    // In the order the relay lays them out within each group.
+    enum class Quantity {
+        Volts1, Volts2, Volts3,
+        Amps1, Amps2, Amps3,
+        Power1, Power2, Power3,
+        VA1, VA2, VA3,
+        VAr1, VAr2, VAr3,
+        PowerFactor1, PowerFactor2, PowerFactor3,
+        VoltsAverage, AmpsAverage, PowerFactorAverage,
+        AmpsSum, PowerSum, VASum, VArSum,
+        Frequency,
+        INeutral, BusFrequency, BusGenPhaseAngle, BusVolts, IGround,
+        Count
+    };
+
+    cTZLInputRegisters(frmModbus& link, IUserInterface& ui);
+
+    float Value(Quantity quantity) const { return m_Values.at(std::size_t(quantity)); }
+
+    float Volts1() const { return Value(Quantity::Volts1); }
+    float Volts2() const { return Value(Quantity::Volts2); }
+    float Volts3() const { return Value(Quantity::Volts3); }
+    float Amps1() const { return Value(Quantity::Amps1); }
+    float Amps2() const { return Value(Quantity::Amps2); }
+    float Amps3() const { return Value(Quantity::Amps3); }
+    float Power1() const { return Value(Quantity::Power1); }
+    float Power2() const { return Value(Quantity::Power2); }
+    float Power3() const { return Value(Quantity::Power3); }
+    float VA1() const { return Value(Quantity::VA1); }
+    float VA2() const { return Value(Quantity::VA2); }
+    float VA3() const { return Value(Quantity::VA3); }
+    float VAr1() const { return Value(Quantity::VAr1); }
+    float VAr2() const { return Value(Quantity::VAr2); }
+    float VAr3() const { return Value(Quantity::VAr3); }
+    float PowerFactor1() const { return Value(Quantity::PowerFactor1); }
+    float PowerFactor2() const { return Value(Quantity::PowerFactor2); }
+    float PowerFactor3() const { return Value(Quantity::PowerFactor3); }
+    float VoltsAverage() const { return Value(Quantity::VoltsAverage); }
+    float AmpsAverage() const { return Value(Quantity::AmpsAverage); }
+    float PowerFactorAverage() const { return Value(Quantity::PowerFactorAverage); }
+    float AmpsSum() const { return Value(Quantity::AmpsSum); }
+    float PowerSum() const { return Value(Quantity::PowerSum); }
+    float VASum() const { return Value(Quantity::VASum); }
+    float VArSum() const { return Value(Quantity::VArSum); }
+    float Frequency() const { return Value(Quantity::Frequency); }
+    float INeutral() const { return Value(Quantity::INeutral); }
+    float BusFrequency() const { return Value(Quantity::BusFrequency); }
+    float BusGenPhaseAngle() const { return Value(Quantity::BusGenPhaseAngle); }
+    float BusVolts() const { return Value(Quantity::BusVolts); }
+    float IGround() const { return Value(Quantity::IGround); }
+
+    // Each group reads its blocks in turn, stores each block as soon as it
+    // arrives and stops at the first failed read, which the user is told
+    // about once.
+    bool UpLoadBasics(std::int16_t slave);
+    bool UpLoadAverages(std::int16_t slave);
+    bool UpLoadSums(std::int16_t slave);
+    bool UpLoadBusGen(std::int16_t slave);
+    // All four groups; after a failure nothing half-read is kept.
+    bool Upload(std::int16_t slave);
+    void Clear();
+
+private:
+    struct Block
+    {
+        std::int16_t Start;
+        std::int16_t Registers;
+        Quantity First; // the block fills Registers / 2 quantities from here
+    };
+    bool UploadGroup(std::int16_t slave, std::initializer_list<Block> blocks);
+
+    frmModbus& m_Link;
+    IUserInterface& m_UI;
+    std::array<float, std::size_t(Quantity::Count)> m_Values{};
+};
