@@ -66,3 +66,6 @@ QString FormatExactFloat(float value);
 
 // Each file of commands registers its own.
 void AddLinkCommands(CommandTable& table);
+void AddRelayStatusCommands(CommandTable& table);
+void AddConfigCommands(CommandTable& table);
+void AddLiveCommands(CommandTable& table);

@@ -3,6 +3,7 @@
 
 #include "CommandTable.h"
 
+#include "link/cCommsErrorLog.h"
 #include "link/frmModbus.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/QtSerialPort.h"
@@ -22,6 +23,9 @@ CommandTable BuildCommandTable()
 {
     CommandTable table;
     AddLinkCommands(table);
+    AddRelayStatusCommands(table);
+    AddConfigCommands(table);
+    AddLiveCommands(table);
     return table;
 }
 
@@ -121,6 +125,10 @@ int main(int argc, char* argv[])
     ConsoleUserInterface ui;
     SystemClock clock;
     frmModbus link(port, ui);
+    // Failures go to the configurator's comms error log, appended to the
+    // current run's file; tzlctl runs too often to start generations of its own.
+    cCommsErrorLog errorLog(cCommsErrorLog::DefaultFolder(), clock);
+    link.SetErrorLog(&errorLog);
     try {
         QString device = parser.value(portOption);
         if (device.isEmpty())

@@ -1,0 +1,143 @@
+// The relay's configuration and product information: reading it into a
+// configuration file, sending a file to the relay, and showing a file.
+
+#include "CommandTable.h"
+
+#include "model/cTZL.h"
+#include "platform/ConsoleUserInterface.h"
+
+#include <QTextStream>
+#include <charconv>
+
+namespace {
+
+// The shortest text that reads back as the same single: "0.2", not
+// "0.200000003".
+QString ShortestFloat(float value)
+{
+    char text[32];
+    const auto result = std::to_chars(std::begin(text), std::end(text), value);
+    return QString::fromLatin1(text, result.ptr - text);
+}
+
+QString SystemTypeText(float type)
+{
+    return type == 2.0f ? QStringLiteral("3 Phase 3 Wire System")
+                        : QStringLiteral("3 Phase 4 Wire System");
+}
+
+// True when the user interface showed nothing since `before`.
+bool NoMessageSince(const CommandContext& context, int before)
+{
+    return context.UI.MessageCount() == before;
+}
+
+int Info(CommandContext& context, const QStringList& args)
+{
+    RequireArgumentCount(args, 0, 0);
+    cTZL device(context.Modbus, context.UI, context.Clock);
+    const int before = context.UI.MessageCount();
+    device.UploadProductInfo(context.Slave);
+    context.Out << "Firmware version: " << ShortestFloat(device.VersionNumber()) << '\n'
+                << "PSC number:       " << ShortestFloat(device.PSCNumber()) << '\n'
+                << "PSC issue:        " << ShortestFloat(device.PSCIssue()) << '\n';
+    // A failed query reads as 0; its reason is already on standard error.
+    return NoMessageSince(context, before) ? ExitOk : ExitRelayFailed;
+}
+
+int UploadConfig(CommandContext& context, const QStringList& args)
+{
+    RequireArgumentCount(args, 1, 1);
+    cTZL device(context.Modbus, context.UI, context.Clock);
+    // A configuration only partly read is not saved as if it were the relay's.
+    if (!device.UploadConfig(context.Slave))
+        return ExitRelayFailed;
+    if (!device.SaveConfigToFile(args[0]))
+        return ExitRelayFailed;
+    context.Out << "Configuration saved to " << args[0] << '\n';
+    return ExitOk;
+}
+
+int DownloadConfig(CommandContext& context, const QStringList& args)
+{
+    QStringList files;
+    bool yes = false;
+    bool no = false;
+    for (const QString& arg : args) {
+        if (arg == QStringLiteral("--yes"))
+            yes = true;
+        else if (arg == QStringLiteral("--no"))
+            no = true;
+        else
+            files << arg;
+    }
+    if (yes && no)
+        throw UsageError("--yes and --no exclude each other");
+    RequireArgumentCount(files, 1, 1);
+    // Without an answer on the command line the questions are printed and
+    // answered No, and the command fails.
+    context.UI.SetQuestionAnswer(yes ? MsgResult::Yes : MsgResult::No);
+    context.UI.SetAnswerExplicit(yes || no);
+
+    cTZL device(context.Modbus, context.UI, context.Clock);
+    if (!device.LoadConfigFromFile(files[0]))
+        return ExitRelayFailed;
+    if (!device.DownloadConfig(context.Slave))
+        return ExitRelayFailed;
+    context.Out << "Configuration " << files[0] << " sent to the relay\n";
+    return ExitOk;
+}
+
+void PrintRelay(QTextStream& out, const cTZL& device, std::int16_t relay)
+{
+    const cTZLTrips& trips = device.TripData;
+    const auto function = std::int16_t(trips.FunctionNumber(relay));
+    out << "\nRelay " << relay << ": " << trips.TripName(relay) << '\n'
+        << "  Function:  " << cTripCatalogue::FunctionName(function) << '\n';
+    for (std::int16_t p = 1; p <= cTripCatalogue::NumberOfParameters(function); ++p) {
+        const QString unit = cTripCatalogue::ParameterUnitName(function, p).trimmed();
+        out << "  " << QStringLiteral("%1 ").arg(cTripCatalogue::ParameterName(function, p), -15)
+            << (ShortestFloat(trips.ParameterValue(relay, p)) + u' ' + unit).trimmed() << '\n';
+    }
+    const auto flag = [](int on) { return on ? QStringLiteral("yes") : QStringLiteral("no"); };
+    out << "  Latched " << flag(trips.LatchedFlag(relay)) << ", Alarm "
+        << flag(trips.AlarmFlag(relay)) << ", Fail Safe " << flag(trips.InvertedFlag(relay))
+        << ", Logged " << flag(trips.LoggedFlag(relay)) << '\n';
+}
+
+int ShowConfig(CommandContext& context, const QStringList& args)
+{
+    RequireArgumentCount(args, 1, 1);
+    cTZL device(context.Modbus, context.UI, context.Clock);
+    if (!device.LoadConfigFromFile(args[0]))
+        return ExitRelayFailed;
+    QTextStream& out = context.Out;
+    out << "System type:      " << SystemTypeText(device.SystemType()) << " ("
+        << ShortestFloat(device.SystemType()) << ")\n"
+        << "Primary VT value: " << ShortestFloat(device.SystemVolts()) << " V\n"
+        << "Primary CT value: " << ShortestFloat(device.SystemCurrent()) << " A\n";
+    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
+        PrintRelay(out, device, relay);
+    return ExitOk;
+}
+
+} // namespace
+
+void AddConfigCommands(CommandTable& table)
+{
+    table.Add({QStringLiteral("info"), QString(),
+               QStringLiteral("read the relay's firmware version, PSC number and PSC issue"),
+               Info});
+    table.Add({QStringLiteral("upload-config"), QStringLiteral("FILE"),
+               QStringLiteral("read system parameters and the 16 trip definitions into a "
+                              "configuration file (.tcf)"),
+               UploadConfig});
+    table.Add({QStringLiteral("download-config"), QStringLiteral("FILE [--yes | --no]"),
+               QStringLiteral("send a configuration file to the relay; --yes or --no answers its "
+                              "questions about system type and firmware (without either they "
+                              "are answered No and the command fails)"),
+               DownloadConfig});
+    table.Add({QStringLiteral("show-config"), QStringLiteral("FILE"),
+               QStringLiteral("show a configuration file as text, one relay per block"),
+               ShowConfig});
+}
