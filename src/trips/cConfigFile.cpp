@@ -1,6 +1,7 @@
 #include "trips/cConfigFile.h"
 
 #include "platform/FileSystemError.h"
+#include "platform/FloatText.h"
 #include "platform/IUserInterface.h"
 #include "trips/cConfigValueReader.h"
 #include "trips/cTZLTrips.h"
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <charconv>
 
 namespace {
 
@@ -22,12 +22,7 @@ public:
     void String(const QString& text) { Line('"' + text.toUtf8() + '"'); }
     void Whole(int value) { Line(QByteArray::number(value)); }
     // The shortest text that reads back to exactly this float.
-    void Float(float value)
-    {
-        char text[32];
-        const auto result = std::to_chars(std::begin(text), std::end(text), value);
-        Line(QByteArray(text, result.ptr - text));
-    }
+    void Float(float value) { Line(ShortestFloatText(value).toLatin1()); }
     const QByteArray& Bytes() const { return m_Bytes; }
 
 private:

@@ -1,6 +1,5 @@
 #include "CommandTable.h"
 
-#include <cmath>
 
 const Command* CommandTable::Find(const QString& name) const
 {
@@ -43,10 +42,3 @@ void RequireArgumentCount(const QStringList& args, int minimum, int maximum)
             QStringLiteral("unexpected argument \"%1\"").arg(args[maximum]).toStdString());
 }
 
-QString FormatExactFloat(float value)
-{
-    // Nine significant digits are always enough to bring a single back.
-    if (std::isnan(value))
-        return QStringLiteral("nan");
-    return QString::asprintf("%.9g", double(value));
-}

@@ -61,9 +61,6 @@ int ParseIntArgument(const QString& text, const QString& what, int minimum, int 
 float ParseFloatArgument(const QString& text, const QString& what);
 void RequireArgumentCount(const QStringList& args, int minimum, int maximum);
 
-// A float printed so that reading it back gives the same float.
-QString FormatExactFloat(float value);
-
 // Each file of commands registers its own.
 void AddLinkCommands(CommandTable& table);
 void AddRelayStatusCommands(CommandTable& table);

@@ -4,21 +4,13 @@
 #include "CommandTable.h"
 
 #include "model/cTZL.h"
+#include "model/cTZLHoldingRegisters.h"
+#include "platform/FloatText.h"
 #include "platform/ConsoleUserInterface.h"
 
 #include <QTextStream>
-#include <charconv>
 
 namespace {
-
-// The shortest text that reads back as the same single: "0.2", not
-// "0.200000003".
-QString ShortestFloat(float value)
-{
-    char text[32];
-    const auto result = std::to_chars(std::begin(text), std::end(text), value);
-    return QString::fromLatin1(text, result.ptr - text);
-}
 
 QString SystemTypeText(float type)
 {
@@ -32,15 +24,33 @@ bool NoMessageSince(const CommandContext& context, int before)
     return context.UI.MessageCount() == before;
 }
 
+void PrintSystemParameters(QTextStream& out, float type, float volts, float current)
+{
+    out << "System type:      " << SystemTypeText(type) << " (" << ShortestFloatText(type) << ")\n"
+        << "Primary VT value: " << ShortestFloatText(volts) << " V\n"
+        << "Primary CT value: " << ShortestFloatText(current) << " A\n";
+}
+
+int SystemParameters(CommandContext& context, const QStringList& args)
+{
+    RequireArgumentCount(args, 0, 0);
+    cTZLHoldingRegisters system(context.Modbus);
+    if (!system.Upload(context.Slave))
+        return ExitRelayFailed;
+    PrintSystemParameters(context.Out, system.SystemType(), system.SystemVolts(),
+                          system.SystemCurrent());
+    return ExitOk;
+}
+
 int Info(CommandContext& context, const QStringList& args)
 {
     RequireArgumentCount(args, 0, 0);
     cTZL device(context.Modbus, context.UI, context.Clock);
     const int before = context.UI.MessageCount();
     device.UploadProductInfo(context.Slave);
-    context.Out << "Firmware version: " << ShortestFloat(device.VersionNumber()) << '\n'
-                << "PSC number:       " << ShortestFloat(device.PSCNumber()) << '\n'
-                << "PSC issue:        " << ShortestFloat(device.PSCIssue()) << '\n';
+    context.Out << "Firmware version: " << ShortestFloatText(device.VersionNumber()) << '\n'
+                << "PSC number:       " << ShortestFloatText(device.PSCNumber()) << '\n'
+                << "PSC issue:        " << ShortestFloatText(device.PSCIssue()) << '\n';
     // A failed query reads as 0; its reason is already on standard error.
     return NoMessageSince(context, before) ? ExitOk : ExitRelayFailed;
 }
@@ -97,7 +107,7 @@ void PrintRelay(QTextStream& out, const cTZL& device, std::int16_t relay)
     for (std::int16_t p = 1; p <= cTripCatalogue::NumberOfParameters(function); ++p) {
         const QString unit = cTripCatalogue::ParameterUnitName(function, p).trimmed();
         out << "  " << QStringLiteral("%1 ").arg(cTripCatalogue::ParameterName(function, p), -15)
-            << (ShortestFloat(trips.ParameterValue(relay, p)) + u' ' + unit).trimmed() << '\n';
+            << (ShortestFloatText(trips.ParameterValue(relay, p)) + u' ' + unit).trimmed() << '\n';
     }
     const auto flag = [](int on) { return on ? QStringLiteral("yes") : QStringLiteral("no"); };
     out << "  Latched " << flag(trips.LatchedFlag(relay)) << ", Alarm "
@@ -112,10 +122,7 @@ int ShowConfig(CommandContext& context, const QStringList& args)
     if (!device.LoadConfigFromFile(args[0]))
         return ExitRelayFailed;
     QTextStream& out = context.Out;
-    out << "System type:      " << SystemTypeText(device.SystemType()) << " ("
-        << ShortestFloat(device.SystemType()) << ")\n"
-        << "Primary VT value: " << ShortestFloat(device.SystemVolts()) << " V\n"
-        << "Primary CT value: " << ShortestFloat(device.SystemCurrent()) << " A\n";
+    PrintSystemParameters(out, device.SystemType(), device.SystemVolts(), device.SystemCurrent());
     for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
         PrintRelay(out, device, relay);
     return ExitOk;
@@ -125,6 +132,9 @@ int ShowConfig(CommandContext& context, const QStringList& args)
 
 void AddConfigCommands(CommandTable& table)
 {
+    table.Add({QStringLiteral("system"), QString(),
+               QStringLiteral("read the relay's system type, primary VT and CT values"),
+               SystemParameters});
     table.Add({QStringLiteral("info"), QString(),
                QStringLiteral("read the relay's firmware version, PSC number and PSC issue"),
                Info});

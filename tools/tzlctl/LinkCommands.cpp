@@ -5,6 +5,7 @@
 
 #include "link/frmModbus.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/FloatText.h"
 
 #include <QTextStream>
 #include <vector>
@@ -28,7 +29,7 @@ int ReadRegisters(CommandContext& context, const QStringList& args, bool inputRe
     if (!ok)
         return ExitRelayFailed;
     for (float value : values)
-        context.Out << FormatExactFloat(value) << '\n';
+        context.Out << ShortestFloatText(value) << '\n';
     return ExitOk;
 }
 
