@@ -4,11 +4,11 @@
 #include "model/LocaleDateText.h"
 #include "model/NearestInt16.h"
 #include "model/RelayDateTime.h"
+#include "platform/FileReplacer.h"
 #include "platform/FileSystemError.h"
 #include "platform/IClock.h"
 #include "platform/IUserInterface.h"
 
-#include <QSaveFile>
 #include <optional>
 #include <vector>
 
@@ -138,37 +138,32 @@ QDateTime cTZLEventLog::EvtDateTime(std::int16_t n) const
 
 bool cTZLEventLog::SaveToFile(const QString& path)
 {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        WriteLogText(file);
-        written = file.commit();
+    if (const auto error = ReplaceFileContents(path, LogText())) {
+        ShowFileSystemError(m_UI, *error);
+        return false;
     }
-    if (!written) {
-        const QFileDevice::FileError error = file.error();
-        file.cancelWriting();
-        ShowFileSystemError(m_UI, ClassifyFileError(error, path, true));
-    }
-    return written;
+    return true;
 }
 
-void cTZLEventLog::WriteLogText(QIODevice& file) const
+QByteArray cTZLEventLog::LogText() const
 {
-    file.write(QuotedLine(QStringLiteral("TZL_EVENT_LOG_FILE")));
-    file.write("1\r\n");
+    QByteArray text;
+    text.append(QuotedLine(QStringLiteral("TZL_EVENT_LOG_FILE")));
+    text.append("1\r\n");
     if (m_Count == 0) {
-        file.write(QuotedLine(QStringLiteral("**** Event Log Empty ****")));
-        return;
+        text.append(QuotedLine(QStringLiteral("**** Event Log Empty ****")));
+        return text;
     }
-    file.write(QuotedLine(QStringLiteral("Saved: ") + GeneralDateText(m_Clock.Now())));
-    file.write(QuotedLine(QStringLiteral("Event No. , Time , Date , Relay No.")));
+    text.append(QuotedLine(QStringLiteral("Saved: ") + GeneralDateText(m_Clock.Now())));
+    text.append(QuotedLine(QStringLiteral("Event No. , Time , Date , Relay No.")));
     for (std::int16_t n = 1; n <= Capacity; ++n) {
         if (EvtRelay(n) <= 0)
             continue;
         const QDateTime moment = EvtDateTime(n);
-        file.write(QuotedLine(QStringLiteral("%1 , %2 , %3 , %4")
+        text.append(QuotedLine(QStringLiteral("%1 , %2 , %3 , %4")
                                   .arg(n)
                                   .arg(LongTimeText(moment.time()), LongDateText(moment.date()))
                                   .arg(EvtRelay(n))));
     }
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <array>
@@ -8,7 +9,6 @@
 class frmModbus;
 class IClock;
 class IUserInterface;
-class QIODevice;
 
 // The relay's log of up to 50 trip events, read one event per read of the
 // event block and kept by event number, whatever order the relay sends them
@@ -63,7 +63,7 @@ private:
     const Record* At(std::int16_t n) const;
     std::int16_t Field(std::int16_t n, std::int16_t Record::*field) const;
     void ShowUpdateError(const QString& text);
-    void WriteLogText(QIODevice& file) const;
+    QByteArray LogText() const;
 
     frmModbus& m_Link;
     IUserInterface& m_UI;

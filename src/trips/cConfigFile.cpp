@@ -1,5 +1,6 @@
 #include "trips/cConfigFile.h"
 
+#include "platform/FileReplacer.h"
 #include "platform/FileSystemError.h"
 #include "platform/FloatText.h"
 #include "platform/IUserInterface.h"
@@ -7,8 +8,6 @@
 #include "trips/cTZLTrips.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -81,30 +80,8 @@ cConfigFile::cConfigFile(IUserInterface& ui) : m_UI(ui) {}
 
 bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
 {
-    // Writing beside the file and renaming over it would get round the file's
-    // own write protection.
-    const QFileInfo target(path);
-    if (target.isFile() && !target.isWritable()) {
-        ShowFileSystemError(m_UI, FileSystemError::PathFileAccess);
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, true));
-        return false;
-    }
-    const QByteArray bytes = Format(data);
-    // QSaveFile does not notice a write that fails while its buffer is flushed
-    // (a full disk, a size limit) and would commit the truncated file over the
-    // good one: flush and check here, before committing.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QFileDevice::FileError error = file.error();
-        file.cancelWriting();
-        ShowFileSystemError(m_UI, ClassifyFileError(error, path, true));
-        return false;
-    }
-    if (!file.commit()) {
-        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, true));
+    if (const auto error = ReplaceFileContents(path, Format(data))) {
+        ShowFileSystemError(m_UI, *error);
         return false;
     }
     return true;
