@@ -1,6 +1,6 @@
 #include "SerialDeviceFrontEnd.h"
 
-#include "SimLineSettings.h"
+#include "platform/SerialLineSettings.h"
 #include "SlaveSession.h"
 
 
@@ -23,7 +23,7 @@ SerialDeviceFrontEnd::SerialDeviceFrontEnd(SlaveSession& session, QObject* paren
     });
 }
 
-bool SerialDeviceFrontEnd::Open(const QString& device, const SimLineSettings& line,
+bool SerialDeviceFrontEnd::Open(const QString& device, const SerialLineSettings& line,
                                 QString& error)
 {
     m_Port.setPortName(device);

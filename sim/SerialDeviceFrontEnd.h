@@ -5,7 +5,7 @@
 #include <QString>
 
 class SlaveSession;
-struct SimLineSettings;
+struct SerialLineSettings;
 
 // Serves the relay on an existing serial device (a USB adapter wired to the
 // PC that runs the configurator, or one end of a null-modem pair).
@@ -16,7 +16,7 @@ public:
     explicit SerialDeviceFrontEnd(SlaveSession& session, QObject* parent = nullptr);
 
     // False with a reason when the device cannot be opened.
-    bool Open(const QString& device, const SimLineSettings& line, QString& error);
+    bool Open(const QString& device, const SerialLineSettings& line, QString& error);
 
 Q_SIGNALS:
     // The device has gone (unplugged adapter); serving cannot go on.

@@ -108,7 +108,7 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
         return !value.isEmpty() || Fail(QStringLiteral("--port needs a device"));
     }
     if (name == u"settings") {
-        const auto line = SimLineSettings::Parse(value);
+        const auto line = SerialLineSettings::Parse(value);
         if (!line)
             return Fail(QStringLiteral("bad --settings '%1', expected e.g. 9600,N,8,1").arg(value));
         m_Line = *line;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimLineSettings.h"
+#include "platform/SerialLineSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,7 +23,7 @@ public:
     QString Error() const { return m_Error; }
     FrontEnd Front() const { return m_Front; }
     QString Device() const { return m_Device; }
-    SimLineSettings Line() const { return m_Line; }
+    SerialLineSettings Line() const { return m_Line; }
     int SlaveID() const { return m_SlaveID; }
     bool Verbose() const { return m_Verbose; }
 
@@ -39,7 +39,7 @@ private:
     QString m_Error;
     FrontEnd m_Front = FrontEnd::Pty;
     QString m_Device;
-    SimLineSettings m_Line;
+    SerialLineSettings m_Line;
     int m_SlaveID = 1;
     bool m_Verbose = false;
 };

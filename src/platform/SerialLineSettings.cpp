@@ -32,3 +32,9 @@ int SerialLineSettings::BitsPerCharacter() const
 {
     return 1 + DataBits + (Parity == u'N' ? 0 : 1) + StopBits;
 }
+
+std::chrono::microseconds SerialLineSettings::CharacterTime() const
+{
+    const qint64 bits = BitsPerCharacter();
+    return std::chrono::microseconds((bits * 1'000'000 + BaudRate - 1) / BaudRate);
+}

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <optional>
 
 // A settings text "9600,N,8,1" taken apart: baud rate, parity letter, data
-// bits, stop bits. Both the link's port and the simulator read it.
+// bits, stop bits. Wire-level: the link's port and the simulator both read it.
 struct SerialLineSettings
 {
     int BaudRate = 9600;
@@ -17,4 +18,6 @@ struct SerialLineSettings
     QString ToString() const;
     // Bits one character occupies on the line: start, data, parity, stop.
     int BitsPerCharacter() const;
+    // Time one character takes on the line, rounded up to a whole microsecond.
+    std::chrono::microseconds CharacterTime() const;
 };

@@ -1,7 +1,7 @@
 #include "LoopbackSerialPort.h"
 
 #include "RtuSlave.h"
-#include "SimLineSettings.h"
+#include "platform/SerialLineSettings.h"
 
 LoopbackSerialPort::LoopbackSerialPort(RtuSlave& slave, QObject* parent)
     : QObject(parent)
@@ -16,10 +16,9 @@ LoopbackSerialPort::LoopbackSerialPort(RtuSlave& slave, QObject* parent)
 
 bool LoopbackSerialPort::SetSettings(const QString& settings)
 {
-    if (!SimLineSettings::Parse(settings))
+    if (!SerialLineSettings::Parse(settings))
         return false;
     m_Settings = settings;
-    UpdatePacing();
     return true;
 }
 
@@ -67,24 +66,6 @@ QByteArray LoopbackSerialPort::ReadAll()
         return {};
     }
     return std::exchange(m_Input, {});
-}
-
-void LoopbackSerialPort::SetCharacterTime(std::chrono::microseconds perCharacter)
-{
-    m_CharacterTime = perCharacter;
-    UpdatePacing();
-}
-
-void LoopbackSerialPort::SetPacedBySettings(bool paced)
-{
-    m_PacedBySettings = paced;
-    UpdatePacing();
-}
-
-void LoopbackSerialPort::UpdatePacing()
-{
-    m_Pacer.SetCharacterTime(m_PacedBySettings ? SimLineSettings::Parse(m_Settings)->CharacterTime()
-                                               : m_CharacterTime);
 }
 
 void LoopbackSerialPort::RefuseOpen(const QString& description, const QString& source)

@@ -40,9 +40,7 @@ public:
 
     // ---- pacing ----
     void SetResponseLatency(std::chrono::milliseconds latency) { m_Pacer.SetLatency(latency); }
-    void SetCharacterTime(std::chrono::microseconds perCharacter);
-    // When on, the character time follows the baud rate of Settings().
-    void SetPacedBySettings(bool paced);
+    void SetCharacterTime(std::chrono::microseconds perCharacter) { m_Pacer.SetCharacterTime(perCharacter); }
 
     // ---- port failures (until cleared) ----
     void RefuseOpen(const QString& description, const QString& source);
@@ -66,14 +64,11 @@ private:
     };
 
     bool Fail(const Failure& failure);
-    void UpdatePacing();
 
     RtuSlave& m_Slave;
     BytePacer m_Pacer;
     QString m_PortName = QStringLiteral("loopback");
     QString m_Settings = QStringLiteral("9600,N,8,1");
-    bool m_PacedBySettings = false;
-    std::chrono::microseconds m_CharacterTime{};
     bool m_Open = false;
     int m_OpenCount = 0;
     QByteArray m_Input;

@@ -1,13 +1,11 @@
-// Timing of answers on the line: character pacing, turnaround, delays,
-// trickles and noise. Bounds are generous on the slow side because the test
-// machine is shared; the early side is strict, since sending early is the
-// fault a pacer can have.
+// Timing of answers on the line: the pacer on its own, then as the Modbus
+// master meets it through the in-process loopback port. Bounds are generous on
+// the slow side because the test machine is shared; the early side is strict,
+// since sending early is the fault a pacer can have.
 #include "BytePacer.h"
-#include "SimLineSettings.h"
+#include "SimulatedLink.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -15,49 +13,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct Arrival
+// Collects what the pacer sends until `count` bytes are in or it has been
+// silent for `silenceMs`; returns when each batch came, in ms from the call.
+// (QTest::qWaitFor would sleep between passes and spoil the timings.)
+QList<qint64> Collect(BytePacer& pacer, QByteArray& got, qsizetype count, int silenceMs = 1000)
 {
-    qint64 AtMs;
-    QByteArray Bytes;
-};
-
-// Collects what the pacer sends, with the time since Start.
-struct Receiver
-{
-    explicit Receiver(BytePacer& pacer)
-    {
-        QObject::connect(&pacer, &BytePacer::BytesSent, [this](const QByteArray& bytes) {
-            Arrivals.append({Clock.elapsed(), bytes});
-            All += bytes;
-            if (All.size() >= Wanted)
-                Loop.quit();
-        });
-        Clock.start();
+    QSignalSpy spy(&pacer, &BytePacer::BytesSent);
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> times;
+    while (got.size() < count && (!spy.isEmpty() || spy.wait(silenceMs))) {
+        got += spy.takeFirst().at(0).toByteArray();
+        times.append(clock.elapsed());
     }
-    // Runs the event loop itself: QTest::qWaitFor sleeps between passes,
-    // which would delay the pacer's timers and spoil the timings.
-    bool WaitForBytes(int count, int timeoutMs = 2000)
-    {
-        Wanted = count;
-        if (All.size() < count) {
-            QTimer::singleShot(timeoutMs, &Loop, &QEventLoop::quit);
-            Loop.exec();
-        }
-        return All.size() >= count;
-    }
-    QElapsedTimer Clock;
-    QEventLoop Loop;
-    qsizetype Wanted = 0;
-    QList<Arrival> Arrivals;
-    QByteArray All;
-};
-
-SlaveReply Reply(int bytes)
-{
-    SlaveReply r;
-    for (int i = 0; i < bytes; ++i)
-        r.Bytes.append(char(i));
-    return r;
+    return times;
 }
 
 } // namespace
@@ -67,101 +36,100 @@ class tst_BytePacer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void CharacterTimes_data();
-    void CharacterTimes();
-    void PacedAtLineSpeed();
-    void TrickleSendsByteByByte();
-    void BabbleGoesOnUntilStopped();
-    void NewAnswerReplacesOld();
+    void PacedAtLineSpeed()
+    {
+        BytePacer pacer;
+        pacer.SetCharacterTime(1042us); // 9600 baud
+        pacer.SetLatency(2ms);
+        SlaveReply reply;
+        reply.Bytes = QByteArray(40, '\x5a');
+        pacer.Send(reply);
+        QByteArray got;
+        const QList<qint64> times = Collect(pacer, got, 40);
+        QCOMPARE(got, reply.Bytes);
+        // 2 ms turnaround and 40 characters of 1.042 ms: never sooner than 43 ms.
+        QVERIFY(times.first() >= 3);
+        QVERIFY2(times.last() >= 43 && times.last() < 300, qPrintable(QString::number(times.last())));
+        QVERIFY(times.size() >= 4); // spread out, not in one lump
+        QVERIFY(!pacer.IsSending());
+    }
+
+    // A line that never falls silent: noise follows the answer until the
+    // answer to the next request replaces it.
+    void NoiseUntilTheNextAnswer()
+    {
+        BytePacer pacer;
+        SlaveReply babble;
+        babble.Bytes = QByteArray(8, '\x01');
+        babble.Babble = true;
+        babble.BabbleGap = 2ms;
+        pacer.Send(babble);
+        QByteArray got;
+        const QList<qint64> times = Collect(pacer, got, 8 + 10);
+        QCOMPARE(got.left(8), babble.Bytes);
+        QVERIFY(got.size() >= 18);
+        // Never a silence anywhere near a master's character time-out.
+        for (int i = 1; i < times.size(); ++i)
+            QVERIFY(times[i] - times[i - 1] < 20);
+        SlaveReply next;
+        next.Bytes = QByteArray(5, '\x07');
+        pacer.Send(next);
+        got.clear();
+        Collect(pacer, got, 6, 40);
+        QCOMPARE(got, next.Bytes);
+    }
+
+    void ReadFailureIsShown()
+    {
+        SimulatedLink link;
+        link.Port().FailReadAll(QStringLiteral("Resource temporarily unavailable"), QStringLiteral("Read /dev/ttyUSB0"));
+        std::vector<float> v;
+        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, v));
+        QCOMPARE(link.UI().Messages().size(), 1);
+        QCOMPARE(link.UI().Messages()[0].Text, QStringLiteral("Resource temporarily unavailable"));
+        QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Read /dev/ttyUSB0"));
+        QVERIFY(!link.Port().IsOpen());
+    }
+
+    void SlowAnswers_data()
+    {
+        QTest::addColumn<SimFault>("fault");
+        QTest::addColumn<QString>("message"); // empty: the read succeeds
+        QTest::addColumn<int>("atLeastMs");
+
+        // Response time-out 60 ms, character time-out 15 ms.
+        QTest::newRow("delay beyond the time-out") << SimFault::Delay(120) << "Modbus Response Timeout" << 60;
+        QTest::newRow("trickle within the character time-out") << SimFault::Trickle(5) << "" << 40;
+        // The first byte, then a silence: one byte is no response.
+        QTest::newRow("trickle beyond the character time-out") << SimFault::Trickle(40) << "Modbus Response Timeout" << 15;
+    }
+
+    void SlowAnswers()
+    {
+        QFETCH(SimFault, fault);
+        QFETCH(QString, message);
+        QFETCH(int, atLeastMs);
+
+        SimulatedLink link;
+        link.SetTimeouts(60, 15);
+        link.Relay().SetSystemVolts(230.0f);
+        link.Faults().Queue(fault);
+        std::vector<float> v;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, v), message.isEmpty());
+        QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() < atLeastMs + 1500,
+                 qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(v, message.isEmpty() ? std::vector<float>{230.0f} : std::vector<float>{});
+        QCOMPARE(link.UI().Messages().isEmpty() ? QString() : link.UI().Messages().last().Text, message);
+        // The master has closed the port; what the relay still sends is lost
+        // and must not be taken for the next answer.
+        QTest::qWait(130);
+        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 10, 2, v));
+        QCOMPARE(v, std::vector<float>{3.0f});
+        QCOMPARE(link.Modbus().LastResponse().size(), 9);
+    }
 };
-
-void tst_BytePacer::CharacterTimes_data()
-{
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<int>("microseconds"); // -1: refused
-
-    QTest::newRow("9600,N,8,1") << "9600,N,8,1" << 1042;
-    QTest::newRow("19200,O,7,2") << "19200,O,7,2" << 573;
-    QTest::newRow("115200,N,8,1") << "115200,N,8,1" << 87;
-    QTest::newRow("parity X") << "9600,X,8,1" << -1;
-    QTest::newRow("data 9") << "9600,N,9,1" << -1;
-}
-
-void tst_BytePacer::CharacterTimes()
-{
-    QFETCH(QString, settings);
-    QFETCH(int, microseconds);
-
-    const auto line = SimLineSettings::Parse(settings);
-    QCOMPARE(line.has_value(), microseconds >= 0);
-    if (line)
-        QCOMPARE(int(line->CharacterTime().count()), microseconds);
-}
-
-void tst_BytePacer::PacedAtLineSpeed()
-{
-    BytePacer pacer;
-    pacer.SetCharacterTime(1042us); // 9600 baud
-    pacer.SetLatency(2ms);
-    Receiver rx(pacer);
-    pacer.Send(Reply(40));
-    QVERIFY(rx.WaitForBytes(40));
-    QCOMPARE(rx.All, Reply(40).Bytes);
-    // 2 ms turnaround and 40 characters of 1.042 ms: never sooner than 43 ms.
-    QVERIFY2(rx.Arrivals.last().AtMs >= 43, qPrintable(QString::number(rx.Arrivals.last().AtMs)));
-    QVERIFY2(rx.Arrivals.last().AtMs < 300, qPrintable(QString::number(rx.Arrivals.last().AtMs)));
-    QVERIFY(rx.Arrivals.first().AtMs >= 3);
-    QVERIFY(rx.Arrivals.size() >= 4); // spread out, not in one lump
-    QVERIFY(!pacer.IsSending());
-}
-
-void tst_BytePacer::TrickleSendsByteByByte()
-{
-    BytePacer pacer;
-    pacer.SetCharacterTime(87us);
-    Receiver rx(pacer);
-    SlaveReply r = Reply(6);
-    r.Gap = 15ms;
-    pacer.Send(r);
-    QVERIFY(rx.WaitForBytes(6));
-    QCOMPARE(rx.Arrivals.size(), 6);
-    QVERIFY(rx.Arrivals.last().AtMs - rx.Arrivals.first().AtMs >= 5 * 15);
-}
-
-void tst_BytePacer::BabbleGoesOnUntilStopped()
-{
-    BytePacer pacer;
-    Receiver rx(pacer);
-    SlaveReply r = Reply(8);
-    r.Babble = true;
-    r.BabbleGap = 2ms;
-    pacer.Send(r);
-    QVERIFY(rx.WaitForBytes(8 + 10));
-    QCOMPARE(rx.All.left(8), r.Bytes);
-    QVERIFY(pacer.IsSending());
-    // Never a silence anywhere near a master's character time-out.
-    for (int i = 1; i < rx.Arrivals.size(); ++i)
-        QVERIFY(rx.Arrivals[i].AtMs - rx.Arrivals[i - 1].AtMs < 20);
-    pacer.Stop();
-    const qsizetype stoppedAt = rx.All.size();
-    QTest::qWait(30);
-    QCOMPARE(rx.All.size(), stoppedAt);
-}
-
-void tst_BytePacer::NewAnswerReplacesOld()
-{
-    BytePacer pacer;
-    Receiver rx(pacer);
-    SlaveReply late = Reply(8);
-    late.Delay = 20ms;
-    pacer.Send(late);
-    SlaveReply next;
-    next.Bytes = QByteArray("\x07\x07\x07\x07\x07", 5);
-    pacer.Send(next);
-    QVERIFY(rx.WaitForBytes(5));
-    QVERIFY(!rx.WaitForBytes(6, 40));
-    QCOMPARE(rx.All, next.Bytes);
-}
 
 QTEST_GUILESS_MAIN(tst_BytePacer)
 #include "tst_BytePacer.moc"
