@@ -1,21 +1,17 @@
 #include "FakeClock.h"
-#include "RequestLog.h"
 #include "SimulatedLink.h"
 #include "model/cTZL.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
 
 namespace {
 
-QDateTime At(int y, int mo, int d, int h, int mi, int s)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float Slip2Degrees = 2.0f / 0.03f / 180.0f; // about 0.37
+constexpr MsgResult Yes = MsgResult::Yes;
+constexpr MsgResult No = MsgResult::No;
 
 // Whole configurations take hundreds of exchanges; the loopback delivers each
 // answer in one piece, so a short silence ends it safely.
@@ -25,18 +21,21 @@ struct Fixture
     {
         Link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs, 1);
         Link.Relay().SetFirmwareVersion(3.25f);
-        Link.Relay().SetPSCNumber(4711.0f);
-        Link.Relay().SetPSCIssue(7.0f);
     }
-    QStringList Titles()
+    std::int16_t Slave() const { return Link.SlaveID(); }
+    void Pin(int reg, float value)
     {
-        QStringList titles;
-        for (const auto& message : Link.UI().Messages())
-            titles << message.Title;
-        return titles;
+        Link.Faults().SetRegisterValue(RegisterKind::Holding, reg, value);
     }
-    // Writes that change the relay's configuration (the product selector only
-    // asks a question).
+    QStringList Shown(bool withText = false) // the title, and perhaps the text, of each message
+    {
+        QStringList shown;
+        for (const auto& message : Link.UI().Messages())
+            shown << (withText ? QStringList{message.Text, message.Title}
+                               : QStringList{message.Title});
+        return shown;
+    }
+    // Registers written that change the relay's configuration.
     QStringList ConfigurationWrites()
     {
         QStringList writes;
@@ -45,24 +44,25 @@ struct Fixture
                 writes << QString::number(access.Start);
         return writes;
     }
-    // A configuration file whose line `line` (from 0) holds `text`.
-    QString EditedFile(int line, const QByteArray& text)
+    // Sets a relay's function, then its slots directly, past rounding and limits.
+    void Preset(std::int16_t relay, std::int16_t function, const QList<float>& values)
     {
-        const QString path = Dir.filePath(QStringLiteral("edited.tcf"));
-        QFile file(path);
-        if (!Device.SaveConfigToFile(path) || !file.open(QIODevice::ReadWrite))
-            return {};
-        QList<QByteArray> lines = file.readAll().split('\n');
-        lines[line] = text + '\r';
-        file.resize(0);
-        file.write(lines.join('\n'));
-        return path;
+        Device.SetTripFunction(relay, function);
+        for (int p = 0; p < values.size(); ++p)
+            Device.TripData.SetParameterValue(relay, std::int16_t(p + 1), values[p]);
     }
-    std::int16_t Slave() const { return Link.SlaveID(); }
+    QList<float> Parameters(std::int16_t relay) const
+    {
+        const auto values = Device.TripData.TripDefinition(relay).ParameterValues;
+        return QList<float>(values.begin(), values.end());
+    }
+    QList<float> System() const
+    {
+        return {Device.SystemVolts(), Device.SystemCurrent(), Device.SystemType()};
+    }
     SimulatedLink Link;
     FakeClock Clock;
     cTZL Device{Link.Modbus(), Link.UI(), Clock};
-    QTemporaryDir Dir;
 };
 
 } // namespace
@@ -71,284 +71,337 @@ class tst_cTZL : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void ProductInfo_data();
-    void ProductInfo();
-    void GetRTC_data();
-    void GetRTC();
-    void SetRTC();
-    void UploadConfigWithFailedSystemRead();
-    void DownloadQuestions_data();
-    void DownloadQuestions();
-    void DownloadWithFailedSystemWriteStillSendsTrips();
-    void Clearing();
-    void ConfigFiles();
-};
-
-void tst_cTZL::ProductInfo_data()
-{
-    QTest::addColumn<int>("selector");
-    QTest::addColumn<QList<float>>("pinned"); // value at 238, echo at 240; empty: the relay's own
-    QTest::addColumn<int>("failingExchange"); // 1: the selector write fails
-    QTest::addColumn<float>("result");
-    QTest::addColumn<QString>("message");
-    const QList<float> own;
-    QTest::newRow("firmware") << 2 << own << 0 << 3.25f << QString();
-    QTest::newRow("PSC number") << 4 << own << 0 << 4711.0f << QString();
-    QTest::newRow("old firmware answers 0 and 0")
-        << 2 << QList<float>{0, 0} << 0 << 2.44f << QString();
-    QTest::newRow("PSC number 0 and 0") << 4 << QList<float>{0, 0} << 0 << 0.0f << QString();
-    QTest::newRow("echo 3 to selector 2") << 2 << QList<float>{3.25f, 3} << 0 << 0.0f << QString();
-    QTest::newRow("write fails") << 2 << own << 1 << 0.0f << QString();
-    QTest::newRow("version not a number")
-        << 2 << QList<float>{NaN, 2} << 0 << 0.0f
-        << "Error in TZL Version - Check Word Order Setting|Version Format Error";
-    QTest::newRow("PSC number echo beyond 16 bits")
-        << 4 << QList<float>{4711, 40000} << 0 << 0.0f
-        << "Error in TZL PSC Number - Check Word Order Setting|PSC Number Format Error";
-    QTest::newRow("PSC issue echo not a number")
-        << 5 << QList<float>{7, NaN} << 0 << 0.0f
-        << "Error in TZL PSC Issue - Check Word Order Setting|PSC Issue Format Error";
-}
-
-void tst_cTZL::ProductInfo()
-{
-    QFETCH(int, selector);
-    QFETCH(QList<float>, pinned);
-    QFETCH(int, failingExchange);
-    QFETCH(QString, message);
-    Fixture f;
-    if (!pinned.isEmpty()) {
-        f.Link.Faults().SetRegisterValue(RegisterKind::Holding, 238, pinned[0]);
-        f.Link.Faults().SetRegisterValue(RegisterKind::Holding, 240, pinned[1]);
+    void ProductInfo_data()
+    {
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<QList<float>>("pinned"); // value at 238, echo at 240; none: the relay's
+        QTest::addColumn<float>("result");
+        QTest::addColumn<QStringList>("shown");
+        const auto error = [](const QString& item) {
+            return QStringList{"Error in TZL " + item + " - Check Word Order Setting",
+                               item + " Format Error"};
+        };
+        QTest::newRow("firmware") << 2 << QList<float>{} << 3.25f << QStringList{};
+        QTest::newRow("old firmware, 0 and 0") << 2 << QList<float>{0, 0} << 2.44f << QStringList{};
+        QTest::newRow("PSC number, 0 and 0") << 4 << QList<float>{0, 0} << 0.0f << QStringList{};
+        QTest::newRow("echo 3 to 2") << 2 << QList<float>{3.25f, 3} << 0.0f << QStringList{};
+        QTest::newRow("version NaN") << 2 << QList<float>{NaN, 2} << 0.0f << error("Version");
+        QTest::newRow("PSC number echo 40000")
+            << 4 << QList<float>{4711, 40000} << 0.0f << error("PSC Number");
+        QTest::newRow("PSC issue echo NaN")
+            << 5 << QList<float>{7, NaN} << 0.0f << error("PSC Issue");
     }
-    if (failingExchange > 0)
-        f.Link.Faults().ScheduleAt(failingExchange, SimFault::Exception(4));
-    const float value = selector == 2   ? f.Device.GetFirmwareVersion(f.Slave())
-                        : selector == 4 ? f.Device.GetPSCNumber(f.Slave())
-                                        : f.Device.GetPSCIssue(f.Slave());
-    QTEST(value, "result");
-    QCOMPARE(RequestLog(f.Link.Port().WrittenFrames()),
-             failingExchange == 1 ? QStringList{"w240"} : (QStringList{"w240", "h238"}));
-    QCOMPARE(f.Link.Relay().ProductSelector(), failingExchange == 1 ? 0.0f : float(selector));
-    QStringList shown;
-    for (const auto& m : f.Link.UI().Messages())
-        if (!m.Title.startsWith(QStringLiteral("Modbus Exception")))
-            shown << m.Text + u'|' + m.Title;
-    QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
-
-}
-
-void tst_cTZL::GetRTC_data()
-{
-    QTest::addColumn<QList<float>>("fields"); // empty: the read fails
-    QTest::addColumn<QDateTime>("expected");
-    QTest::addColumn<bool>("formatError");
-    const QDateTime none = At(1900, 1, 1, 0, 0, 0);
-    QTest::newRow("plain") << QList<float>{26, 3, 15, 13, 5, 9} << At(2026, 3, 15, 13, 5, 9)
-                           << false;
-    QTest::newRow("nearly whole, carried")
-        << QList<float>{25.6f, 12.4f, 31, 23, 59, 59.6f} << At(2027, 1, 1, 0, 0, 0) << false;
-    QTest::newRow("read fails") << QList<float>{} << none << false;
-    QTest::newRow("40000") << QList<float>{26, 3, 15, 40000, 5, 9} << none << true;
-    QTest::newRow("not a number") << QList<float>{26, 3, NaN, 13, 5, 9} << none << true;
-    QTest::newRow("beyond 9999") << QList<float>{9999, 13, 1, 0, 0, 0} << none << true;
-}
-
-void tst_cTZL::GetRTC()
-{
-    QFETCH(QList<float>, fields);
-    QFETCH(bool, formatError);
-    Fixture f;
-    if (fields.isEmpty())
-        f.Link.Faults().Queue(SimFault::Exception(2));
-    for (int i = 0; i < fields.size(); ++i)
-        f.Link.Faults().SetRegisterValue(RegisterKind::Holding, 98 + 2 * i, fields[i]);
-    QTEST(f.Device.GetRTC(f.Slave()), "expected");
-    QCOMPARE(RequestLog(f.Link.Port().WrittenFrames()), QStringList{"h98"});
-    // A failed read adds nothing to the link's own message.
-    QCOMPARE(f.Titles(), formatError ? QStringList{"Date & Time Format Error"}
-                         : fields.isEmpty() ? QStringList{"Modbus Exception 2"}
-                                            : QStringList());
-    if (formatError)
-        QCOMPARE(f.Link.UI().Messages()[0].Text,
-                 QStringLiteral("Error in TZL Date & Time Format - Check Word Order Setting"));
-}
-
-void tst_cTZL::SetRTC()
-{
-    Fixture f;
-    QVERIFY(f.Device.SetRTC(f.Slave(), At(2009, 1, 5, 7, 8, 9)));
-    QList<float> written;
-    for (const RegisterAccess& access : f.Link.Relay().Writes())
-        written << float(access.Start) << access.Values.at(0);
-    QCOMPARE(written, (QList<float>{98, 9, 100, 1, 102, 5, 104, 7, 106, 8, 108, 9}));
-
-    f.Link.Port().ClearWrittenFrames();
-    f.Link.Faults().ScheduleAt(f.Link.Faults().Exchanges() + 4, SimFault::Exception(4));
-    QVERIFY(!f.Device.SetRTC(f.Slave(), At(2026, 1, 5, 7, 8, 9)));
-    QCOMPARE(RequestLog(f.Link.Port().WrittenFrames()),
-             (QStringList{"w98", "w100", "w102", "w104"}));
-}
-
-void tst_cTZL::UploadConfigWithFailedSystemRead()
-{
-    Fixture f;
-    TripDefinition overVolts{1, 2, {12100.0f, 110.0f, 0.5f, 0, 0, 0}};
-    f.Link.Relay().SetTripDefinition(4, overVolts);
-    f.Link.Faults().Queue(SimFault::Exception(4));
-    QVERIFY(!f.Device.UploadConfig(f.Slave()));
-    const QStringList requests = RequestLog(f.Link.Port().WrittenFrames());
-    QCOMPARE(requests.mid(0, 7),
-             (QStringList{"h6", "w240", "h238", "w240", "h238", "w240", "h238"}));
-    QCOMPARE(requests.count("h58"), 16);
-    QCOMPARE(f.Device.PSCNumber(), 4711.0f);
-    QCOMPARE(f.Device.TripData.ParameterValue(4, 1), 12100.0f);
-
-    f.Link.Relay().SetSystemVolts(11000.0f);
-    QVERIFY(f.Device.UploadConfig(f.Slave()));
-    QCOMPARE(f.Device.SystemVolts(), 11000.0f);
-    QCOMPARE(f.Device.TripData.ParameterValue(4, 2), 110.0f); // uploads never rescale
-}
-
-void tst_cTZL::DownloadQuestions_data()
-{
-    QTest::addColumn<float>("relayType");
-    QTest::addColumn<float>("firmware"); // negative: the firmware query fails
-    QTest::addColumn<QList<MsgResult>>("answers");
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<bool>("written");
-    const QString type = QStringLiteral("System Type Mismatch");
-    const QString version = QStringLiteral("Version Compatibility");
-    using A = QList<MsgResult>;
-    // The configuration is 4-wire and uses a function that needs firmware 3.
-    QTest::newRow("match, compatible") << 3.0f << 3.0f << A{} << QStringList{} << true;
-    QTest::newRow("mismatch yes") << 2.0f << 3.5f << A{MsgResult::Yes} << QStringList{type} << true;
-    QTest::newRow("mismatch no") << 2.0f << 3.0f << A{MsgResult::No} << QStringList{type} << false;
-    QTest::newRow("mismatch yes, incompatible no")
-        << 2.0f << 2.9f << A{MsgResult::Yes, MsgResult::No} << QStringList{type, version} << false;
-    QTest::newRow("incompatible yes")
-        << 3.0f << 2.9f << A{MsgResult::Yes} << QStringList{version} << true;
-    QTest::newRow("firmware query fails, no")
-        << 3.0f << -1.0f << A{MsgResult::No} << QStringList{"Modbus Exception 4", version} << false;
-}
-
-void tst_cTZL::DownloadQuestions()
-{
-    QFETCH(float, relayType);
-    QFETCH(float, firmware);
-    QFETCH(QList<MsgResult>, answers);
-    QFETCH(bool, written);
-    Fixture f;
-    f.Link.Relay().SetSystemType(relayType);
-    f.Link.Relay().SetFirmwareVersion(firmware);
-    if (firmware < 0)
-        f.Link.Faults().ScheduleAt(2, SimFault::Exception(4)); // the selector write
-    f.Device.SetTripFunction(1, 12); // Unbalanced Current, code 27
-    for (MsgResult answer : answers)
-        f.Link.UI().QueueAnswer(answer);
-
-    QCOMPARE(f.Device.DownloadConfig(f.Slave()), written);
-    QTEST(f.Titles(), "titles");
-    for (const auto& message : f.Link.UI().Messages()) {
-        if (message.Buttons != MsgButtons::YesNo)
-            continue;
-        QCOMPARE(message.Icon, MsgIcon::None);
-        QCOMPARE(message.Text, message.Title == QStringLiteral("System Type Mismatch")
-            ? QStringLiteral("Configuration & TZL SystemType mismatch - downloaded anyway?")
-            : QStringLiteral("Trip configuration contains settings that may not be supported by "
-                             "the target unit - downloaded anyway?"));
+    void ProductInfo()
+    {
+        QFETCH(int, selector);
+        QFETCH(QList<float>, pinned);
+        Fixture f;
+        for (int i = 0; i < pinned.size(); ++i)
+            f.Pin(238 + 2 * i, pinned[i]);
+        QTEST(selector == 2   ? f.Device.GetFirmwareVersion(f.Slave())
+              : selector == 4 ? f.Device.GetPSCNumber(f.Slave())
+                              : f.Device.GetPSCIssue(f.Slave()),
+              "result");
+        QCOMPARE(f.Link.Relay().ProductSelector(), float(selector));
+        QTEST(f.Shown(true), "shown");
     }
-    const QStringList writes = f.ConfigurationWrites();
-    QCOMPARE(writes.isEmpty(), !written);
-    if (written) {
-        QCOMPARE(writes.mid(0, 2), (QStringList{"6", "8"}));
-        QCOMPARE(writes.count("58"), 17); // each relay selected, then deselected
-        QCOMPARE(f.Link.Relay().GetTripDefinition(1).FunctionCode, 27);
+
+    void GetRTC_data()
+    {
+        QTest::addColumn<QList<float>>("fields"); // none: the read fails
+        QTest::addColumn<QDateTime>("expected");
+        QTest::addColumn<QStringList>("shown");
+        const QDateTime none(QDate(1900, 1, 1), QTime(0, 0));
+        const QStringList formatError{"Error in TZL Date & Time Format - Check Word Order Setting",
+                                      "Date & Time Format Error"};
+        QTest::newRow("nearly whole, carried") << QList<float>{25.6f, 12.4f, 31, 23, 59, 59.6f}
+                                               << QDateTime(QDate(2027, 1, 1), QTime(0, 0))
+                                               << QStringList{};
+        // A failed read adds nothing to the link's own message.
+        QTest::newRow("read fails") << QList<float>{} << none
+                                    << QStringList{"Modbus Illegal Address Value Exception",
+                                                   "Modbus Exception 2"};
+        QTest::newRow("40000") << QList<float>{26, 3, 15, 40000, 5, 9} << none << formatError;
+        QTest::newRow("beyond 9999") << QList<float>{9999, 13, 1, 0, 0, 0} << none << formatError;
     }
-}
+    void GetRTC()
+    {
+        QFETCH(QList<float>, fields);
+        Fixture f;
+        if (fields.isEmpty())
+            f.Link.Faults().Queue(SimFault::Exception(2));
+        for (int i = 0; i < fields.size(); ++i)
+            f.Pin(98 + 2 * i, fields[i]);
+        QTEST(f.Device.GetRTC(f.Slave()), "expected");
+        QTEST(f.Shown(true), "shown");
+    }
 
-void tst_cTZL::DownloadWithFailedSystemWriteStillSendsTrips()
-{
-    Fixture f;
-    f.Link.Faults().ScheduleAt(4, SimFault::Exception(4)); // type, selector, version, volts
-    QVERIFY(!f.Device.DownloadConfig(f.Slave()));
-    QVERIFY(!f.ConfigurationWrites().contains("6"));
-    QCOMPARE(f.ConfigurationWrites().count("58"), 17);
+    void SetRTC()
+    {
+        Fixture f;
+        QVERIFY(f.Device.SetRTC(f.Slave(), QDateTime(QDate(2009, 1, 5), QTime(7, 8, 9))));
+        QList<float> written;
+        for (const RegisterAccess& access : f.Link.Relay().Writes())
+            written << float(access.Start) << access.Values.at(0);
+        QCOMPARE(written, (QList<float>{98, 9, 100, 1, 102, 5, 104, 7, 106, 8, 108, 9}));
+        // Minute and second are not written after a failed hour.
+        f.Link.Port().ClearWrittenFrames();
+        f.Link.Faults().ScheduleAt(f.Link.Faults().Exchanges() + 4, SimFault::Exception(4));
+        QVERIFY(!f.Device.SetRTC(f.Slave(), QDateTime(QDate(2026, 1, 5), QTime(7, 8, 9))));
+        QCOMPARE(f.Link.Port().WrittenFrames().size(), 4);
+    }
 
-    // A system type that is no 16-bit number cannot match the relay's.
-    const QString path = f.EditedFile(2, "1E+09");
-    QVERIFY(f.Device.LoadConfigFromFile(path));
-    QCOMPARE(f.Device.SystemType(), 1.0e9f);
-    f.Link.UI().ClearMessages();
-    f.Link.Relay().ClearAccesses();
-    QVERIFY(!f.Device.DownloadConfig(f.Slave()));
-    QCOMPARE(f.Titles(), QStringList{"System Type Mismatch"});
-    QVERIFY(f.ConfigurationWrites().isEmpty());
-}
+    void UploadConfig_data()
+    {
+        QTest::addColumn<QList<float>>("relay"); // volts, current, type
+        QTest::addColumn<QList<float>>("held");  // none: the system read fails
+        QTest::newRow("3-wire, clamped") << QList<float>{0, 20000, 2} << QList<float>{1, 10000, 2};
+        QTest::newRow("volts clamped") << QList<float>{500000, 5, 3} << QList<float>{400000, 5, 3};
+        QTest::newRow("type 4 is 3") << QList<float>{415, 5, 4} << QList<float>{415, 5, 3};
+        QTest::newRow("type 2.5 is 3") << QList<float>{415, 5, 2.5f} << QList<float>{415, 5, 3};
+        QTest::newRow("system read fails") << QList<float>{11000, 400, 2} << QList<float>{};
+    }
+    void UploadConfig()
+    {
+        QFETCH(QList<float>, relay);
+        QFETCH(QList<float>, held);
+        Fixture f;
+        f.Link.Relay().SetSystemVolts(relay[0]);
+        f.Link.Relay().SetSystemCurrent(relay[1]);
+        f.Link.Relay().SetSystemType(relay[2]);
+        f.Link.Relay().SetTripDefinition(4, {1, 2, {12100.0f, 110.0f, 0.5f}});
+        if (held.isEmpty())
+            f.Link.Faults().Queue(SimFault::Exception(4));
+        QCOMPARE(f.Device.UploadConfig(f.Slave()), !held.isEmpty());
+        QCOMPARE(f.System(), held.isEmpty() ? (QList<float>{110, 5, 3}) : held);
+        // Product information and trips come whatever the system read did, and
+        // uploads never rescale.
+        QCOMPARE(f.Device.VersionNumber(), 3.25f);
+        QCOMPARE(f.Parameters(4), (QList<float>{12100, 110, 0.5f, 0, 0, 0}));
+    }
 
-void tst_cTZL::Clearing()
-{
-    Fixture f;
-    f.Link.Relay().SetEvents({{1, 5, At(2026, 1, 1, 0, 0, 0)}});
-    f.Link.Relay().SetMeasurement(0, 230.0f);
-    f.Device.UploadProductInfo(f.Slave());
-    const auto configure = [&f] {
+    // No to either question stops the download before anything is written.
+    void DownloadQuestions_data()
+    {
+        QTest::addColumn<float>("relayType");
+        QTest::addColumn<float>("firmware");
+        QTest::addColumn<int>("failing"); // refused exchange: 1 the type read, 2 the selector write
+        QTest::addColumn<QList<MsgResult>>("answers");
+        QTest::addColumn<QStringList>("titles");
+        const QString type = QStringLiteral("System Type Mismatch");
+        const QString version = QStringLiteral("Version Compatibility");
+        const QString exception = QStringLiteral("Modbus Exception 4");
+        const auto row = [](const char* name, float type, float firmware, int failing,
+                            QList<MsgResult> answers, QStringList titles) {
+            QTest::newRow(name) << type << firmware << failing << answers << titles;
+        };
+        // The configuration is 4-wire and uses a function that needs firmware 3.
+        row("match, compatible", 3, 3, 0, {}, {});
+        row("mismatch yes", 2, 3.5f, 0, {Yes}, {type});
+        row("mismatch no", 2, 3, 0, {No}, {type});
+        row("not exactly 3", 3.0001f, 3, 0, {No}, {type});
+        row("mismatch yes, incompatible no", 2, 2.9f, 0, {Yes, No}, {type, version});
+        row("incompatible yes", 3, 2.9f, 0, {Yes}, {version});
+        row("type read fails, no", 3, 3, 1, {No}, {exception, type});
+        row("firmware query fails, no", 3, 3, 2, {No}, {exception, version});
+    }
+    void DownloadQuestions()
+    {
+        QFETCH(float, relayType);
+        QFETCH(float, firmware);
+        QFETCH(int, failing);
+        QFETCH(QList<MsgResult>, answers);
+        Fixture f;
+        f.Link.Relay().SetSystemType(relayType);
+        f.Link.Relay().SetFirmwareVersion(firmware);
+        if (failing > 0)
+            f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
+        f.Device.SetTripFunction(1, 12); // Unbalanced Current, code 27
+        for (MsgResult answer : answers)
+            f.Link.UI().QueueAnswer(answer);
+        const bool written = answers.isEmpty() || answers.last() == Yes;
+        QCOMPARE(f.Device.DownloadConfig(f.Slave()), written);
+        QTEST(f.Shown(), "titles");
+        const QHash<QString, QString> questions{
+            {"System Type Mismatch",
+             "Configuration & TZL SystemType mismatch - downloaded anyway?"},
+            {"Version Compatibility", "Trip configuration contains settings that may not be "
+                                      "supported by the target unit - downloaded anyway?"}};
+        for (const auto& message : f.Link.UI().Messages())
+            if (message.Buttons == MsgButtons::YesNo)
+                QCOMPARE(message.Text, questions.value(message.Title));
+        const QStringList writes = f.ConfigurationWrites();
+        QCOMPARE(writes.isEmpty(), !written);
+        if (written) {
+            QCOMPARE(writes.mid(0, 2), (QStringList{"6", "8"}));
+            QCOMPARE(writes.count("58"), 17); // each relay selected, then deselected
+            QCOMPARE(f.Link.Relay().GetTripDefinition(1).FunctionCode, 27);
+        }
+    }
+
+    void DownloadWithFailedSystemWrite()
+    {
+        Fixture f;
         f.Device.SetSystemVolts(11000.0f);
-        f.Device.SetTripFunction(2, 1);
-        return f.Device.SystemVolts() == 11000.0f && f.Device.TripData.FunctionNumber(2) == 1;
-    };
-    const auto readLive = [&f] {
-        return f.Device.EventLog.Upload(f.Slave()) && f.Device.Inputs.UpLoadBasics(f.Slave());
-    };
-    QVERIFY(configure() && readLive());
-    f.Device.ConfigClear();
-    QCOMPARE(
-        (QList<float>{f.Device.SystemVolts(), f.Device.SystemCurrent(), f.Device.SystemType()}),
-        (QList<float>{110, 5, 3}));
-    QCOMPARE(f.Device.TripData.FunctionNumber(2), 0);
-    QVERIFY(f.Device.EventLog.EvtRelay(1) == 5 && f.Device.Inputs.Volts1() == 230.0f);
+        f.Link.Faults().ScheduleAt(4, SimFault::Exception(4)); // type, selector, version, volts
+        QVERIFY(!f.Device.DownloadConfig(f.Slave()));
+        // No current after the refused volts; the read-back and the trips still go.
+        QVERIFY(!f.ConfigurationWrites().contains("8"));
+        QCOMPARE(f.Device.SystemVolts(), 110.0f);
+        QCOMPARE(f.ConfigurationWrites().count("58"), 17);
+    }
 
-    QVERIFY(configure() && readLive());
-    f.Device.TransientDataClear();
-    QVERIFY(f.Device.EventLog.EvtRelay(1) == -1 && f.Device.Inputs.Volts1() == 0.0f);
-    QVERIFY(f.Device.SystemVolts() == 11000.0f && f.Device.TripData.FunctionNumber(2) == 1);
-    QCOMPARE(f.Device.VersionNumber(), 3.25f); // neither touches the product information
-}
+    void ConfigFiles()
+    {
+        Fixture f;
+        // A download's read-back leaves values the setters would never allow;
+        // the file keeps them as they are.
+        f.Link.Relay().SetSystemType(4.0f);
+        f.Pin(6, 0.5f);
+        f.Link.UI().QueueAnswer(Yes);
+        QVERIFY(f.Device.DownloadConfig(f.Slave()));
+        f.Link.UI().ClearMessages();
+        f.Device.TripData.SetName(1, QStringLiteral("Generator, main"));
+        f.Preset(1, 17, {2, 11, 99, 11, 0, 0.123456789f});
+        const TripRecord before = f.Device.TripData.TripDefinition(1);
+        QTemporaryDir dir;
+        QVERIFY(f.Device.SaveConfigToFile(dir.filePath(QStringLiteral("relay.tcf"))));
+        f.Device.ConfigClear();
+        QVERIFY(f.Device.LoadConfigFromFile(dir.filePath(QStringLiteral("relay.tcf"))));
+        QCOMPARE(f.System(), (QList<float>{0.5f, 5, 4}));
+        QCOMPARE(f.Device.TripData.TripDefinition(1), before);
+        QVERIFY(f.Link.UI().Messages().isEmpty());
+        QVERIFY(!f.Device.LoadConfigFromFile(dir.filePath(QStringLiteral("missing.tcf"))));
+        QCOMPARE(f.Link.UI().Messages().last().Text, QStringLiteral("The file can not be located"));
+        QCOMPARE(f.Device.TripData.TripDefinition(1), before); // a refused file changes nothing
+    }
 
-void tst_cTZL::ConfigFiles()
-{
-    Fixture f;
-    // A download's read-back leaves values the setters would never allow;
-    // the file keeps them as they are.
-    f.Link.Relay().SetSystemType(4.0f);
-    f.Link.Faults().SetRegisterValue(RegisterKind::Holding, 6, 0.5f);
-    f.Link.UI().QueueAnswer(MsgResult::Yes);
-    QVERIFY(f.Device.DownloadConfig(f.Slave()));
-    f.Link.UI().ClearMessages();
-    f.Device.TripData.SetName(1, QStringLiteral("Generator, main"));
-    f.Device.SetTripFunction(1, 17);
-    float slip = 0.123456789f;
-    f.Device.SetTripParameterValue(1, 6, slip);
-    const TripRecord before = f.Device.TripData.TripDefinition(1);
+    void SetTripFunction()
+    {
+        Fixture f;
+        f.Preset(5, 1, {0, 0, 0, 0, 0, 9});
+        f.Device.TripData.SetAlarmFlag(5, true);
+        f.Device.SetTripFunction(5, 16);
+        QVERIFY(f.Device.TripData.InvertedFlag(5) && f.Device.TripData.AlarmFlag(5));
+        QCOMPARE(f.Parameters(5), (QList<float>{2, 11, 99, 0, 0.37f, 0}));
+        f.Device.TripData.SetParameterValue(5, 1, 7.0f);
+        f.Device.SetTripFunction(5, 16); // the same function changes nothing
+        QCOMPARE(f.Device.TripData.ParameterValue(5, 1), 7.0f);
+        const QString relay = QStringLiteral("Internal Error: invalid Trip Relay Number!");
+        const QString function = QStringLiteral("Internal Error: invalid Trip Function Number!");
+        const std::pair<QList<int>, QString> refused[] = {
+            {{0, 1}, relay}, {{17, 28}, relay}, {{1, 28}, function}, {{1, -1}, function}};
+        for (const auto& [call, text] : refused) {
+            f.Link.UI().ClearMessages();
+            f.Device.SetTripFunction(std::int16_t(call[0]), std::int16_t(call[1]));
+            QCOMPARE(f.Shown(true), (QStringList{text, "TZL Configurator Error"}));
+        }
+        QCOMPARE(f.Device.TripData.FunctionNumber(1), 0);
+    }
 
-    const QString path = f.Dir.filePath(QStringLiteral("relay.tcf"));
-    QVERIFY(f.Device.SaveConfigToFile(path));
-    f.Device.ConfigClear();
-    QVERIFY(f.Device.LoadConfigFromFile(path));
-    QCOMPARE(
-        (QList<float>{f.Device.SystemVolts(), f.Device.SystemCurrent(), f.Device.SystemType()}),
-        (QList<float>{0.5f, 5, 4}));
-    QCOMPARE(f.Device.TripData.TripDefinition(1), before);
-    QVERIFY(f.Link.UI().Messages().isEmpty());
+    // System 110 V, 5 A, 4-wire.
+    void SetTripParameterValue_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<QList<float>>("preset");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<float>("entered");
+        QTest::addColumn<QList<float>>("after"); // the six slots
+        const auto row = [](const char* name, int f, QList<float> preset, int p, float v,
+                            QList<float> after) {
+            after << QList<float>(6 - after.size());
+            QTest::newRow(name) << f << preset << p << v << after;
+        };
+        row("delay rounds", 1, {121, 1.1f, 0.2f}, 3, 1.26f, {121, 1.1f, 1.3f});
+        row("typed half rounds up", 1, {121, 1.1f, 0.2f}, 3, 0.35f, {121, 1.1f, 0.4f});
+        row("trip point not rounded", 1, {121, 1.1f, 0.2f}, 1, 120.26f, {120.26f, 1.1f, 0.2f});
+        row("NaN gives minimum", 2, {99, 5, 0.2f}, 2, NaN, {99, 1.1f, 0.2f});
+        row("51 curve rounds down", 14, {5.5f, 1, 0.1f}, 2, 2.7f, {5.5f, 2, 0.1f});
+        row("51 curve floor, then minimum", 14, {5.5f, 2, 0.1f}, 2, 0.99f, {5.5f, 1, 0.1f});
+        row("dial rounds past maximum", 15, {5.5f, 0.1f}, 2, 9.96f, {5.5f, 9.9f});
+        row("logical input rounds down", 19, {0, 0, 0, 0, 0}, 1, 16.9f, {16});
+        // An instantaneous current trip below the system current needs a delay of 0.2.
+        row("trip below I raises delay", 5, {5.5f, 0.05f, 0}, 1, 4, {4, 0.05f, 0.2f});
+        row("trip above I keeps delay", 7, {5.5f, 0.05f, 0}, 1, 6, {6, 0.05f, 0});
+        row("delay with trip at I", 7, {5, 0.05f, 1}, 3, 0.1f, {5, 0.05f, 0.2f});
+        row("delay with trip above I", 5, {5.5f, 0.05f, 1}, 3, 0.14f, {5.5f, 0.05f, 0.1f});
+        // The phase-angle window limits the slip frequency.
+        row("slip within the angle", 16, {2, 11, 99, 0, 0.37f}, 5, 0.9f,
+            {2, 11, 99, 0, Slip2Degrees});
+        row("angle lowers the slip", 16, {20, 11, 99, 0, 0.9f}, 1, 2, {2, 11, 99, 0, Slip2Degrees});
+        row("angle clamped first", 16, {20, 11, 99, 0, 0.9f}, 1, 1, {2, 11, 99, 0, Slip2Degrees});
+        row("limit not below maximum", 16, {20, 11, 99, 0, 5}, 1, 10.8f, {10.8f, 11, 99, 0, 5});
+        row("deadbus slip, wide angle", 17, {20, 11, 99, 11, 0, 0.37f}, 6, 0.9f,
+            {20, 11, 99, 11, 0, 0.9f});
+        row("deadbus angle", 17, {20, 11, 99, 11, 0, 0.9f}, 1, 4,
+            {4, 11, 99, 11, 0, 4.0f / 0.03f / 180.0f});
+    }
+    void SetTripParameterValue()
+    {
+        QFETCH(int, function);
+        QFETCH(QList<float>, preset);
+        QFETCH(int, position);
+        QFETCH(float, entered);
+        QFETCH(QList<float>, after);
+        Fixture f;
+        f.Preset(9, std::int16_t(function), preset);
+        float value = entered;
+        f.Device.SetTripParameterValue(9, std::int16_t(position), value);
+        QCOMPARE(f.Parameters(9), after);
+        QVERIFY(value == after[position - 1]); // the caller sees what was stored
+    }
 
-    // A refused file leaves the model as it was.
-    f.Device.SetTripFunction(3, 14);
-    QVERIFY(!f.Device.LoadConfigFromFile(f.EditedFile(1, "2")));
-    QCOMPARE(f.Titles(), QStringList{"Data Compatiblity Error"});
-    QCOMPARE(f.Device.TripData.FunctionNumber(3), 14);
-    QVERIFY(!f.Device.LoadConfigFromFile(f.Dir.filePath(QStringLiteral("missing.tcf"))));
-    QCOMPARE(f.Link.UI().Messages().last().Text, QStringLiteral("The file can not be located"));
-}
+    void Rescaling()
+    {
+        Fixture f;
+        const std::int16_t functions[] = {1, 13, 16, 17, 5, 8, 9, 11, 14, 15};
+        for (std::int16_t relay = 1; relay <= 10; ++relay)
+            f.Device.SetTripFunction(relay, functions[relay - 1]);
+        f.Preset(1, 1, {500, 0, 0.2f}); // beyond its limits, as from a file
+        f.Device.SetSystemVolts(110.0f); // unchanged: only what lies beyond its limits moves
+        QCOMPARE(f.Parameters(1), (QList<float>{132, 1.1f, 0.2f, 0, 0, 0}));
+
+        f.Device.SetSystemVolts(220.0f);
+        QCOMPARE(f.Parameters(1), (QList<float>{264, 2.2f, 0.2f, 0, 0, 0}));   // Over Volts
+        QCOMPARE(f.Parameters(2), (QList<float>{5.5f, 220, 1, 0.1f, 0, 0}));   // 51V
+        QCOMPARE(f.Parameters(3), (QList<float>{2, 22, 198, 0, 0.37f, 0}));    // Sync check
+        QCOMPARE(f.Parameters(4), (QList<float>{2, 22, 198, 22, 0, 0.37f}));   // Deadbus
+        QCOMPARE(f.Parameters(5), (QList<float>{5.5f, 0.05f, 0.2f, 0, 0, 0})); // code 22: not
+        QCOMPARE(f.Parameters(6), (QList<float>{55, 11, 0.2f, 0, 0, 0}));      // Reverse Power
+        QCOMPARE(f.Parameters(7), (QList<float>{27.5f, 5.5f, 0.2f, 0, 0, 0})); // code 25: not
+        QCOMPARE(f.Parameters(8), (QList<float>{22, 2.2f, 0.2f, 0, 0, 0}));    // Unbalanced V
+
+        f.Device.SetSystemCurrent(1.0f);
+        QCOMPARE(f.Parameters(2), (QList<float>{1.1f, 220, 1, 0.1f, 0, 0}));
+        QCOMPARE(f.Parameters(9), (QList<float>{1.1f, 1, 0.1f, 0, 0, 0}));  // 51: dial kept
+        QCOMPARE(f.Parameters(10), (QList<float>{1.1f, 0.1f, 0, 0, 0, 0})); // Ground Fault
+        QCOMPARE(f.Parameters(5), (QList<float>{5.5f, 0.05f, 0.2f, 0, 0, 0}));
+        QCOMPARE(f.Parameters(6), (QList<float>{11, 2.2f, 0.2f, 0, 0, 0}));
+        f.Device.SetSystemCurrent(0.25f); // clamped to 1: nothing moves
+        QCOMPARE(f.Parameters(9), (QList<float>{1.1f, 1, 0.1f, 0, 0, 0}));
+
+        // A relay's read-back can leave 0 volts: there is nothing to scale from.
+        f.Pin(6, 0.0f);
+        QVERIFY(f.Device.DownloadConfig(f.Slave()));
+        QCOMPARE(f.Device.SystemVolts(), 0.0f);
+        f.Device.SetSystemVolts(110.0f);
+        QCOMPARE(f.Parameters(1), (QList<float>{264, 2.2f, 0.2f, 0, 0, 0}));
+        f.Device.SetSystemVolts(NaN); // not at least the minimum, so the minimum
+        QCOMPARE(f.Device.SystemVolts(), 1.0f);
+    }
+
+    // Reverse power follows the phase power in proportion: the system type's
+    // factor is already part of the phase power and is not applied again.
+    void ReversePowerFollowsPhasePower()
+    {
+        Fixture f; // 4-wire
+        f.Preset(1, 8, {0.5f * f.Device.PhasePower(), 0.1f * f.Device.PhasePower()});
+        const QList<float> before = f.Parameters(1);
+        f.Device.SetSystemVolts(220.0f);
+        f.Device.SetSystemCurrent(10.0f);
+        QCOMPARE(f.Parameters(1).mid(0, 2), (QList<float>{4 * before[0], 4 * before[1]}));
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_cTZL)
 #include "tst_cTZL.moc"
