@@ -1,12 +1,12 @@
 #include "link/cCommsErrorLog.h"
 
 #include "platform/IClock.h"
+#include "platform/LocaleDateText.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStandardPaths>
 
 namespace {
@@ -78,9 +78,7 @@ QString cCommsErrorLog::PathOf(const QString& name) const
 QString cCommsErrorLog::Timestamp() const
 {
     const QDateTime now = m_Clock.Now();
-    const QLocale locale;
-    return locale.toString(now.date(), QLocale::ShortFormat) + u' ' +
-           locale.toString(now.time(), QLocale::LongFormat);
+    return ShortDateText(now.date()) + u' ' + LongTimeText(now.time());
 }
 
 bool cCommsErrorLog::WriteLines(QIODevice::OpenMode mode, const QStringList& lines,

@@ -1,13 +1,13 @@
 #include "model/cTZLEventLog.h"
 
 #include "link/frmModbus.h"
-#include "model/LocaleDateText.h"
 #include "model/NearestInt16.h"
 #include "model/RelayDateTime.h"
 #include "platform/FileReplacer.h"
 #include "platform/FileSystemError.h"
 #include "platform/IClock.h"
 #include "platform/IUserInterface.h"
+#include "platform/LocaleDateText.h"
 
 #include <optional>
 #include <vector>

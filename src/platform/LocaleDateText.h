@@ -5,11 +5,12 @@
 #include <QTime>
 
 // Dates and times in the user's own formats (the default QLocale), the way
-// the event log file and screens show them.
+// the log files and screens show them.
 
 // The locale's long time, without a time-zone name: relay times are local
 // wall-clock times with no zone of their own.
 QString LongTimeText(const QTime& time);
 QString LongDateText(const QDate& date);
+QString ShortDateText(const QDate& date);
 // Short date and long time; a moment at midnight shows the date alone.
 QString GeneralDateText(const QDateTime& moment);

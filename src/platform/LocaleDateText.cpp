@@ -1,4 +1,4 @@
-#include "model/LocaleDateText.h"
+#include "platform/LocaleDateText.h"
 
 #include <QLocale>
 
@@ -33,9 +33,14 @@ QString LongDateText(const QDate& date)
     return QLocale().toString(date, QLocale::LongFormat);
 }
 
+QString ShortDateText(const QDate& date)
+{
+    return QLocale().toString(date, QLocale::ShortFormat);
+}
+
 QString GeneralDateText(const QDateTime& moment)
 {
-    const QString date = QLocale().toString(moment.date(), QLocale::ShortFormat);
+    const QString date = ShortDateText(moment.date());
     if (moment.time() == QTime(0, 0))
         return date;
     return date + u' ' + LongTimeText(moment.time());
