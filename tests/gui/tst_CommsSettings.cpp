@@ -68,224 +68,208 @@ class tst_CommsSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void Preselection_data();
-    void Preselection();
-    void DiscreteValuesLeaveOkAlone();
-    void Position_data();
-    void Position();
-    void EditCommsSettings_data();
-    void EditCommsSettings();
-    void RefusedWhileATransactionHoldsThePort();
-    void Restore_data();
-    void Restore();
-};
-
-void tst_CommsSettings::Preselection_data()
-{
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<QStringList>("selected");
-    QTest::newRow("stored default, lower-case n") << 1 << "" << "9600,n,8,1" << Default;
-    QTest::newRow("port 14, lower-case e, no first items") << 14 << "" << "19200,e,8,2"
-        << QStringList{"COM4", "19200", "EVEN", "8", "2"};
-    QTest::newRow("1200 is not offered") << 1 << "" << "1200,N,8,1"
-        << QStringList{"COM1", "2400", "NONE", "8", "1"};
-    QTest::newRow("port 11 ends in 1") << 11 << "" << "9600,N,8,1" << Default;
-    // Both devices end in 0 too, but a device never matches a number.
-    QTest::newRow("port 10 matches nothing") << 10 << "" << "9600,N,8,1" << Default;
-    QTest::newRow("device in use") << 2 << "/dev/ttyUSB0" << "9600,N,8,1"
-        << QStringList{"/dev/ttyUSB0", "9600", "NONE", "8", "1"};
-}
-
-void tst_CommsSettings::Preselection()
-{
-    QFETCH(int, port);
-    QFETCH(QString, device);
-    QFETCH(QString, settings);
-    QFETCH(QStringList, selected);
-    frmCommsSettings dialog([] { return Devices; });
-    // Where no item matches, the choice of a previous display must not stay.
-    Drive([&] { dialog.DisplaySettingsString(3, Devices[0], "4800,O,8,2", nullptr, true); });
-    QCOMPARE(Drive([&] {
-                 dialog.DisplaySettingsString(std::int16_t(port), device, settings, nullptr, true);
-             }).Selected,
-             selected);
-}
-
-void tst_CommsSettings::DiscreteValuesLeaveOkAlone()
-{
-    frmCommsSettings dialog([] { return QStringList(); });
-    Drive([&] { dialog.DisplaySettingsString(1, {}, "9600,N,8,1", nullptr, false); });
-    const Shown shown = Drive([&] { dialog.DisplaySettingsDiscrete(3, 19200, 7, "E", 2, nullptr); });
-    QCOMPARE(shown.Selected, NewChoice);
-    QVERIFY(!shown.OkEnabled);
-}
-
-void tst_CommsSettings::Position_data()
-{
-    QTest::addColumn<QString>("left");
-    QTest::addColumn<QString>("top");
-    QTest::addColumn<QPoint>("position");
-    QTest::newRow("where it was at exit") << "120" << "80" << QPoint(120, 80);
-    // A screen unplugged since: a modal dialog nobody can see locks the program.
-    QTest::newRow("beyond the screen") << "30000" << "20000" << QPoint(0, 0);
-    QTest::newRow("left of the screen") << "-5000" << "40" << QPoint(0, 0);
-}
-
-// The link restores and saves the dialog's position with its own settings.
-void tst_CommsSettings::Position()
-{
-    QFETCH(QString, left);
-    QFETCH(QString, top);
-    QFETCH(QPoint, position);
-    MemorySettingsStore store;
-    store.SaveSetting(App, "CommsWindow", "Left", left);
-    store.SaveSetting(App, "CommsWindow", "Top", top);
-    SimulatedLink link;
-    frmCommsSettings dialog([] { return QStringList(); });
-    link.Modbus().SetSettingsDialog(&dialog);
-    link.Modbus().RestoreSettings(store, App);
-    QCOMPARE(Drive([&] { link.Modbus().EditCommsSettings(nullptr, true); }).Position, position);
-
-    QTimer::singleShot(0, &dialog, [&dialog] {
-        dialog.move(210, 150); // the user drags it
-        dialog.reject();
-    });
-    link.Modbus().EditCommsSettings(nullptr, true);
-    link.Modbus().SaveSettings(store, App);
-    QCOMPARE(store.GetSetting(App, "CommsWindow", "Left", {}), QStringLiteral("210"));
-    QCOMPARE(store.GetSetting(App, "CommsWindow", "Top", {}), QStringLiteral("150"));
-}
-
-void tst_CommsSettings::EditCommsSettings_data()
-{
-    QTest::addColumn<bool>("allowChange");
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("port"); // chosen with 19200, EVEN, 7, 2
-    // Then the port number, the device used, the settings text, and the
-    // port and settings the statistics window shows.
-    QTest::addColumn<QStringList>("state");
-    const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0", "9600,N,8,1"};
-    QTest::newRow("OK") << true << "ok" << "COM3"
-                        << QStringList{"3", "/dev/ttyS2", "19200,E,7,2", "03", "19200,E,7,2"};
-    QTest::newRow("OK on a device") << true << "ok" << "/dev/ttyUSB0"
-        << QStringList{"2", "/dev/ttyUSB0", "19200,E,7,2", "/dev/ttyUSB0", "19200,E,7,2"};
-    QTest::newRow("Cancel") << true << "cancel" << "COM3" << unchanged;
-    QTest::newRow("close box") << true << "close box" << "COM3" << unchanged;
-    QTest::newRow("on-line, OK") << false << "ok" << "COM3" << unchanged;
-}
-
-// The link shows its current choice and applies the user's. It starts on a
-// device that is not plugged in: still offered, so that changing the baud rate
-// does not move the link; and a numbered port chosen must leave it.
-void tst_CommsSettings::EditCommsSettings()
-{
-    QFETCH(bool, allowChange);
-    QFETCH(QString, how);
-    QFETCH(QString, port);
-    QFETCH(QStringList, state);
-    SimulatedLink link;
-    frmModbus& modbus = link.Modbus();
-    frmCommsSettings dialog([] { return QStringList{QStringLiteral("/dev/ttyUSB0")}; });
-    frmCommsStatus status(modbus.Statistics());
-    modbus.SetSettingsDialog(&dialog);
-    modbus.SetStatusWindow(&status);
-    modbus.SetDevice(QStringLiteral("/dev/ttyACM0"));
-    modbus.ShowCommsStatistics(nullptr);
-    QWidget mainWindow;
-    mainWindow.show();
-    const auto edit = [&] { modbus.EditCommsSettings(&mainWindow, allowChange); };
-    Drive(edit); // a cancelled display must not decide the next one
-    const Shown shown = Drive(edit, QStringList{port} + NewChoice.mid(1), how);
-
-    QCOMPARE(shown.Selected, QStringList({"/dev/ttyACM0", "9600", "NONE", "8", "1"}));
-    QCOMPARE(shown.OkEnabled, allowChange);
-    // The window manager keeps the dialog above its owner.
-    QCOMPARE(dialog.windowHandle()->transientParent(), mainWindow.windowHandle());
-    const auto label = [&](const char* name) {
-        return status.findChild<QLabel*>(QLatin1String(name))->text();
-    };
-    QCOMPARE(QStringList({QString::number(modbus.Port()), link.Port().PortName(), modbus.Settings(),
-                          label("lblPortNum"), label("lblCommsSettingsStr")}),
-             state);
-    QVERIFY(link.UI().Messages().isEmpty());
-}
-
-// The dialog is opened from an event handled while a transaction waits for
-// its answer; by the time the user presses OK the port is in use.
-void tst_CommsSettings::RefusedWhileATransactionHoldsThePort()
-{
-    SimulatedLink link;
-    frmCommsSettings dialog([] { return QStringList(); });
-    link.Modbus().SetSettingsDialog(&dialog);
-    link.Faults().Queue(SimFault::NoAnswer());
-    QTimer::singleShot(20, [&] {
-        Drive([&] { link.Modbus().EditCommsSettings(nullptr, true); }, NewChoice, "ok");
-    });
-    std::vector<float> values;
-    QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-
-    const auto& messages = link.UI().Messages();
-    QCOMPARE(messages.size(), 2);
-    QCOMPARE(messages[0].Text,
-             QStringLiteral("Please switch to off-line mode before changing the comms settings!"));
-    QCOMPARE(messages[0].Title, QStringLiteral("TZL Configurator"));
-    QCOMPARE(messages[1].Text, QStringLiteral("Modbus Response Timeout"));
-    // As loaded: the second port, on the loopback line.
-    QCOMPARE(QStringList({QString::number(link.Modbus().Port()), link.Port().PortName(),
-                          link.Modbus().Settings()}),
-             QStringList({"2", "loopback", "9600,N,8,1"}));
-}
-
-// The link's own settings. The real serial port is used (never opened): it
-// decides which settings texts a line can take.
-void tst_CommsSettings::Restore_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QStringList>("restored"); // port number, device used, settings, word order
-    // Each value that cannot be used falls back to its own default alone.
-    const QString s0 = QStringLiteral("/dev/ttyS0");
-    const QString n81 = QStringLiteral("9600,n,8,1");
-    QTest::newRow("empty store") << "" << "" << QStringList{"1", s0, n81, "0"};
-    QTest::newRow("port 11") << "Comms/Port" << "11" << QStringList{"11", "/dev/ttyS10", n81, "0"};
-    QTest::newRow("port 0") << "Comms/Port" << "0" << QStringList{"1", s0, n81, "0"};
-    QTest::newRow("port not a number") << "Comms/Port" << "COM3" << QStringList{"1", s0, n81, "0"};
-    QTest::newRow("device") << "Comms/Device" << "/dev/ttyUSB0" << QStringList{"1", "/dev/ttyUSB0", n81, "0"};
-    QTest::newRow("settings as stored") << "Comms/Settings" << "19200,e,7,2" << QStringList{"1", s0, "19200,e,7,2", "0"};
-    QTest::newRow("settings the port rejects") << "Comms/Settings" << "9600,X,8" << QStringList{"1", s0, n81, "0"};
-    QTest::newRow("baud 32767") << "Comms/Settings" << "32767,N,8,1" << QStringList{"1", s0, "32767,N,8,1", "0"};
-    QTest::newRow("baud 32768") << "Comms/Settings" << "32768,N,8,1" << QStringList{"1", s0, n81, "0"};
-    QTest::newRow("word order 5") << "Modbus/WordOrder" << "5" << QStringList{"1", s0, n81, "1"};
-    QTest::newRow("word order not a number") << "Modbus/WordOrder" << "swapped" << QStringList{"1", s0, n81, "0"};
-}
-
-void tst_CommsSettings::Restore()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, stored);
-    QFETCH(QStringList, restored);
-    MemorySettingsStore store;
-    if (!key.isEmpty())
-        store.SaveSetting(App, key.section(u'/', 0, 0), key.section(u'/', 1), stored);
-    // What is restored comes back the same after a save and another restore.
-    for (int pass = 1; pass <= 2; ++pass) {
-        QtSerialPort port;
-        ScriptedUserInterface ui;
-        frmModbus link(port, ui);
-        // Values from before must not survive a restore.
-        link.SetWordOrder(1);
-        port.SetSettings(QStringLiteral("4800,O,7,2"));
-        link.RestoreSettings(store, App);
-        QCOMPARE(QStringList({QString::number(link.Port()), port.PortName(), link.Settings(),
-                              QString::number(link.GetWordOrder())}),
-                 restored);
-        QVERIFY(ui.Messages().isEmpty());
-        store = MemorySettingsStore();
-        link.SaveSettings(store, App);
+    void Preselection_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QStringList>("selected");
+        QTest::newRow("stored default, lower-case n") << 1 << "" << "9600,n,8,1" << Default;
+        QTest::newRow("port 14, lower-case e, no first items") << 14 << "" << "19200,e,8,2"
+            << QStringList{"COM4", "19200", "EVEN", "8", "2"};
+        QTest::newRow("1200 is not offered") << 1 << "" << "1200,N,8,1"
+            << QStringList{"COM1", "2400", "NONE", "8", "1"};
+        QTest::newRow("port 11 ends in 1") << 11 << "" << "9600,N,8,1" << Default;
+        // Both devices end in 0 too, but a device never matches a number.
+        QTest::newRow("port 10 matches nothing") << 10 << "" << "9600,N,8,1" << Default;
+        QTest::newRow("device in use") << 2 << "/dev/ttyUSB0" << "9600,N,8,1"
+            << QStringList{"/dev/ttyUSB0", "9600", "NONE", "8", "1"};
     }
-}
+
+    void Preselection()
+    {
+        QFETCH(int, port);
+        QFETCH(QString, device);
+        QFETCH(QString, settings);
+        QFETCH(QStringList, selected);
+        frmCommsSettings dialog([] { return Devices; });
+        // Where no item matches, the choice of a previous display must not stay.
+        Drive([&] { dialog.DisplaySettingsString(3, Devices[0], "4800,O,8,2", nullptr, true); });
+        QCOMPARE(Drive([&] {
+                     dialog.DisplaySettingsString(std::int16_t(port), device, settings, nullptr, true);
+                 }).Selected,
+                 selected);
+    }
+
+    void DiscreteValuesLeaveOkAlone()
+    {
+        frmCommsSettings dialog([] { return QStringList(); });
+        Drive([&] { dialog.DisplaySettingsString(1, {}, "9600,N,8,1", nullptr, false); });
+        const Shown shown = Drive([&] { dialog.DisplaySettingsDiscrete(3, 19200, 7, "E", 2, nullptr); });
+        QCOMPARE(shown.Selected, NewChoice);
+        QVERIFY(!shown.OkEnabled);
+    }
+
+    void Position_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QPoint>("position");
+        QTest::newRow("where it was at exit") << "120" << "80" << QPoint(120, 80);
+        // A screen unplugged since: a modal dialog nobody can see locks the program.
+        QTest::newRow("beyond the screen") << "30000" << "20000" << QPoint(0, 0);
+    }
+
+    // The link restores and saves the dialog's position with its own settings.
+    void Position()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        QFETCH(QPoint, position);
+        MemorySettingsStore store;
+        store.SaveSetting(App, "CommsWindow", "Left", left);
+        store.SaveSetting(App, "CommsWindow", "Top", top);
+        SimulatedLink link;
+        frmCommsSettings dialog([] { return QStringList(); });
+        link.Modbus().SetSettingsDialog(&dialog);
+        link.Modbus().RestoreSettings(store, App);
+        QCOMPARE(Drive([&] { link.Modbus().EditCommsSettings(nullptr, true); }).Position, position);
+
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            dialog.move(210, 150); // the user drags it
+            dialog.reject();
+        });
+        link.Modbus().EditCommsSettings(nullptr, true);
+        link.Modbus().SaveSettings(store, App);
+        QCOMPARE(store.GetSetting(App, "CommsWindow", "Left", {}), QStringLiteral("210"));
+        QCOMPARE(store.GetSetting(App, "CommsWindow", "Top", {}), QStringLiteral("150"));
+    }
+
+    void EditCommsSettings_data()
+    {
+        QTest::addColumn<bool>("allowChange");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("port"); // chosen with 19200, EVEN, 7, 2
+        // Then the port number, the device used, the settings text, and the
+        // port and settings the statistics window shows.
+        QTest::addColumn<QStringList>("state");
+        const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0", "9600,N,8,1"};
+        QTest::newRow("OK") << true << "ok" << "COM3"
+                            << QStringList{"3", "/dev/ttyS2", "19200,E,7,2", "03", "19200,E,7,2"};
+        QTest::newRow("Cancel") << true << "cancel" << "COM3" << unchanged;
+        QTest::newRow("close box") << true << "close box" << "COM3" << unchanged;
+        QTest::newRow("on-line, OK") << false << "ok" << "COM3" << unchanged;
+    }
+
+    // The link starts on a device not plugged in: still offered, so a new baud
+    // rate does not move the link, while a numbered port chosen leaves it.
+    void EditCommsSettings()
+    {
+        QFETCH(bool, allowChange);
+        QFETCH(QString, how);
+        QFETCH(QString, port);
+        QFETCH(QStringList, state);
+        SimulatedLink link;
+        frmModbus& modbus = link.Modbus();
+        frmCommsSettings dialog([] { return QStringList{QStringLiteral("/dev/ttyUSB0")}; });
+        frmCommsStatus status(modbus.Statistics());
+        modbus.SetSettingsDialog(&dialog);
+        modbus.SetStatusWindow(&status);
+        modbus.SetDevice(QStringLiteral("/dev/ttyACM0"));
+        modbus.ShowCommsStatistics(nullptr);
+        QWidget mainWindow;
+        mainWindow.show();
+        const auto edit = [&] { modbus.EditCommsSettings(&mainWindow, allowChange); };
+        Drive(edit); // a cancelled display must not decide the next one
+        const Shown shown = Drive(edit, QStringList{port} + NewChoice.mid(1), how);
+
+        QCOMPARE(shown.Selected, QStringList({"/dev/ttyACM0", "9600", "NONE", "8", "1"}));
+        QCOMPARE(shown.OkEnabled, allowChange);
+        // The window manager keeps the dialog above its owner.
+        QCOMPARE(dialog.windowHandle()->transientParent(), mainWindow.windowHandle());
+        const auto label = [&](const char* name) {
+            return status.findChild<QLabel*>(QLatin1String(name))->text();
+        };
+        QCOMPARE(QStringList({QString::number(modbus.Port()), link.Port().PortName(), modbus.Settings(),
+                              label("lblPortNum"), label("lblCommsSettingsStr")}),
+                 state);
+        QVERIFY(link.UI().Messages().isEmpty());
+    }
+
+    // The dialog is opened from an event handled while a transaction waits for
+    // its answer; by the time the user presses OK the port is in use.
+    void RefusedWhileATransactionHoldsThePort()
+    {
+        SimulatedLink link;
+        frmCommsSettings dialog([] { return QStringList(); });
+        link.Modbus().SetSettingsDialog(&dialog);
+        link.Faults().Queue(SimFault::NoAnswer());
+        QTimer::singleShot(20, [&] {
+            Drive([&] { link.Modbus().EditCommsSettings(nullptr, true); }, NewChoice, "ok");
+        });
+        std::vector<float> values;
+        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+
+        const auto& messages = link.UI().Messages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0].Text,
+                 QStringLiteral("Please switch to off-line mode before changing the comms settings!"));
+        QCOMPARE(messages[0].Title, QStringLiteral("TZL Configurator"));
+        QCOMPARE(messages[1].Text, QStringLiteral("Modbus Response Timeout"));
+        // As loaded: the second port, on the loopback line.
+        QCOMPARE(QStringList({QString::number(link.Modbus().Port()), link.Port().PortName(),
+                              link.Modbus().Settings()}),
+                 QStringList({"2", "loopback", "9600,N,8,1"}));
+    }
+
+    // The link's own settings. The real serial port is used (never opened): it
+    // decides which settings texts a line can take.
+    void Restore_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("restored"); // port number, device used, settings, word order
+        // Each value that cannot be used falls back to its own default alone.
+        const QString s0 = QStringLiteral("/dev/ttyS0");
+        const QString n81 = QStringLiteral("9600,n,8,1");
+        QTest::newRow("empty store") << "" << "" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("port 11") << "Comms/Port" << "11" << QStringList{"11", "/dev/ttyS10", n81, "0"};
+        QTest::newRow("port 0") << "Comms/Port" << "0" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("port not a number") << "Comms/Port" << "COM3" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("device") << "Comms/Device" << "/dev/ttyUSB0" << QStringList{"1", "/dev/ttyUSB0", n81, "0"};
+        QTest::newRow("settings as stored") << "Comms/Settings" << "19200,e,7,2" << QStringList{"1", s0, "19200,e,7,2", "0"};
+        QTest::newRow("settings the port rejects") << "Comms/Settings" << "9600,X,8" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("baud 32767") << "Comms/Settings" << "32767,N,8,1" << QStringList{"1", s0, "32767,N,8,1", "0"};
+        QTest::newRow("baud 32768") << "Comms/Settings" << "32768,N,8,1" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("word order 5") << "Modbus/WordOrder" << "5" << QStringList{"1", s0, n81, "1"};
+    }
+
+    void Restore()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, restored);
+        MemorySettingsStore store;
+        if (!key.isEmpty())
+            store.SaveSetting(App, key.section(u'/', 0, 0), key.section(u'/', 1), stored);
+        // What is restored comes back the same after a save and another restore.
+        for (int pass = 1; pass <= 2; ++pass) {
+            QtSerialPort port;
+            ScriptedUserInterface ui;
+            frmModbus link(port, ui);
+            // Values from before must not survive a restore.
+            link.SetWordOrder(1);
+            port.SetSettings(QStringLiteral("4800,O,7,2"));
+            link.RestoreSettings(store, App);
+            QCOMPARE(QStringList({QString::number(link.Port()), port.PortName(), link.Settings(),
+                                  QString::number(link.GetWordOrder())}),
+                     restored);
+            QVERIFY(ui.Messages().isEmpty());
+            store = MemorySettingsStore();
+            link.SaveSettings(store, App);
+        }
+    }
+};
 
 QTEST_MAIN(tst_CommsSettings)
 #include "tst_CommsSettings.moc"

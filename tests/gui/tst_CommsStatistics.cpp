@@ -69,163 +69,151 @@ class tst_CommsStatistics : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void CountsFollowTransactions_data();
-    void CountsFollowTransactions();
-    void ThousandsSeparator_data();
-    void ThousandsSeparator();
-    void CloseClearAndCloseBox();
-    void FourStartsKeepThreeRuns();
-    void TimeoutEntry_data();
-    void TimeoutEntry();
-    void UnwritableLogFailsTheTransaction();
-};
+    void CountsFollowTransactions_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("counts");
+        QTest::newRow("success") << "none" << QStringList{"8", "1", "9", "1", "0", "0", "0"};
+        QTest::newRow("time-out") << "no-answer" << QStringList{"8", "1", "0", "0", "1", "0", "0"};
+        QTest::newRow("CRC failure") << "bad-crc" << QStringList{"8", "1", "9", "1", "0", "1", "0"};
+        QTest::newRow("exception") << "exception:2" << QStringList{"8", "1", "5", "1", "0", "0", "1"};
+    }
 
-void tst_CommsStatistics::CountsFollowTransactions_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QStringList>("counts");
-    QTest::newRow("success") << "none" << QStringList{"8", "1", "9", "1", "0", "0", "0"};
-    QTest::newRow("time-out") << "no-answer" << QStringList{"8", "1", "0", "0", "1", "0", "0"};
-    QTest::newRow("CRC failure") << "bad-crc" << QStringList{"8", "1", "9", "1", "0", "1", "0"};
-    QTest::newRow("exception") << "exception:2" << QStringList{"8", "1", "5", "1", "0", "0", "1"};
-}
+    void CountsFollowTransactions()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, counts);
+        Watched w;
+        QString error;
+        w.Link.Faults().Queue(*SimFaults::ParseFault(fault, error));
+        QCOMPARE(w.Read(), fault == QLatin1String("none"));
+        QCOMPARE(w.Shown(), counts + Connection);
+    }
 
-void tst_CommsStatistics::CountsFollowTransactions()
-{
-    QFETCH(QString, fault);
-    QFETCH(QStringList, counts);
-    Watched w;
-    QString error;
-    w.Link.Faults().Queue(*SimFaults::ParseFault(fault, error));
-    QCOMPARE(w.Read(), fault == QLatin1String("none"));
-    QCOMPARE(w.Shown(), counts + Connection);
-}
+    void ThousandsSeparator_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("shown");
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("1,234") << us << 1234 << "1,234";
+        QTest::newRow("beyond 16 bits") << us << 1234567 << "1,234,567";
+        // The C locale leaves the separator out unless asked for it.
+        QTest::newRow("C") << QLocale::c() << 1234 << "1,234";
+    }
 
-void tst_CommsStatistics::ThousandsSeparator_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("shown");
-    const QLocale us(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("1,234") << us << 1234 << "1,234";
-    QTest::newRow("beyond 16 bits") << us << 1234567 << "1,234,567";
-    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 1234 << "1.234";
-    // The C locale leaves the separator out unless asked for it.
-    QTest::newRow("C") << QLocale::c() << 1234 << "1,234";
-}
+    void ThousandsSeparator()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(int, count);
+        QFETCH(QString, shown);
+        QLocale::setDefault(locale);
+        Watched w;
+        w.Link.Modbus().Statistics().AddCharactersTx(count);
+        QCOMPARE(w.Shown().first(), shown);
+    }
 
-void tst_CommsStatistics::ThousandsSeparator()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(int, count);
-    QFETCH(QString, shown);
-    QLocale::setDefault(locale);
-    Watched w;
-    w.Link.Modbus().Statistics().AddCharactersTx(count);
-    QCOMPARE(w.Shown().first(), shown);
-}
+    // Close hides the window and counting goes on; Clear zeroes the counts but
+    // keeps the connection; the close box throws the counts away.
+    void CloseClearAndCloseBox()
+    {
+        Watched w;
+        QVERIFY(w.Read());
+        w.Click("cmdClose");
+        QVERIFY(!w.Window.isVisible());
+        QVERIFY(w.Read());
+        w.Link.Modbus().ShowCommsStatistics(nullptr);
+        QCOMPARE(w.Shown(), QStringList({"16", "2", "18", "2", "0", "0", "0"}) + Connection);
+        w.Click("cmdClear");
+        QCOMPARE(w.Shown(), Zeros + Connection);
 
-// Close hides the window and counting goes on; Clear zeroes the counts but
-// keeps the connection; the close box throws the counts away.
-void tst_CommsStatistics::CloseClearAndCloseBox()
-{
-    Watched w;
-    QVERIFY(w.Read());
-    w.Click("cmdClose");
-    QVERIFY(!w.Window.isVisible());
-    QVERIFY(w.Read());
-    w.Link.Modbus().ShowCommsStatistics(nullptr);
-    QCOMPARE(w.Shown(), QStringList({"16", "2", "18", "2", "0", "0", "0"}) + Connection);
-    w.Click("cmdClear");
-    QCOMPARE(w.Shown(), Zeros + Connection);
+        QVERIFY(w.Read());
+        QVERIFY(w.Window.close());
+        QVERIFY(!w.Window.isVisible());
+        w.Link.Modbus().ShowCommsStatistics(nullptr);
+        QCOMPARE(w.Shown(), Zeros + Connection);
+    }
 
-    QVERIFY(w.Read());
-    QVERIFY(w.Window.close());
-    QVERIFY(!w.Window.isVisible());
-    w.Link.Modbus().ShowCommsStatistics(nullptr);
-    QCOMPARE(w.Shown(), Zeros + Connection);
-}
+    void FourStartsKeepThreeRuns()
+    {
+        QTemporaryDir dir;
+        FakeClock clock;
+        for (int run = 1; run <= 4; ++run) {
+            cCommsErrorLog log(dir.path(), clock);
+            QVERIFY(log.StartCommsErrorLog());
+            QString description, source;
+            QVERIFY(log.LogCommsError(QStringLiteral("run %1").arg(run), QByteArray(1, '\1'),
+                                      QByteArray(1, '\0'), description, source));
+        }
+        QStringList runs;
+        for (const QString& name :
+             {cCommsErrorLog::CurrentName, cCommsErrorLog::OldName, cCommsErrorLog::OlderName}) {
+            const QStringList lines = Lines(dir.path(), name);
+            runs.append(lines.size() == 4 && lines[0].startsWith(QStringLiteral("Session Started: "))
+                            ? lines[1].section(u' ', -1)
+                            : lines.join(u'|'));
+        }
+        QCOMPARE(runs, QStringList({"4", "3", "2"}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+    }
 
-void tst_CommsStatistics::FourStartsKeepThreeRuns()
-{
-    QTemporaryDir dir;
-    FakeClock clock;
-    for (int run = 1; run <= 4; ++run) {
+    void TimeoutEntry_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("when"); // a zone name may follow, depending on the machine
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                               << "5/17/24 10:20:30 AM";
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "17.05.24 10:20:30";
+    }
+
+    void TimeoutEntry()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, when);
+        QLocale::setDefault(locale);
+        QTemporaryDir dir;
+        FakeClock clock;
         cCommsErrorLog log(dir.path(), clock);
         QVERIFY(log.StartCommsErrorLog());
-        QString description, source;
-        QVERIFY(log.LogCommsError(QStringLiteral("run %1").arg(run), QByteArray(1, '\1'),
-                                  QByteArray(1, '\0'), description, source));
+        SimulatedLink link;
+        link.Modbus().SetErrorLog(&log);
+        link.Faults().Queue(SimFault::NoAnswer());
+        std::vector<float> values;
+        QVERIFY(!link.Modbus().ReadHoldingRegisters(1, 0, 2, values));
+
+        const QStringList lines = Lines(dir.path());
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("Session Started: ") + when);
+        QCOMPARE(lines[1], when + QStringLiteral(" Modbus Response Timeout"));
+        QCOMPARE(lines[2], QStringLiteral("TX: 1 3 0 0 0 2 C4 B"));
+        QCOMPARE(lines[3], QStringLiteral("RX: 0"));
     }
-    QStringList runs;
-    for (const QString& name :
-         {cCommsErrorLog::CurrentName, cCommsErrorLog::OldName, cCommsErrorLog::OlderName}) {
-        const QStringList lines = Lines(dir.path(), name);
-        runs.append(lines.size() == 4 && lines[0].startsWith(QStringLiteral("Session Started: "))
-                        ? lines[1].section(u' ', -1)
-                        : lines.join(u'|'));
+
+    // Root may write anywhere, but not below a plain file.
+    void UnwritableLogFailsTheTransaction()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("plain-file"));
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        FakeClock clock;
+        cCommsErrorLog log(file, clock);
+        QVERIFY(!log.StartCommsErrorLog());
+        SimulatedLink link;
+        link.Modbus().SetErrorLog(&log);
+        link.Faults().Queue(SimFault::BadCrc());
+
+        std::vector<float> values;
+        QVERIFY(!link.Modbus().ReadHoldingRegisters(1, 6, 2, values));
+        QVERIFY(!link.Port().IsOpen());
+        const auto& messages = link.UI().Messages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0].Text, QStringLiteral("CRC Error in response"));
+        QCOMPARE(messages[1].Text, QStringLiteral("Not a directory"));
+        QCOMPARE(messages[1].Title, file + QStringLiteral("/CommsErr.log"));
+        // The link is not left stuck: the next exchange goes through.
+        QVERIFY(link.Modbus().ReadHoldingRegisters(1, 6, 2, values));
     }
-    QCOMPARE(runs, QStringList({"4", "3", "2"}));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
-}
-
-void tst_CommsStatistics::TimeoutEntry_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("when"); // a zone name may follow, depending on the machine
-    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                           << "5/17/24 10:20:30 AM";
-    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "17.05.24 10:20:30";
-}
-
-void tst_CommsStatistics::TimeoutEntry()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(QString, when);
-    QLocale::setDefault(locale);
-    QTemporaryDir dir;
-    FakeClock clock;
-    cCommsErrorLog log(dir.path(), clock);
-    QVERIFY(log.StartCommsErrorLog());
-    SimulatedLink link;
-    link.Modbus().SetErrorLog(&log);
-    link.Faults().Queue(SimFault::NoAnswer());
-    std::vector<float> values;
-    QVERIFY(!link.Modbus().ReadHoldingRegisters(1, 0, 2, values));
-
-    const QStringList lines = Lines(dir.path());
-    QCOMPARE(lines.size(), 4);
-    QVERIFY2(lines[0].startsWith(QStringLiteral("Session Started: ") + when), qPrintable(lines[0]));
-    QVERIFY2(lines[1].startsWith(when) && lines[1].endsWith(QStringLiteral(" Modbus Response Timeout")),
-             qPrintable(lines[1]));
-    QCOMPARE(lines[2], QStringLiteral("TX: 1 3 0 0 0 2 C4 B"));
-    QCOMPARE(lines[3], QStringLiteral("RX: 0"));
-}
-
-// Root may write anywhere, but not below a plain file.
-void tst_CommsStatistics::UnwritableLogFailsTheTransaction()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("plain-file"));
-    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
-    FakeClock clock;
-    cCommsErrorLog log(file, clock);
-    QVERIFY(!log.StartCommsErrorLog());
-    SimulatedLink link;
-    link.Modbus().SetErrorLog(&log);
-    link.Faults().Queue(SimFault::BadCrc());
-
-    std::vector<float> values;
-    QVERIFY(!link.Modbus().ReadHoldingRegisters(1, 6, 2, values));
-    QVERIFY(!link.Port().IsOpen());
-    const auto& messages = link.UI().Messages();
-    QCOMPARE(messages.size(), 2);
-    QCOMPARE(messages[0].Text, QStringLiteral("CRC Error in response"));
-    QCOMPARE(messages[1].Text, QStringLiteral("Not a directory"));
-    QCOMPARE(messages[1].Title, file + QStringLiteral("/CommsErr.log"));
-    // The link is not left stuck: the next exchange goes through.
-    QVERIFY(link.Modbus().ReadHoldingRegisters(1, 6, 2, values));
-}
+};
 
 QTEST_MAIN(tst_CommsStatistics)
 #include "tst_CommsStatistics.moc"

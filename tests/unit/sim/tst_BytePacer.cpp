@@ -1,7 +1,5 @@
-// Timing of answers on the line: the pacer on its own, then as the Modbus
-// master meets it through the in-process loopback port. Bounds are generous on
-// the slow side because the test machine is shared; the early side is strict,
-// since sending early is the fault a pacer can have.
+// Answer timing, alone and through the loopback port. Late bounds are generous
+// (shared machine); early ones strict, as sending early is the pacer's fault.
 #include "BytePacer.h"
 #include "SimulatedLink.h"
 
@@ -13,9 +11,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Collects what the pacer sends until `count` bytes are in or it has been
-// silent for `silenceMs`; returns when each batch came, in ms from the call.
-// (QTest::qWaitFor would sleep between passes and spoil the timings.)
+// Collects up to `count` bytes or until `silenceMs` of silence; returns each
+// batch's arrival in ms (qWaitFor would sleep between passes and spoil them).
 QList<qint64> Collect(BytePacer& pacer, QByteArray& got, qsizetype count, int silenceMs = 1000)
 {
     QSignalSpy spy(&pacer, &BytePacer::BytesSent);
@@ -54,8 +51,7 @@ private Q_SLOTS:
         QVERIFY(!pacer.IsSending());
     }
 
-    // A line that never falls silent: noise follows the answer until the
-    // answer to the next request replaces it.
+    // Noise follows the answer until the next answer replaces it.
     void NoiseUntilTheNextAnswer()
     {
         BytePacer pacer;

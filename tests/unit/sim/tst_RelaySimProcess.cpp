@@ -1,6 +1,5 @@
-// The real tzl-relay-sim: on a pseudo-terminal, reached the way the
-// configurator reaches a relay (QSerialPort through the kernel's tty layer and
-// the Modbus master), and its exit codes.
+// The real tzl-relay-sim on a pseudo-terminal, reached through QSerialPort and
+// the Modbus master as the configurator reaches a relay; and its exit codes.
 #include "ScriptedUserInterface.h"
 
 #include "link/frmModbus.h"
@@ -41,8 +40,8 @@ private Q_SLOTS:
     void ServesARelayOnAPty()
     {
         QProcess sim;
-        sim.start(SimulatorPath(), {"--pty", "--volts", "11000", "--current", "500", "--type", "2", "--latch", "3",
-                                    "--slave", "9", "--word-order", "1", "--verbose"});
+        sim.start(SimulatorPath(), {"--pty", "--volts", "11000", "--current", "500", "--type", "2", "--slave", "9",
+                                    "--word-order", "1", "--verbose"});
         // The device path is the first line of output.
         while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
         }
@@ -59,13 +58,7 @@ private Q_SLOTS:
         std::vector<float> v;
         QVERIFY(modbus.ReadHoldingRegisters(9, 6, 6, v));
         QCOMPARE(v, (std::vector<float>{11000.0f, 500.0f, 2.0f}));
-        // Reset the latch of relay 3 as the configurator does.
-        QVERIFY(modbus.WriteHoldingRegisters(9, 58, 2, {3.0f}));
-        QVERIFY(modbus.ReadHoldingRegisters(9, 58, 8, v));
-        QCOMPARE(v, (std::vector<float>{3, 0, 0, 2})); // selected, latched
-        QVERIFY(modbus.WriteHoldingRegisters(9, 64, 2, {16.0f}));
-        QVERIFY(modbus.ReadHoldingRegisters(9, 64, 2, v));
-        QCOMPARE(v, std::vector<float>{0.0f});
+        QVERIFY(modbus.WriteHoldingRegisters(9, 58, 2, {3.0f})); // a write goes through the tty too
         // 77 bytes paced at 9600 baud: 80 ms on the wire, plus the master's silence.
         QElapsedTimer clock;
         clock.start();

@@ -1,5 +1,4 @@
-// The relay's side of the wire on raw frames: cutting the byte stream into
-// requests, the answer to each request, each injected fault and both word orders.
+// The relay's side of the wire on raw frames: framing, answers, faults, word orders.
 #include "RequestFramer.h"
 #include "RtuSlave.h"
 #include "SimulatedRelay.h"
@@ -56,7 +55,6 @@ private Q_SLOTS:
         QTest::newRow("back to back") << Frames{Write + Read} << Frames{Write, Read} << QByteArray();
         QTest::newRow("noise before a read") << Frames{QByteArray::fromHex("ff00") + Read} << Frames{Read} << QByteArray();
         QTest::newRow("half a read") << Frames{Read.left(5)} << Frames{} << Read.left(5);
-        QTest::newRow("write header only") << Frames{Write.left(6)} << Frames{} << Write.left(6);
         QTest::newRow("unknown function") << Frames{diagnostic} << Frames{} << diagnostic;
     }
 
@@ -94,14 +92,11 @@ private Q_SLOTS:
         // Holding 238 is made to read NaN, whatever the selector at 240 (0) chose.
         QTest::newRow("NaN pair, order 0") << 0 << QByteArray("010300ee0004") << WithCrc("0103087fc0000000000000");
         QTest::newRow("NaN pair, order 1") << 1 << QByteArray("010300ee0004") << WithCrc("01030800007fc000000000");
-        QTest::newRow("second half of NaN, order 1") << 1 << QByteArray("010300ef0002") << WithCrc("0103047fc00000");
         // Reads outside the map.
         QTest::newRow("holding 0") << 0 << QByteArray("010300000002") << QByteArray::fromHex("018302C0F1");
         QTest::newRow("holding 6..13, past type") << 0 << QByteArray("010300060008") << WithCrc("018302");
         QTest::newRow("window 58..79") << 0 << QByteArray("0103003a0016") << WithCrc("018302");
         QTest::newRow("input 0..37") << 0 << QByteArray("010400000026") << WithCrc("018402");
-        QTest::newRow("input 42..47, across a gap") << 0 << QByteArray("0104002a0006") << WithCrc("018402");
-        QTest::newRow("input 224..235") << 1 << QByteArray("010400e0000c") << WithCrc("018402");
         QTest::newRow("input 798..817") << 0 << QByteArray("0104031e0014") << WithCrc("018402");
         QTest::newRow("count 126") << 0 << QByteArray("0104031e007e") << WithCrc("018403");
         // Writes the relay refuses, and the boundaries it takes.
@@ -111,16 +106,11 @@ private Q_SLOTS:
         QTest::newRow("volts NaN") << 0 << QByteArray("01100006000204" "7fc00000") << WithCrc("019003");
         QTest::newRow("selector 16") << 0 << QByteArray("0110003a000204" "41800000") << WithCrc("0110003a0002");
         QTest::newRow("selector 17") << 0 << QByteArray("0110003a000204" "41880000") << WithCrc("019003");
-        QTest::newRow("selector 2.5") << 0 << QByteArray("0110003a000204" "40200000") << WithCrc("019003");
         QTest::newRow("function, none selected") << 0 << QByteArray("0110003c000204" "3f800000") << WithCrc("019003");
         QTest::newRow("select 4, function 256") << 0 << QByteArray("0110003a000408" "40800000" "43800000")
                                                 << WithCrc("019003");
-        QTest::newRow("select 4, parameter infinite")
-            << 0 << QByteArray("0110003a000a14" "40800000" "00000000" "00000000" "00000000" "7f800000")
-            << WithCrc("019003");
         QTest::newRow("year 99") << 0 << QByteArray("01100062000204" "42c60000") << WithCrc("011000620002");
         QTest::newRow("year 100") << 0 << QByteArray("01100062000204" "42c80000") << WithCrc("019003");
-        QTest::newRow("month 13") << 0 << QByteArray("01100064000204" "41500000") << WithCrc("019003");
     }
 
     void Answers()
@@ -145,14 +135,12 @@ private Q_SLOTS:
 
         QTest::newRow("bad CRC") << QByteArray::fromHex("010300060002FFFF") << 110.0f;
         QTest::newRow("other slave") << WithCrc("021000060002043f800000") << 110.0f;
-        QTest::newRow("empty") << QByteArray() << 110.0f;
         QTest::newRow("broadcast read") << WithCrc("000300060002") << 110.0f;
         QTest::newRow("broadcast write") << WithCrc("001000060002043f800000") << 1.0f;
     }
 
-    // On a shared line a slave keeps quiet about what is not for it, and a
-    // broadcast is acted on but answered by none. None of these is an
-    // exchange, so a queued fault waits for a real one.
+    // Not for this slave, or a broadcast (acted on, never answered): no exchange,
+    // so a queued fault waits for a real one.
     void Unanswered()
     {
         QFETCH(QByteArray, frame);
@@ -179,7 +167,6 @@ private Q_SLOTS:
         const QList<int> paced{0, 0, -1};
         QTest::newRow("none") << SimFault::None() << WriteVolts << echo << 1.0f << paced;
         QTest::newRow("no answer") << SimFault::NoAnswer() << WriteVolts << QByteArray() << 110.0f << paced;
-        QTest::newRow("short 1") << SimFault::ShortAnswer(1) << WriteVolts << QByteArray("01") << 1.0f << paced;
         QTest::newRow("short 4") << SimFault::ShortAnswer(4) << WriteVolts << QByteArray("01100006") << 1.0f << paced;
         QTest::newRow("bad crc") << SimFault::BadCrc() << WriteVolts << QByteArray("crc") << 1.0f << paced;
         QTest::newRow("exception 6") << SimFault::Exception(6) << WriteVolts << WithCrc("019006").toHex() << 110.0f
@@ -188,8 +175,6 @@ private Q_SLOTS:
                                                << 110.0f << paced;
         QTest::newRow("bad echo names register 8") << SimFault::BadEcho() << WriteVolts
                                                    << WithCrc("011000080002").toHex() << 1.0f << paced;
-        QTest::newRow("bad echo leaves a read") << SimFault::BadEcho() << ReadVolts
-                                                << WithCrc("01030442dc0000").toHex() << 110.0f << paced;
         QTest::newRow("delay") << SimFault::Delay(250) << WriteVolts << echo << 1.0f << QList<int>{250, 0, -1};
         QTest::newRow("trickle") << SimFault::Trickle(30) << WriteVolts << echo << 1.0f << QList<int>{0, 30, -1};
         QTest::newRow("babble") << SimFault::Babble(7) << WriteVolts << echo << 1.0f << QList<int>{0, 0, 7};

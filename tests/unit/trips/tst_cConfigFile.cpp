@@ -128,7 +128,6 @@ private Q_SLOTS:
         const QStringList fileError{"Unknown Error!", "Filesystem Error"};
         QTest::newRow("no leading zero") << last("-.25") << -0.25F << QStringList{};
         QTest::newRow("positive exponent") << last("+1E+07") << 1e7F << QStringList{};
-        QTest::newRow("blanks around") << last("   42.5  ") << 42.5F << QStringList{};
         QTest::newRow("quoted number") << last("\"7\"") << 7.0F << QStringList{};
         QTest::newRow("comma ends the value") << last("9,1") << 9.0F << QStringList{};
         QTest::newRow("marker case")
