@@ -20,7 +20,10 @@ public:
     explicit BytePacer(QObject* parent = nullptr);
 
     // 0 sends the whole answer in one piece once the latency has passed.
-    void SetCharacterTime(std::chrono::microseconds perCharacter) { m_CharacterTime = perCharacter; }
+    void SetCharacterTime(std::chrono::microseconds perCharacter)
+    {
+        m_CharacterTime = perCharacter;
+    }
     std::chrono::microseconds CharacterTime() const { return m_CharacterTime; }
     // Time between the end of the request and the first byte of the answer.
     void SetLatency(std::chrono::milliseconds latency) { m_Latency = latency; }

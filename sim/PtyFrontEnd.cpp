@@ -14,7 +14,8 @@ namespace {
 
 QString SystemError(const char* what)
 {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 } // namespace
@@ -39,7 +40,8 @@ bool PtyFrontEnd::Open(QString& error)
         return false;
     }
     const char* name = nullptr;
-    if (grantpt(m_Master) != 0 || unlockpt(m_Master) != 0 || (name = ptsname(m_Master)) == nullptr) {
+    if (grantpt(m_Master) != 0 || unlockpt(m_Master) != 0
+        || (name = ptsname(m_Master)) == nullptr) {
         error = SystemError("pseudo-terminal setup");
         CloseAll();
         return false;

@@ -15,8 +15,7 @@ int g_SignalPair[2] = {-1, -1};
 
 QuitOnSignal::QuitOnSignal(QObject* parent)
     : QObject(parent)
-{
-}
+{}
 
 QuitOnSignal::~QuitOnSignal()
 {
@@ -44,9 +43,10 @@ bool QuitOnSignal::Install()
         [[maybe_unused]] const ssize_t n = ::read(g_SignalPair[1], &byte, 1);
         QCoreApplication::quit();
     });
-    struct sigaction action{};
+    struct sigaction action = {};
     action.sa_handler = &QuitOnSignal::Handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+    return ::sigaction(SIGINT, &action, nullptr) == 0
+           && ::sigaction(SIGTERM, &action, nullptr) == 0;
 }

@@ -54,8 +54,7 @@ bool RequestFramer::SkipToFrame()
     for (qsizetype offset = 1; offset + 1 < m_Pending.size(); ++offset) {
         const QByteArray rest = m_Pending.mid(offset);
         const int length = ExpectedLength(rest);
-        if (length > 0 && rest.size() >= length
-            && m_CRC.CompareCRC(rest, std::int16_t(length))) {
+        if (length > 0 && rest.size() >= length && m_CRC.CompareCRC(rest, std::int16_t(length))) {
             m_Pending = rest;
             return true;
         }

@@ -32,8 +32,7 @@ RtuSlave::RtuSlave(SimulatedRelay& relay, SimFaults& faults, int slaveId)
     : m_Relay(relay)
     , m_Faults(faults)
     , m_SlaveID(slaveId)
-{
-}
+{}
 
 SlaveReply RtuSlave::HandleRequest(const QByteArray& frame)
 {

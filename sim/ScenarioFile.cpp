@@ -68,7 +68,8 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
         TripDefinition trip;
         if (args < 3 || args > 9 || !ToInt(w[1], 1, SimulatedRelay::RelayCount, n)
             || !ToInt(w[2], 0, 255, trip.FunctionCode) || !ToInt(w[3], 0, 255, trip.Flags))
-            return QStringLiteral("'trip' needs relay 1-16, function code, flags and up to six parameters");
+            return QStringLiteral(
+                "'trip' needs relay 1-16, function code, flags and up to six parameters");
         for (int p = 4; p <= args; ++p) {
             if (!ToFloat(w[p], trip.Parameters[p - 4]))
                 return QStringLiteral("bad parameter '%1'").arg(w[p]);
@@ -79,7 +80,8 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
     if (keyword == u"status") {
         const int status = args >= 2 ? ScenarioFile::ParseStatus(w.mid(2)) : -1;
         if (args < 2 || !ToInt(w[1], 1, SimulatedRelay::RelayCount, n) || status < 0)
-            return QStringLiteral("'status' needs relay 1-16 and tripped, latched, alarm, acknowledged or a number");
+            return QStringLiteral(
+                "'status' needs relay 1-16 and tripped, latched, alarm, acknowledged or a number");
         relay.SetRelayStatus(n, status);
         return {};
     }
@@ -92,7 +94,8 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
         if (!event.When.isValid())
             return QStringLiteral("bad event date or time");
         if (!relay.AddEvent(event))
-            return QStringLiteral("the event log holds at most %1 events").arg(SimulatedRelay::EventCapacity);
+            return QStringLiteral("the event log holds at most %1 events")
+                .arg(SimulatedRelay::EventCapacity);
         return {};
     }
     if (keyword == u"measurement") {

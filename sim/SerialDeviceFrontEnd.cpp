@@ -3,7 +3,6 @@
 #include "platform/SerialLineSettings.h"
 #include "SlaveSession.h"
 
-
 SerialDeviceFrontEnd::SerialDeviceFrontEnd(SlaveSession& session, QObject* parent)
     : QObject(parent)
     , m_Session(session)

@@ -11,11 +11,11 @@ namespace {
 
 // Options that take a value; the others are switches.
 const QStringList ValueOptions{
-    QStringLiteral("port"),     QStringLiteral("settings"),   QStringLiteral("slave"),
-    QStringLiteral("word-order"), QStringLiteral("fault"),    QStringLiteral("firmware"),
+    QStringLiteral("port"),       QStringLiteral("settings"),  QStringLiteral("slave"),
+    QStringLiteral("word-order"), QStringLiteral("fault"),     QStringLiteral("firmware"),
     QStringLiteral("psc-number"), QStringLiteral("psc-issue"), QStringLiteral("volts"),
-    QStringLiteral("current"),  QStringLiteral("type"),       QStringLiteral("trip"),
-    QStringLiteral("latch"),    QStringLiteral("alarm"),      QStringLiteral("ack"),
+    QStringLiteral("current"),    QStringLiteral("type"),      QStringLiteral("trip"),
+    QStringLiteral("latch"),      QStringLiteral("alarm"),     QStringLiteral("ack"),
     QStringLiteral("scenario")};
 const QStringList SwitchOptions{QStringLiteral("pty"), QStringLiteral("verbose"),
                                 QStringLiteral("help"), QStringLiteral("version")};
@@ -117,7 +117,7 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
     if (name == u"slave") {
         m_SlaveID = value.toInt(&ok);
         return (ok && m_SlaveID >= 1 && m_SlaveID <= 247)
-            || Fail(QStringLiteral("--slave must be 1 to 247"));
+               || Fail(QStringLiteral("--slave must be 1 to 247"));
     }
     if (name == u"word-order") {
         if (value != u"0" && value != u"1")

@@ -13,14 +13,10 @@ struct FaultName
 };
 
 constexpr FaultName FaultNames[] = {
-    {SimFault::Kind::None, "none", false},
-    {SimFault::Kind::NoAnswer, "no-answer", false},
-    {SimFault::Kind::ShortAnswer, "short", true},
-    {SimFault::Kind::BadCrc, "bad-crc", false},
-    {SimFault::Kind::Exception, "exception", true},
-    {SimFault::Kind::BadEcho, "bad-echo", false},
-    {SimFault::Kind::Delay, "delay", true},
-    {SimFault::Kind::Trickle, "trickle", true},
+    {SimFault::Kind::None, "none", false},          {SimFault::Kind::NoAnswer, "no-answer", false},
+    {SimFault::Kind::ShortAnswer, "short", true},   {SimFault::Kind::BadCrc, "bad-crc", false},
+    {SimFault::Kind::Exception, "exception", true}, {SimFault::Kind::BadEcho, "bad-echo", false},
+    {SimFault::Kind::Delay, "delay", true},         {SimFault::Kind::Trickle, "trickle", true},
     {SimFault::Kind::Babble, "babble", true},
 };
 

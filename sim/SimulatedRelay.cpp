@@ -137,11 +137,10 @@ std::map<int, float> ComputeMeasurements(float volts, float current, float type,
 
 bool IsMeasurementPair(int reg)
 {
-    return (reg >= 0 && reg < BasicsRegisters)
-        || reg == RegVoltsAverage || reg == RegAmpsAverage || reg == RegAmpsSum
-        || reg == RegPowerSum || reg == RegVASum || reg == RegVArSum
-        || reg == RegPowerFactorAverage || reg == RegFrequency
-        || InRange(reg, BusGenStart, BusGenRegisters);
+    return (reg >= 0 && reg < BasicsRegisters) || reg == RegVoltsAverage || reg == RegAmpsAverage
+           || reg == RegAmpsSum || reg == RegPowerSum || reg == RegVASum || reg == RegVArSum
+           || reg == RegPowerFactorAverage || reg == RegFrequency
+           || InRange(reg, BusGenStart, BusGenRegisters);
 }
 
 } // namespace
@@ -160,8 +159,8 @@ bool SimulatedRelay::IsHoldingPair(int reg)
     if (reg % 2 != 0)
         return false;
     return InRange(reg, RegSystemVolts, 6) || InRange(reg, RegTripSelector, 20)
-        || InRange(reg, RegClockYear, 2 * ClockFieldCount) || reg == RegProductInfo
-        || reg == RegProductSelector;
+           || InRange(reg, RegClockYear, 2 * ClockFieldCount) || reg == RegProductInfo
+           || reg == RegProductSelector;
 }
 
 bool SimulatedRelay::IsWritableHoldingPair(int reg)
@@ -202,9 +201,10 @@ ModbusException SimulatedRelay::ReadRegisters(RegisterKind kind, int start, int 
     if (result != ModbusException::None)
         return result;
 
-    const std::map<int, float> measured = kind == RegisterKind::Input
-        ? ComputeMeasurements(m_SystemVolts, m_SystemCurrent, m_SystemType, SecondsRunning())
-        : std::map<int, float>{};
+    const std::map<int, float> measured =
+        kind == RegisterKind::Input
+            ? ComputeMeasurements(m_SystemVolts, m_SystemCurrent, m_SystemType, SecondsRunning())
+            : std::map<int, float>{};
     words.clear();
     for (int pair = start - start % 2; pair < start + count; pair += 2) {
         float value = 0;

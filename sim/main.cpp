@@ -75,10 +75,11 @@ int main(int argc, char* argv[])
             PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);
             return ExitFailure;
         }
-        QObject::connect(serial.get(), &SerialDeviceFrontEnd::Lost, &app, [](const QString& reason) {
-            PrintLine(stderr, QStringLiteral("tzl-relay-sim: lost ") + reason);
-            QCoreApplication::exit(ExitFailure);
-        });
+        QObject::connect(serial.get(), &SerialDeviceFrontEnd::Lost, &app,
+                         [](const QString& reason) {
+                             PrintLine(stderr, QStringLiteral("tzl-relay-sim: lost ") + reason);
+                             QCoreApplication::exit(ExitFailure);
+                         });
     }
     const int result = app.exec();
     session.Stop();

@@ -18,8 +18,7 @@ public:
     // enables OK only when changes are allowed; shows the dialog modally over
     // the owner and returns once it has been closed.
     virtual void DisplaySettingsString(std::int16_t port, const QString& device,
-                                       const QString& settings, QObject* owner,
-                                       bool okEnabled) = 0;
+                                       const QString& settings, QObject* owner, bool okEnabled) = 0;
     // True when the last display ended with Cancel or the close box.
     virtual bool Cancelled() const = 0;
 

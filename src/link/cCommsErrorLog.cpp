@@ -25,8 +25,7 @@ QString HexLine(const QString& label, const QByteArray& bytes)
 cCommsErrorLog::cCommsErrorLog(QString folder, const IClock& clock)
     : m_Folder(std::move(folder))
     , m_Clock(clock)
-{
-}
+{}
 
 QString cCommsErrorLog::DefaultFolder()
 {
@@ -35,9 +34,8 @@ QString cCommsErrorLog::DefaultFolder()
         return own;
     // Named after the settings, not after the executable, so that the
     // configurator and tzlctl write to the same log.
-    const QString perUser =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/VI_TZLConfigurator");
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                            + QStringLiteral("/VI_TZLConfigurator");
     QDir().mkpath(perUser);
     return perUser;
 }
@@ -55,8 +53,8 @@ bool cCommsErrorLog::StartCommsErrorLog()
         QFile::rename(current, old);
     QString description;
     QString source;
-    return WriteLines(QIODevice::Truncate,
-                      {QStringLiteral("Session Started: ") + Timestamp()}, description, source);
+    return WriteLines(QIODevice::Truncate, {QStringLiteral("Session Started: ") + Timestamp()},
+                      description, source);
 }
 
 bool cCommsErrorLog::LogCommsError(const QString& text, const QByteArray& request,

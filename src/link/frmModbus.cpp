@@ -20,7 +20,11 @@ const QString ResponseTimeoutText = QStringLiteral("Modbus Response Timeout");
 class TransactionGuard
 {
 public:
-    explicit TransactionGuard(bool& flag) : m_Flag(flag) { m_Flag = true; }
+    explicit TransactionGuard(bool& flag)
+        : m_Flag(flag)
+    {
+        m_Flag = true;
+    }
     ~TransactionGuard() { m_Flag = false; }
     TransactionGuard(const TransactionGuard&) = delete;
     TransactionGuard& operator=(const TransactionGuard&) = delete;
@@ -187,7 +191,8 @@ void frmModbus::RestoreSettings(const ISettingsStore& store, const QString& appl
     m_Device = store.GetSetting(application, CommsSection, DeviceKey, QString()).trimmed();
     ApplyPortName();
 
-    const QString settings = store.GetSetting(application, CommsSection, SettingsKey, DefaultSettings);
+    const QString settings =
+        store.GetSetting(application, CommsSection, SettingsKey, DefaultSettings);
     if (!SettingsFitDialog(settings) || !m_Port.SetSettings(settings))
         m_Port.SetSettings(DefaultSettings);
 
@@ -249,8 +254,8 @@ bool frmModbus::WriteRequest(std::int16_t slave, std::int16_t start, std::int16_
     if (!ValidSlaveID(slave))
         return false;
     TransactionGuard guard(m_InTransaction);
-    QByteArray buffer =
-        ModbusFrames::BuildWriteRequest(m_CRC, std::uint8_t(slave), start, count, values, m_WordOrder);
+    QByteArray buffer = ModbusFrames::BuildWriteRequest(m_CRC, std::uint8_t(slave), start, count,
+                                                        values, m_WordOrder);
     const QByteArray request = buffer;
     if (!SendRequest(buffer))
         return false;
@@ -263,7 +268,8 @@ bool frmModbus::ValidSlaveID(std::int16_t slave)
 {
     if (slave >= 1 && slave <= 247)
         return true;
-    m_UI.MsgBox(QStringLiteral("Invalid Slave ID"), ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+    m_UI.MsgBox(QStringLiteral("Invalid Slave ID"), ModbusErrorTitle, MsgButtons::OK,
+                MsgIcon::None);
     return false;
 }
 
@@ -352,8 +358,9 @@ bool frmModbus::ValidateResponse(QByteArray& buffer)
     if (ModbusFrames::IsExceptionResponse(buffer)) {
         const int code = std::uint8_t(buffer[2]);
         ClosePort();
-        m_UI.MsgBox(GetExceptionText(code), QStringLiteral("Modbus Exception ") + QString::number(code),
-                    MsgButtons::OK, MsgIcon::None);
+        m_UI.MsgBox(GetExceptionText(code),
+                    QStringLiteral("Modbus Exception ") + QString::number(code), MsgButtons::OK,
+                    MsgIcon::None);
         m_Statistics.AddExceptions(1);
         LogCommsError(QStringLiteral("Exception Response"), buffer);
         buffer = SingleZeroByte();

@@ -44,7 +44,7 @@ std::optional<QDateTime> ComposeRelayDateTime(int year, int month, int day, int 
     const QDate date = firstOfMonth.addDays(std::int64_t(day) - 1 + dayCarry);
     if (!date.isValid() || date.year() < FirstYear || date.year() > LastYear)
         return std::nullopt;
-    const QTime time = QTime::fromMSecsSinceStartOfDay(
-        int((seconds - dayCarry * SecondsPerDay) * 1000));
+    const QTime time =
+        QTime::fromMSecsSinceStartOfDay(int((seconds - dayCarry * SecondsPerDay) * 1000));
     return QDateTime(date, time);
 }

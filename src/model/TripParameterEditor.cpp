@@ -74,13 +74,13 @@ void TripParameterEditor::SetTripParameterValue(std::int16_t relay, std::int16_t
     switch (function) {
     case 5: // Instantaneous Over Current, Over Neutral Current
     case 7:
-        if (position == 1 && value < systemCurrent &&
-            trips.ParameterValue(relay, 3) < MinimumUndercurrentDelay)
+        if (position == 1 && value < systemCurrent
+            && trips.ParameterValue(relay, 3) < MinimumUndercurrentDelay)
             trips.SetParameterValue(relay, 3, MinimumUndercurrentDelay);
         if (position == 3) {
             value = RoundToOneDecimal(value);
-            minimum = trips.ParameterValue(relay, 1) > systemCurrent ? 0.0f
-                                                                     : MinimumUndercurrentDelay;
+            minimum =
+                trips.ParameterValue(relay, 1) > systemCurrent ? 0.0f : MinimumUndercurrentDelay;
         }
         break;
     case 13: // Time Overcurrent with Voltage Restraint: curve, dial

@@ -12,7 +12,10 @@ class cTZL;
 class TripParameterEditor
 {
 public:
-    TripParameterEditor(cTZL& device, IUserInterface& ui) : m_Device(device), m_UI(ui) {}
+    TripParameterEditor(cTZL& device, IUserInterface& ui)
+        : m_Device(device)
+        , m_UI(ui)
+    {}
 
     void SetTripFunction(std::int16_t relay, std::int16_t functionIndex);
     void SetTripParameterValue(std::int16_t relay, std::int16_t position, float& value);

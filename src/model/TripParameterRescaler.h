@@ -13,7 +13,9 @@ class TripParameterRescaler
 public:
     enum class Basis { Volts, Current, Power };
 
-    explicit TripParameterRescaler(cTZL& device) : m_Device(device) {}
+    explicit TripParameterRescaler(cTZL& device)
+        : m_Device(device)
+    {}
 
     void AdjustVoltBasedParameters(float ratio) { Adjust(Basis::Volts, ratio); }
     void AdjustCurrentBasedParameters(float ratio) { Adjust(Basis::Current, ratio); }

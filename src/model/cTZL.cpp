@@ -48,8 +48,7 @@ cTZL::cTZL(frmModbus& link, IUserInterface& ui, IClock& clock)
     , m_System(link)
     , m_Rescaler(*this)
     , m_Editor(*this, ui)
-{
-}
+{}
 
 // ---- product information ----
 
@@ -115,10 +114,9 @@ QDateTime cTZL::GetRTC(std::int16_t slave)
         readable = field.has_value();
         fields[i] = field.value_or(0);
     }
-    const auto moment =
-        readable ? ComposeRelayDateTime(fields[0], fields[1], fields[2], fields[3], fields[4],
-                                        fields[5])
-                 : std::nullopt;
+    const auto moment = readable ? ComposeRelayDateTime(fields[0], fields[1], fields[2], fields[3],
+                                                        fields[4], fields[5])
+                                 : std::nullopt;
     if (!moment) {
         m_UI.MsgBox(QStringLiteral("Error in TZL Date & Time Format - Check Word Order Setting"),
                     QStringLiteral("Date & Time Format Error"), MsgButtons::OK, MsgIcon::None);
@@ -132,7 +130,7 @@ bool cTZL::SetRTC(std::int16_t slave, const QDateTime& newDate)
     const QDate date = newDate.date();
     const QTime time = newDate.time();
     // The relay keeps the year as its last two digits.
-    const std::array<int, 6> fields{date.year() % 100, date.month(), date.day(),
+    const std::array<int, 6> fields{date.year() % 100, date.month(),  date.day(),
                                     time.hour(),       time.minute(), time.second()};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto reg = std::int16_t(ClockRegister + 2 * int(i));
@@ -156,16 +154,16 @@ bool cTZL::DownloadConfig(std::int16_t slave)
 {
     // A system type that is no whole number at all cannot match the relay's.
     const auto type = NearestInt16(SystemType());
-    if (!(type && m_System.SystemTypeMatches(slave, *type)) &&
-        !UserSaysYes(m_UI,
-                     QStringLiteral("Configuration & TZL SystemType mismatch - downloaded anyway?"),
-                     QStringLiteral("System Type Mismatch")))
+    if (!(type && m_System.SystemTypeMatches(slave, *type))
+        && !UserSaysYes(
+            m_UI, QStringLiteral("Configuration & TZL SystemType mismatch - downloaded anyway?"),
+            QStringLiteral("System Type Mismatch")))
         return false;
-    if (!TripData.CompatibleWithFirmware(GetFirmwareVersion(slave)) &&
-        !UserSaysYes(m_UI,
-                     QStringLiteral("Trip configuration contains settings that may not be "
-                                    "supported by the target unit - downloaded anyway?"),
-                     QStringLiteral("Version Compatibility")))
+    if (!TripData.CompatibleWithFirmware(GetFirmwareVersion(slave))
+        && !UserSaysYes(m_UI,
+                        QStringLiteral("Trip configuration contains settings that may not be "
+                                       "supported by the target unit - downloaded anyway?"),
+                        QStringLiteral("Version Compatibility")))
         return false;
     const bool systemWritten = m_System.Download(slave);
     const bool tripsWritten = TripData.Download(slave);

@@ -26,7 +26,9 @@ QByteArray QuotedLine(const QString& text)
 } // namespace
 
 cTZLEventLog::cTZLEventLog(frmModbus& link, IUserInterface& ui, IClock& clock)
-    : m_Link(link), m_UI(ui), m_Clock(clock)
+    : m_Link(link)
+    , m_UI(ui)
+    , m_Clock(clock)
 {
     Clear();
 }
@@ -119,20 +121,41 @@ std::int16_t cTZLEventLog::Field(std::int16_t n, std::int16_t Record::*field) co
     return record ? record->*field : std::int16_t(-1);
 }
 
-std::int16_t cTZLEventLog::EvtRelay(std::int16_t n) const { return Field(n, &Record::Relay); }
-std::int16_t cTZLEventLog::EvtYear(std::int16_t n) const { return Field(n, &Record::Year); }
-std::int16_t cTZLEventLog::EvtMonth(std::int16_t n) const { return Field(n, &Record::Month); }
-std::int16_t cTZLEventLog::EvtDay(std::int16_t n) const { return Field(n, &Record::Day); }
-std::int16_t cTZLEventLog::EvtHour(std::int16_t n) const { return Field(n, &Record::Hour); }
-std::int16_t cTZLEventLog::EvtMinute(std::int16_t n) const { return Field(n, &Record::Minute); }
-std::int16_t cTZLEventLog::EvtSecond(std::int16_t n) const { return Field(n, &Record::Second); }
+std::int16_t cTZLEventLog::EvtRelay(std::int16_t n) const
+{
+    return Field(n, &Record::Relay);
+}
+std::int16_t cTZLEventLog::EvtYear(std::int16_t n) const
+{
+    return Field(n, &Record::Year);
+}
+std::int16_t cTZLEventLog::EvtMonth(std::int16_t n) const
+{
+    return Field(n, &Record::Month);
+}
+std::int16_t cTZLEventLog::EvtDay(std::int16_t n) const
+{
+    return Field(n, &Record::Day);
+}
+std::int16_t cTZLEventLog::EvtHour(std::int16_t n) const
+{
+    return Field(n, &Record::Hour);
+}
+std::int16_t cTZLEventLog::EvtMinute(std::int16_t n) const
+{
+    return Field(n, &Record::Minute);
+}
+std::int16_t cTZLEventLog::EvtSecond(std::int16_t n) const
+{
+    return Field(n, &Record::Second);
+}
 
 QDateTime cTZLEventLog::EvtDateTime(std::int16_t n) const
 {
     const Record* r = At(n);
-    const auto moment = r ? ComposeRelayDateTime(r->Year, r->Month, r->Day, r->Hour, r->Minute,
-                                                 r->Second)
-                          : ComposeRelayDateTime(2, 2, 2, 20, 2, 2);
+    const auto moment =
+        r ? ComposeRelayDateTime(r->Year, r->Month, r->Day, r->Hour, r->Minute, r->Second)
+          : ComposeRelayDateTime(2, 2, 2, 20, 2, 2);
     return moment.value_or(QDateTime());
 }
 
@@ -161,9 +184,9 @@ QByteArray cTZLEventLog::LogText() const
             continue;
         const QDateTime moment = EvtDateTime(n);
         text.append(QuotedLine(QStringLiteral("%1 , %2 , %3 , %4")
-                                  .arg(n)
-                                  .arg(LongTimeText(moment.time()), LongDateText(moment.date()))
-                                  .arg(EvtRelay(n))));
+                                   .arg(n)
+                                   .arg(LongTimeText(moment.time()), LongDateText(moment.date()))
+                                   .arg(EvtRelay(n))));
     }
     return text;
 }

@@ -24,7 +24,8 @@ float Clamp(float value, float minimum, float maximum)
 
 } // namespace
 
-cTZLHoldingRegisters::cTZLHoldingRegisters(frmModbus& link) : m_Link(link)
+cTZLHoldingRegisters::cTZLHoldingRegisters(frmModbus& link)
+    : m_Link(link)
 {
     Clear();
 }
@@ -69,8 +70,8 @@ bool cTZLHoldingRegisters::Upload(std::int16_t slave)
 bool cTZLHoldingRegisters::Download(std::int16_t slave)
 {
     const bool written =
-        m_Link.WriteHoldingRegisters(slave, VoltsRegister, OneValue, {m_SystemVolts}) &&
-        m_Link.WriteHoldingRegisters(slave, CurrentRegister, OneValue, {m_SystemCurrent});
+        m_Link.WriteHoldingRegisters(slave, VoltsRegister, OneValue, {m_SystemVolts})
+        && m_Link.WriteHoldingRegisters(slave, CurrentRegister, OneValue, {m_SystemCurrent});
     std::vector<float> values;
     if (m_Link.ReadHoldingRegisters(slave, VoltsRegister, ThreeValues, values))
         SetStoredValues(values.at(2), values.at(0), values.at(1));

@@ -6,7 +6,8 @@
 #include <vector>
 
 cTZLInputRegisters::cTZLInputRegisters(frmModbus& link, IUserInterface& ui)
-    : m_Link(link), m_UI(ui)
+    : m_Link(link)
+    , m_UI(ui)
 {
     Clear();
 }
@@ -39,8 +40,8 @@ bool cTZLInputRegisters::UpLoadBusGen(std::int16_t slave)
 bool cTZLInputRegisters::Upload(std::int16_t slave)
 {
     Clear();
-    const bool ok = UpLoadBasics(slave) && UpLoadAverages(slave) && UpLoadSums(slave) &&
-                    UpLoadBusGen(slave);
+    const bool ok =
+        UpLoadBasics(slave) && UpLoadAverages(slave) && UpLoadSums(slave) && UpLoadBusGen(slave);
     if (!ok)
         Clear();
     return ok;

@@ -31,5 +31,4 @@ MsgResult ShowFileSystemError(IUserInterface& ui, FileSystemError error);
 
 // Works out which of the errors above a failed open, read, write or commit of
 // `path` was, from Qt's error and the state of the file and its folder.
-FileSystemError ClassifyFileError(QFileDevice::FileError error, const QString& path,
-                                  bool writing);
+FileSystemError ClassifyFileError(QFileDevice::FileError error, const QString& path, bool writing);

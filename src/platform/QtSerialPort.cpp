@@ -15,8 +15,7 @@ QSerialPort::Parity ToQtParity(QChar letter)
 
 QtSerialPort::QtSerialPort()
     : m_SettingsText(QStringLiteral("9600,N,8,1"))
-{
-}
+{}
 
 void QtSerialPort::SetPortName(const QString& device)
 {

@@ -7,7 +7,8 @@ QStringList SystemSerialDevices()
 {
     QStringList devices;
     const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    for (const QFileInfo& link : byId.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QFileInfo& link :
+         byId.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
         devices.append(link.absoluteFilePath());
     QStringList located;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())

@@ -56,11 +56,11 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
     : QDialog(parent)
     , m_Devices(std::move(devices))
     , cboPort(new QComboBox(this))
-    , cboBaudRate(FixedList({QStringLiteral("2400"), QStringLiteral("4800"),
-                             QStringLiteral("9600"), QStringLiteral("19200")},
+    , cboBaudRate(FixedList({QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
+                             QStringLiteral("19200")},
                             this))
-    , cboParity(FixedList({QStringLiteral("NONE"), QStringLiteral("ODD"), QStringLiteral("EVEN")},
-                          this))
+    , cboParity(
+          FixedList({QStringLiteral("NONE"), QStringLiteral("ODD"), QStringLiteral("EVEN")}, this))
     , cboDataBits(FixedList({QStringLiteral("7"), QStringLiteral("8")}, this))
     , cboStopBits(FixedList({QStringLiteral("1"), QStringLiteral("2")}, this))
     , cmdOK(new QPushButton(QStringLiteral("&OK"), this))

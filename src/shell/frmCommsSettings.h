@@ -41,8 +41,7 @@ public:
 
 private:
     void Preselect(std::int16_t port, const QString& device, std::optional<int> baudRate,
-                   const QString& parity, std::optional<int> dataBits,
-                   std::optional<int> stopBits);
+                   const QString& parity, std::optional<int> dataBits, std::optional<int> stopBits);
     void FillPortList(const QString& device);
     void PreselectPort(std::int16_t port, const QString& device);
     void ShowModal(QObject* owner);

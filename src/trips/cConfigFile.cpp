@@ -76,7 +76,9 @@ bool ReadTrips(cConfigValueReader& in, ConfigFileData& data)
 
 } // namespace
 
-cConfigFile::cConfigFile(IUserInterface& ui) : m_UI(ui) {}
+cConfigFile::cConfigFile(IUserInterface& ui)
+    : m_UI(ui)
+{}
 
 bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
 {

@@ -35,7 +35,9 @@ bool ParseNumber(const QString& text, T& value)
 
 } // namespace
 
-cConfigValueReader::cConfigValueReader(QString text) : m_Text(std::move(text)) {}
+cConfigValueReader::cConfigValueReader(QString text)
+    : m_Text(std::move(text))
+{}
 
 bool cConfigValueReader::ReadString(QString& value)
 {

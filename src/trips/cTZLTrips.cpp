@@ -86,7 +86,9 @@ struct cTZLTrips::StatusCommand
 };
 
 cTZLTrips::cTZLTrips(frmModbus& link, IUserInterface& ui, IClock& clock)
-    : m_Link(link), m_UI(ui), m_Clock(clock)
+    : m_Link(link)
+    , m_UI(ui)
+    , m_Clock(clock)
 {
     InitialiseRelayStatus();
     Clear();
@@ -222,7 +224,7 @@ void cTZLTrips::SetName(std::int16_t relay, const QVariant& name)
         return;
     const QString text = name.toString().trimmed();
     const bool valid = !text.isEmpty() && !text.contains(u'\t') && !text.contains(u'\r')
-        && !text.contains(u'\n') && !LooksNumeric(text);
+                       && !text.contains(u'\n') && !LooksNumeric(text);
     record->Name = valid ? StorableName(text) : QStringLiteral("Relay %1").arg(relay);
 }
 

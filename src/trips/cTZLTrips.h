@@ -58,9 +58,9 @@ public:
 
     // ---- Record accessors (no relay traffic) ----
 
-    QString TripName(std::int16_t relay) const;       // "(Unknown)" for a bad relay
-    int FunctionNumber(std::int16_t relay) const;     // function index; 0 for a bad relay
-    int AlarmFlag(std::int16_t relay) const;          // 1 set, 0 clear or bad relay
+    QString TripName(std::int16_t relay) const;   // "(Unknown)" for a bad relay
+    int FunctionNumber(std::int16_t relay) const; // function index; 0 for a bad relay
+    int AlarmFlag(std::int16_t relay) const;      // 1 set, 0 clear or bad relay
     int LoggedFlag(std::int16_t relay) const;
     int InvertedFlag(std::int16_t relay) const;
     int LatchedFlag(std::int16_t relay) const;
@@ -124,7 +124,7 @@ public:
     bool AcknowledgeAlarms(std::int16_t slave);
 
     // The status bits; false for a bad relay number.
-    bool state(std::int16_t relay) const; // tripped
+    bool state(std::int16_t relay) const;    // tripped
     bool IsActive(std::int16_t relay) const; // latched
     bool IsAcknowledged(std::int16_t relay) const;
     bool IsInAlarm(std::int16_t relay) const;

@@ -81,18 +81,22 @@ constexpr std::array<Function, cTripCatalogue::FunctionCount> Functions{{
     {"Reverse VAr (ANSI 40Q)", 26, Threshold(VAr)},
     {"Phase Unbalanced Voltage (ANSI 47)", 6, Threshold(Volts)},
     {"Unbalanced Current (ANSI 46)", 27, Threshold(Amps)},
-    {"Time Overcurrent with Voltage Restraint (ANSI 51V)", 7,
+    {"Time Overcurrent with Voltage Restraint (ANSI 51V)",
+     7,
      {{{TripPoint, Amps}, {NominalVolts, Volts}, {TimeCurve, Plain}, {TimeDial, Seconds}}}},
-    {"Time Overcurrent (ANSI 51)", 8,
+    {"Time Overcurrent (ANSI 51)",
+     8,
      {{{TripPoint, Amps}, {TimeCurve, Plain}, {TimeDial, Seconds}}}},
     {"Ground Fault (ANSI 51G)", 9, {{{TripPoint, Amps}, {TimeDial, Seconds}}}},
-    {"Synchroning Check (ANSI 25)", 10,
+    {"Synchroning Check (ANSI 25)",
+     10,
      {{{PhaseAngle, Degrees},
        {VoltageDelta, Volts},
        {VoltageMin, Volts},
        {TimeDelay, Seconds},
        {SlipFrequency, Hertz}}}},
-    {"Synchroning Check with Deadbus (ANSI 25D)", 11,
+    {"Synchroning Check with Deadbus (ANSI 25D)",
+     11,
      {{{PhaseAngle, Degrees},
        {VoltageDelta, Volts},
        {VoltageMin, Volts},
@@ -145,7 +149,7 @@ constexpr std::array<KindText, KindCount> KindTexts{{
 }};
 
 // Plain numbers (curve and relay numbers) show two blanks as their unit.
-constexpr std::array<const char*, 9> UnitNames{"(Unknown)", "V",   "A", "W",  "Hz",
+constexpr std::array<const char*, 9> UnitNames{"(Unknown)", "V",   "A",  "W",  "Hz",
                                                "Sec",       "Deg", "  ", "VAr"};
 
 const QString Unknown = QStringLiteral("(Unknown)");

@@ -52,8 +52,8 @@ void tst_TzlctlLink::RelayFailuresExitWithOne()
     SimulatorProcess sim;
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
     // Nobody answers to slave 9.
-    ToolRun run = RunTzlctl({"--port", sim.Device(), "--slave", "9", "--timeout", "200",
-                             "read-holding", "6", "2"});
+    ToolRun run = RunTzlctl(
+        {"--port", sim.Device(), "--slave", "9", "--timeout", "200", "read-holding", "6", "2"});
     QCOMPARE(run.ExitCode, 1);
     QCOMPARE(run.Err.trimmed(), QStringLiteral("Comms Error: Modbus Response Timeout"));
     QVERIFY(run.Out.isEmpty());
@@ -72,7 +72,8 @@ void tst_TzlctlLink::UsageErrorsExitWithTwo_data()
     QTest::newRow("odd count") << QStringList{"read-holding", "6", "3"};
     QTest::newRow("slave 0") << QStringList{"--slave", "0", "read-holding", "6", "2"};
     QTest::newRow("word order 2") << QStringList{"--word-order", "2", "read-holding", "6", "2"};
-    QTest::newRow("bad settings") << QStringList{"--settings", "9600-N-8-1", "read-holding", "6", "2"};
+    QTest::newRow("bad settings") << QStringList{"--settings", "9600-N-8-1", "read-holding", "6",
+                                                 "2"};
     QTest::newRow("bad value") << QStringList{"write", "6", "ten"};
     QTest::newRow("unknown option") << QStringList{"--colour", "read-holding", "6", "2"};
 }
@@ -90,13 +91,14 @@ void tst_TzlctlLink::BenchReportsItsFigures()
 {
     SimulatorProcess sim({QStringLiteral("--settings"), QStringLiteral("115200,N,8,1")});
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const ToolRun run = RunTzlctl({"--port", sim.Device(), "--settings", "115200,N,8,1", "bench",
-                                   "--count", "5"});
+    const ToolRun run =
+        RunTzlctl({"--port", sim.Device(), "--settings", "115200,N,8,1", "bench", "--count", "5"});
     QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
     QVERIFY(run.Out.contains(QStringLiteral("transactions:        5")));
     QVERIFY(run.Out.contains(QStringLiteral("median / floor:")));
     // 21 characters at 115200 baud and the 50 ms silence.
-    QVERIFY2(run.Out.contains(QStringLiteral("floor:               51.82 ms")), qPrintable(run.Out));
+    QVERIFY2(run.Out.contains(QStringLiteral("floor:               51.82 ms")),
+             qPrintable(run.Out));
 }
 
 QTEST_GUILESS_MAIN(tst_TzlctlLink)

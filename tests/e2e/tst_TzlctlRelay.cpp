@@ -47,9 +47,9 @@ private:
 
 void tst_TzlctlRelay::ConfigurationMovesFromOneRelayToAnother()
 {
-    const QString scenario = WriteScenario(m_Dir, QStringLiteral(
-        "volts 11000\ncurrent 500\ntype 2\nfirmware 2.5\n"
-        "trip 3 5 7 121 1.1 0.2\ntrip 16 1 9 9350.5 2.25\n"));
+    const QString scenario =
+        WriteScenario(m_Dir, QStringLiteral("volts 11000\ncurrent 500\ntype 2\nfirmware 2.5\n"
+                                            "trip 3 5 7 121 1.1 0.2\ntrip 16 1 9 9350.5 2.25\n"));
     const QString file = m_Dir.filePath(QStringLiteral("site.tcf"));
     {
         SimulatorProcess source({QStringLiteral("--scenario"), scenario});
@@ -88,8 +88,8 @@ void tst_TzlctlRelay::MismatchedDownloadNeedsAnAnswer()
         QSKIP("needs the file of the previous test");
     // A 4-wire relay offered a 3-wire configuration: the question is shown,
     // answered No for want of --yes, and nothing is written.
-    SimulatorProcess sim({QStringLiteral("--type"), QStringLiteral("3"),
-                          QStringLiteral("--volts"), QStringLiteral("230")});
+    SimulatorProcess sim({QStringLiteral("--type"), QStringLiteral("3"), QStringLiteral("--volts"),
+                          QStringLiteral("230")});
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
     ToolRun run = RunTzlctl(Target(sim) + QStringList{"download-config", m_ConfigFile});
     QCOMPARE(run.ExitCode, 1);
@@ -104,9 +104,9 @@ void tst_TzlctlRelay::MismatchedDownloadNeedsAnAnswer()
 void tst_TzlctlRelay::StatusAlarmsLatchesAndEvents()
 {
     QTemporaryDir dir;
-    const QString scenario = WriteScenario(dir, QStringLiteral(
-        "status 3 tripped latched\nstatus 5 alarm\n"
-        "event 2 3 2026-03-14 08:00:05\nevent 1 5 2026-03-13 17:42:00\n"));
+    const QString scenario = WriteScenario(
+        dir, QStringLiteral("status 3 tripped latched\nstatus 5 alarm\n"
+                            "event 2 3 2026-03-14 08:00:05\nevent 1 5 2026-03-13 17:42:00\n"));
     SimulatorProcess sim({QStringLiteral("--scenario"), scenario});
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
 

@@ -43,7 +43,8 @@ Shown Drive(const std::function<void()>& display, const QStringList& choice = {}
             return;
         auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
         shown = {{}, ok->isEnabled(), d->pos()};
-        for (const char* name : {"cboPort", "cboBaudRate", "cboParity", "cboDataBits", "cboStopBits"}) {
+        for (const char* name :
+             {"cboPort", "cboBaudRate", "cboParity", "cboDataBits", "cboStopBits"}) {
             auto* list = d->findChild<QComboBox*>(QLatin1String(name));
             shown.Selected.append(list->currentText());
             if (shown.Selected.size() <= choice.size())
@@ -74,16 +75,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QStringList>("selected");
-        QTest::newRow("stored default, lower-case n") << 1 << "" << "9600,n,8,1" << Default;
-        QTest::newRow("port 14, lower-case e, no first items") << 14 << "" << "19200,e,8,2"
-            << QStringList{"COM4", "19200", "EVEN", "8", "2"};
-        QTest::newRow("1200 is not offered") << 1 << "" << "1200,N,8,1"
-            << QStringList{"COM1", "2400", "NONE", "8", "1"};
-        QTest::newRow("port 11 ends in 1") << 11 << "" << "9600,N,8,1" << Default;
+        QTest::newRow("stored default, lower-case n") << 1 << ""
+                                                      << "9600,n,8,1" << Default;
+        QTest::newRow("port 14, lower-case e, no first items")
+            << 14 << ""
+            << "19200,e,8,2" << QStringList{"COM4", "19200", "EVEN", "8", "2"};
+        QTest::newRow("1200 is not offered")
+            << 1 << ""
+            << "1200,N,8,1" << QStringList{"COM1", "2400", "NONE", "8", "1"};
+        QTest::newRow("port 11 ends in 1") << 11 << ""
+                                           << "9600,N,8,1" << Default;
         // Both devices end in 0 too, but a device never matches a number.
-        QTest::newRow("port 10 matches nothing") << 10 << "" << "9600,N,8,1" << Default;
-        QTest::newRow("device in use") << 2 << "/dev/ttyUSB0" << "9600,N,8,1"
-            << QStringList{"/dev/ttyUSB0", "9600", "NONE", "8", "1"};
+        QTest::newRow("port 10 matches nothing") << 10 << ""
+                                                 << "9600,N,8,1" << Default;
+        QTest::newRow("device in use")
+            << 2 << "/dev/ttyUSB0"
+            << "9600,N,8,1" << QStringList{"/dev/ttyUSB0", "9600", "NONE", "8", "1"};
     }
 
     void Preselection()
@@ -96,7 +103,8 @@ private Q_SLOTS:
         // Where no item matches, the choice of a previous display must not stay.
         Drive([&] { dialog.DisplaySettingsString(3, Devices[0], "4800,O,8,2", nullptr, true); });
         QCOMPARE(Drive([&] {
-                     dialog.DisplaySettingsString(std::int16_t(port), device, settings, nullptr, true);
+                     dialog.DisplaySettingsString(std::int16_t(port), device, settings, nullptr,
+                                                  true);
                  }).Selected,
                  selected);
     }
@@ -105,7 +113,8 @@ private Q_SLOTS:
     {
         frmCommsSettings dialog([] { return QStringList(); });
         Drive([&] { dialog.DisplaySettingsString(1, {}, "9600,N,8,1", nullptr, false); });
-        const Shown shown = Drive([&] { dialog.DisplaySettingsDiscrete(3, 19200, 7, "E", 2, nullptr); });
+        const Shown shown =
+            Drive([&] { dialog.DisplaySettingsDiscrete(3, 19200, 7, "E", 2, nullptr); });
         QCOMPARE(shown.Selected, NewChoice);
         QVERIFY(!shown.OkEnabled);
     }
@@ -115,9 +124,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("top");
         QTest::addColumn<QPoint>("position");
-        QTest::newRow("where it was at exit") << "120" << "80" << QPoint(120, 80);
+        QTest::newRow("where it was at exit") << "120"
+                                              << "80" << QPoint(120, 80);
         // A screen unplugged since: a modal dialog nobody can see locks the program.
-        QTest::newRow("beyond the screen") << "30000" << "20000" << QPoint(0, 0);
+        QTest::newRow("beyond the screen") << "30000"
+                                           << "20000" << QPoint(0, 0);
     }
 
     // The link restores and saves the dialog's position with its own settings.
@@ -153,12 +164,17 @@ private Q_SLOTS:
         // Then the port number, the device used, the settings text, and the
         // port and settings the statistics window shows.
         QTest::addColumn<QStringList>("state");
-        const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0", "9600,N,8,1"};
-        QTest::newRow("OK") << true << "ok" << "COM3"
+        const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0",
+                                    "9600,N,8,1"};
+        QTest::newRow("OK") << true << "ok"
+                            << "COM3"
                             << QStringList{"3", "/dev/ttyS2", "19200,E,7,2", "03", "19200,E,7,2"};
-        QTest::newRow("Cancel") << true << "cancel" << "COM3" << unchanged;
-        QTest::newRow("close box") << true << "close box" << "COM3" << unchanged;
-        QTest::newRow("on-line, OK") << false << "ok" << "COM3" << unchanged;
+        QTest::newRow("Cancel") << true << "cancel"
+                                << "COM3" << unchanged;
+        QTest::newRow("close box") << true << "close box"
+                                   << "COM3" << unchanged;
+        QTest::newRow("on-line, OK") << false << "ok"
+                                     << "COM3" << unchanged;
     }
 
     // The link starts on a device not plugged in: still offered, so a new baud
@@ -190,9 +206,10 @@ private Q_SLOTS:
         const auto label = [&](const char* name) {
             return status.findChild<QLabel*>(QLatin1String(name))->text();
         };
-        QCOMPARE(QStringList({QString::number(modbus.Port()), link.Port().PortName(), modbus.Settings(),
-                              label("lblPortNum"), label("lblCommsSettingsStr")}),
-                 state);
+        QCOMPARE(
+            QStringList({QString::number(modbus.Port()), link.Port().PortName(), modbus.Settings(),
+                         label("lblPortNum"), label("lblCommsSettingsStr")}),
+            state);
         QVERIFY(link.UI().Messages().isEmpty());
     }
 
@@ -212,8 +229,9 @@ private Q_SLOTS:
 
         const auto& messages = link.UI().Messages();
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages[0].Text,
-                 QStringLiteral("Please switch to off-line mode before changing the comms settings!"));
+        QCOMPARE(
+            messages[0].Text,
+            QStringLiteral("Please switch to off-line mode before changing the comms settings!"));
         QCOMPARE(messages[0].Title, QStringLiteral("TZL Configurator"));
         QCOMPARE(messages[1].Text, QStringLiteral("Modbus Response Timeout"));
         // As loaded: the second port, on the loopback line.
@@ -232,16 +250,27 @@ private Q_SLOTS:
         // Each value that cannot be used falls back to its own default alone.
         const QString s0 = QStringLiteral("/dev/ttyS0");
         const QString n81 = QStringLiteral("9600,n,8,1");
-        QTest::newRow("empty store") << "" << "" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("port 11") << "Comms/Port" << "11" << QStringList{"11", "/dev/ttyS10", n81, "0"};
-        QTest::newRow("port 0") << "Comms/Port" << "0" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("port not a number") << "Comms/Port" << "COM3" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("device") << "Comms/Device" << "/dev/ttyUSB0" << QStringList{"1", "/dev/ttyUSB0", n81, "0"};
-        QTest::newRow("settings as stored") << "Comms/Settings" << "19200,e,7,2" << QStringList{"1", s0, "19200,e,7,2", "0"};
-        QTest::newRow("settings the port rejects") << "Comms/Settings" << "9600,X,8" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("baud 32767") << "Comms/Settings" << "32767,N,8,1" << QStringList{"1", s0, "32767,N,8,1", "0"};
-        QTest::newRow("baud 32768") << "Comms/Settings" << "32768,N,8,1" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("word order 5") << "Modbus/WordOrder" << "5" << QStringList{"1", s0, n81, "1"};
+        QTest::newRow("empty store") << ""
+                                     << "" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("port 11") << "Comms/Port"
+                                 << "11" << QStringList{"11", "/dev/ttyS10", n81, "0"};
+        QTest::newRow("port 0") << "Comms/Port"
+                                << "0" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("port not a number") << "Comms/Port"
+                                           << "COM3" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("device") << "Comms/Device"
+                                << "/dev/ttyUSB0" << QStringList{"1", "/dev/ttyUSB0", n81, "0"};
+        QTest::newRow("settings as stored")
+            << "Comms/Settings"
+            << "19200,e,7,2" << QStringList{"1", s0, "19200,e,7,2", "0"};
+        QTest::newRow("settings the port rejects") << "Comms/Settings"
+                                                   << "9600,X,8" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("baud 32767") << "Comms/Settings"
+                                    << "32767,N,8,1" << QStringList{"1", s0, "32767,N,8,1", "0"};
+        QTest::newRow("baud 32768") << "Comms/Settings"
+                                    << "32768,N,8,1" << QStringList{"1", s0, n81, "0"};
+        QTest::newRow("word order 5") << "Modbus/WordOrder"
+                                      << "5" << QStringList{"1", s0, n81, "1"};
     }
 
     void Restore()

@@ -33,10 +33,10 @@ struct Watched
     QStringList Shown() const
     {
         QStringList texts;
-        for (const char* label : {"lblNumCharsTx", "lblNumRequests", "lblNumCharsRx",
-                                  "lblNumResponses", "lblNumTimeouts", "lblNumCRCFailures",
-                                  "lblNumExceptions", "lblPortNum", "lblCommsSettingsStr",
-                                  "lblProtocolStr"})
+        for (const char* label :
+             {"lblNumCharsTx", "lblNumRequests", "lblNumCharsRx", "lblNumResponses",
+              "lblNumTimeouts", "lblNumCRCFailures", "lblNumExceptions", "lblPortNum",
+              "lblCommsSettingsStr", "lblProtocolStr"})
             texts.append(Window.findChild<QLabel*>(QLatin1String(label))->text());
         return texts;
     }
@@ -76,7 +76,8 @@ private Q_SLOTS:
         QTest::newRow("success") << "none" << QStringList{"8", "1", "9", "1", "0", "0", "0"};
         QTest::newRow("time-out") << "no-answer" << QStringList{"8", "1", "0", "0", "1", "0", "0"};
         QTest::newRow("CRC failure") << "bad-crc" << QStringList{"8", "1", "9", "1", "0", "1", "0"};
-        QTest::newRow("exception") << "exception:2" << QStringList{"8", "1", "5", "1", "0", "0", "1"};
+        QTest::newRow("exception")
+            << "exception:2" << QStringList{"8", "1", "5", "1", "0", "0", "1"};
     }
 
     void CountsFollowTransactions()
@@ -149,7 +150,8 @@ private Q_SLOTS:
         for (const QString& name :
              {cCommsErrorLog::CurrentName, cCommsErrorLog::OldName, cCommsErrorLog::OlderName}) {
             const QStringList lines = Lines(dir.path(), name);
-            runs.append(lines.size() == 4 && lines[0].startsWith(QStringLiteral("Session Started: "))
+            runs.append(lines.size() == 4
+                                && lines[0].startsWith(QStringLiteral("Session Started: "))
                             ? lines[1].section(u' ', -1)
                             : lines.join(u'|'));
         }

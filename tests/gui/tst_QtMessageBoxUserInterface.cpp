@@ -24,7 +24,8 @@ private Q_SLOTS:
         QTest::newRow("Cancel") << MsgButtons::OKCancel << 2 << "Cancel" << MsgResult::Cancel;
         QTest::newRow("Yes") << MsgButtons::YesNo << 2 << "Yes" << MsgResult::Yes;
         QTest::newRow("No") << MsgButtons::YesNoCancel << 3 << "No" << MsgResult::No;
-        QTest::newRow("Cancel by Escape") << MsgButtons::YesNoCancel << 3 << "Escape" << MsgResult::Cancel;
+        QTest::newRow("Cancel by Escape")
+            << MsgButtons::YesNoCancel << 3 << "Escape" << MsgResult::Cancel;
     }
 
     void MsgBox()
@@ -53,7 +54,8 @@ private Q_SLOTS:
                 box->done(-1); // never leave exec() hanging
         });
         QtMessageBoxUserInterface ui;
-        QCOMPARE(ui.MsgBox("Disk is full.", "Filesystem Error", buttons, MsgIcon::Exclamation), result);
+        QCOMPARE(ui.MsgBox("Disk is full.", "Filesystem Error", buttons, MsgIcon::Exclamation),
+                 result);
         QCOMPARE(shown.mid(0, 2), QStringList({"Disk is full.", "Filesystem Error"}));
         QCOMPARE(shown.size() - 2, offered);
     }
@@ -78,4 +80,3 @@ private Q_SLOTS:
 
 QTEST_MAIN(tst_QtMessageBoxUserInterface)
 #include "tst_QtMessageBoxUserInterface.moc"
-

@@ -9,8 +9,7 @@ class FakeClock : public IClock
 public:
     explicit FakeClock(QDateTime now = QDateTime(QDate(2024, 5, 17), QTime(10, 20, 30, 250)))
         : m_Now(std::move(now))
-    {
-    }
+    {}
     QDateTime Now() const override { return m_Now; }
     void WaitUntil(const QDateTime& moment) override
     {

@@ -40,7 +40,10 @@ public:
 
     // ---- pacing ----
     void SetResponseLatency(std::chrono::milliseconds latency) { m_Pacer.SetLatency(latency); }
-    void SetCharacterTime(std::chrono::microseconds perCharacter) { m_Pacer.SetCharacterTime(perCharacter); }
+    void SetCharacterTime(std::chrono::microseconds perCharacter)
+    {
+        m_Pacer.SetCharacterTime(perCharacter);
+    }
 
     // ---- port failures (until cleared) ----
     void RefuseOpen(const QString& description, const QString& source);

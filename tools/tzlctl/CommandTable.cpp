@@ -1,6 +1,5 @@
 #include "CommandTable.h"
 
-
 const Command* CommandTable::Find(const QString& name) const
 {
     for (const Command& command : m_Commands)
@@ -41,4 +40,3 @@ void RequireArgumentCount(const QStringList& args, int minimum, int maximum)
         throw UsageError(
             QStringLiteral("unexpected argument \"%1\"").arg(args[maximum]).toStdString());
 }
-

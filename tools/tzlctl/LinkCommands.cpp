@@ -24,8 +24,10 @@ int ReadRegisters(CommandContext& context, const QStringList& args, bool inputRe
         throw UsageError("COUNT must be even: every value takes two registers");
     std::vector<float> values;
     const bool ok = inputRegisters
-        ? context.Modbus.ReadInputRegisters(context.Slave, std::int16_t(start), std::int16_t(count), values)
-        : context.Modbus.ReadHoldingRegisters(context.Slave, std::int16_t(start), std::int16_t(count), values);
+                        ? context.Modbus.ReadInputRegisters(context.Slave, std::int16_t(start),
+                                                            std::int16_t(count), values)
+                        : context.Modbus.ReadHoldingRegisters(context.Slave, std::int16_t(start),
+                                                              std::int16_t(count), values);
     if (!ok)
         return ExitRelayFailed;
     for (float value : values)

@@ -139,8 +139,8 @@ int Events(CommandContext& context, const QStringList& args)
 
 void AddLiveCommands(CommandTable& table)
 {
-    table.Add({QStringLiteral("get-time"), QString(),
-               QStringLiteral("read the relay's clock"), GetTime});
+    table.Add(
+        {QStringLiteral("get-time"), QString(), QStringLiteral("read the relay's clock"), GetTime});
     table.Add({QStringLiteral("set-time"), QStringLiteral("--now | YYYY-MM-DDTHH:MM:SS"),
                QStringLiteral("set the relay's clock to this computer's time or the one given"),
                SetTime});

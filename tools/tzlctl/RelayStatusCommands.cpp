@@ -30,10 +30,9 @@ void PrintStatus(QTextStream& out, const cTZLTrips& trips, std::int16_t relay)
 std::int16_t RelayArgument(const QStringList& args)
 {
     RequireArgumentCount(args, 0, 1);
-    return args.isEmpty()
-        ? std::int16_t(0)
-        : std::int16_t(ParseIntArgument(args[0], QStringLiteral("RELAY"), 1,
-                                        cTripCatalogue::RelayCount));
+    return args.isEmpty() ? std::int16_t(0)
+                          : std::int16_t(ParseIntArgument(args[0], QStringLiteral("RELAY"), 1,
+                                                          cTripCatalogue::RelayCount));
 }
 
 int Status(CommandContext& context, const QStringList& args)
@@ -58,8 +57,8 @@ int ActOnRelays(CommandContext& context, const QStringList& args, One actOnOne, 
                                  : trips.UploadStatus(context.Slave, relay);
     if (!read)
         return ExitRelayFailed;
-    const bool done = relay == 0 ? (trips.*actOnAll)(context.Slave)
-                                 : (trips.*actOnOne)(context.Slave, relay);
+    const bool done =
+        relay == 0 ? (trips.*actOnAll)(context.Slave) : (trips.*actOnOne)(context.Slave, relay);
     for (std::int16_t r = 1; r <= cTripCatalogue::RelayCount; ++r) {
         if (relay == 0 || r == relay)
             PrintStatus(context.Out, trips, r);

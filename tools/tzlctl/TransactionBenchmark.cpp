@@ -20,7 +20,9 @@ double ProcessCpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1000.0 + double(t.tv_usec) / 1000.0; };
+    const auto ms = [](const timeval& t) {
+        return double(t.tv_sec) * 1000.0 + double(t.tv_usec) / 1000.0;
+    };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
@@ -36,8 +38,7 @@ double Percentile(std::vector<double> samples, double fraction)
 TransactionBenchmark::TransactionBenchmark(frmModbus& link, std::int16_t slave)
     : m_Link(link)
     , m_Slave(slave)
-{
-}
+{}
 
 std::optional<TransactionBenchmark::Result> TransactionBenchmark::Run(int count)
 {
@@ -63,8 +64,8 @@ std::optional<TransactionBenchmark::Result> TransactionBenchmark::Run(int count)
 
 double TransactionBenchmark::FloorMs() const
 {
-    const auto line = SerialLineSettings::Parse(m_Link.SerialPort().Settings())
-                          .value_or(SerialLineSettings{});
+    const auto line =
+        SerialLineSettings::Parse(m_Link.SerialPort().Settings()).value_or(SerialLineSettings{});
     const double characterMs = 1000.0 * line.BitsPerCharacter() / line.BaudRate;
     return (RequestBytes + ResponseBytes) * characterMs + m_Link.CharacterTimeout();
 }

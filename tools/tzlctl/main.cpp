@@ -31,19 +31,20 @@ CommandTable BuildCommandTable()
 
 QString HelpText(const CommandTable& table, const QString& options)
 {
-    QString text = QStringLiteral(
-        "Usage: tzlctl [OPTIONS] COMMAND [ARGS]\n"
-        "Talks to a TZL protection relay over Modbus RTU on a serial line.\n\n"
-        "Commands:\n");
+    QString text =
+        QStringLiteral("Usage: tzlctl [OPTIONS] COMMAND [ARGS]\n"
+                       "Talks to a TZL protection relay over Modbus RTU on a serial line.\n\n"
+                       "Commands:\n");
     for (const Command& command : table.Commands()) {
         const QString usage = (command.Name + u' ' + command.Arguments).trimmed();
         text += QStringLiteral("  %1\n      %2\n").arg(usage, command.Summary);
     }
     text += QStringLiteral("\n") + options.section(u'\n', 2);
     text += QStringLiteral(
-        "\nThe device defaults to $TZL_PORT, else %1.\n"
-        "Exit status: 0 success, 1 the relay exchange failed (the reason is on standard\n"
-        "error), 2 the command line was wrong.\n").arg(DefaultDevice);
+                "\nThe device defaults to $TZL_PORT, else %1.\n"
+                "Exit status: 0 success, 1 the relay exchange failed (the reason is on standard\n"
+                "error), 2 the command line was wrong.\n")
+                .arg(DefaultDevice);
     return text;
 }
 
@@ -82,9 +83,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption settingsOption(
         QStringLiteral("settings"), QStringLiteral("Line settings (default 9600,N,8,1)."),
         QStringLiteral("BAUD,PARITY,DATA,STOP"), DefaultSettings);
-    const QCommandLineOption slaveOption(QStringLiteral("slave"),
-                                         QStringLiteral("Slave ID of the relay, 1-247 (default 1)."),
-                                         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption slaveOption(
+        QStringLiteral("slave"), QStringLiteral("Slave ID of the relay, 1-247 (default 1)."),
+        QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption wordOrderOption(
         QStringLiteral("word-order"),
         QStringLiteral("0: first register holds the high half of a value (default); 1: swapped."),
@@ -94,9 +95,10 @@ int main(int argc, char* argv[])
         QStringLiteral("Longest wait for the first byte of an answer, ms (default 3000)."),
         QStringLiteral("MS"), QString::number(frmModbus::DefaultResponseTimeoutMs));
     const QCommandLineOption statsOption(
-        QStringLiteral("stats"), QStringLiteral("Print the communication counters after the command."));
-    parser.addOptions({portOption, settingsOption, slaveOption, wordOrderOption, timeoutOption,
-                       statsOption});
+        QStringLiteral("stats"),
+        QStringLiteral("Print the communication counters after the command."));
+    parser.addOptions(
+        {portOption, settingsOption, slaveOption, wordOrderOption, timeoutOption, statsOption});
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("What to do."));
@@ -138,7 +140,8 @@ int main(int argc, char* argv[])
             throw UsageError(QStringLiteral("line settings \"%1\" are not of the form 9600,N,8,1")
                                  .arg(parser.value(settingsOption))
                                  .toStdString());
-        const int slave = ParseIntArgument(parser.value(slaveOption), QStringLiteral("--slave"), 1, 247);
+        const int slave =
+            ParseIntArgument(parser.value(slaveOption), QStringLiteral("--slave"), 1, 247);
         link.SetWordOrder(std::int16_t(
             ParseIntArgument(parser.value(wordOrderOption), QStringLiteral("--word-order"), 0, 1)));
         link.SetResponseTimeout(

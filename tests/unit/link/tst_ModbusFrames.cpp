@@ -31,9 +31,12 @@ void tst_ModbusFrames::ReadRequests_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::newRow("holding 0 x2") << 1 << 3 << 0 << 2 << QByteArray::fromHex("010300000002C40B");
     QTest::newRow("input 0 x2") << 1 << 4 << 0 << 2 << QByteArray::fromHex("01040000000271CB");
-    QTest::newRow("holding 238 x4") << 1 << 3 << 238 << 4 << QByteArray::fromHex("010300EE0004243C");
-    QTest::newRow("input 798 x18 slave 247") << 247 << 4 << 798 << 18 << QByteArray::fromHex("F704031E001204D3");
-    QTest::newRow("high register") << 1 << 3 << 32767 << 2 << QByteArray::fromHex("01037FFF0002EDEF");
+    QTest::newRow("holding 238 x4")
+        << 1 << 3 << 238 << 4 << QByteArray::fromHex("010300EE0004243C");
+    QTest::newRow("input 798 x18 slave 247")
+        << 247 << 4 << 798 << 18 << QByteArray::fromHex("F704031E001204D3");
+    QTest::newRow("high register")
+        << 1 << 3 << 32767 << 2 << QByteArray::fromHex("01037FFF0002EDEF");
 }
 
 void tst_ModbusFrames::ReadRequests()
@@ -43,8 +46,9 @@ void tst_ModbusFrames::ReadRequests()
     QFETCH(int, start);
     QFETCH(int, count);
     QFETCH(QByteArray, frame);
-    QCOMPARE(BuildReadRequest(m_CRC, std::uint8_t(slave), std::uint8_t(function), std::int16_t(start),
-                              std::int16_t(count)).toHex(' '),
+    QCOMPARE(BuildReadRequest(m_CRC, std::uint8_t(slave), std::uint8_t(function),
+                              std::int16_t(start), std::int16_t(count))
+                 .toHex(' '),
              frame.toHex(' '));
 }
 
@@ -56,10 +60,14 @@ void tst_ModbusFrames::WriteRequests_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::newRow("one zero") << 0 << QList<float>{0.0f} << 0
                               << QByteArray::fromHex("0110000000020400000000F3AF");
-    QTest::newRow("selector 2 at 240") << 240 << QList<float>{2.0f} << 0
-                                       << QByteArray::fromHex("011000F0000204400000000000");
+    QTest::newRow("selector 2 at 240")
+        << 240 << QList<float>{2.0f} << 0 << QByteArray::fromHex("011000F0000204400000000000");
     QTest::newRow("two values order 1") << 6 << QList<float>{110.0f, 5.0f} << 1
-                                        << QByteArray::fromHex("011000060004080000" "42DC" "0000" "40A0" "0000");
+                                        << QByteArray::fromHex("011000060004080000"
+                                                               "42DC"
+                                                               "0000"
+                                                               "40A0"
+                                                               "0000");
 }
 
 void tst_ModbusFrames::WriteRequests()
@@ -90,7 +98,9 @@ void tst_ModbusFrames::DecodesValuesInWireOrder()
     values = DecodeReadValues(response, 2, 1);
     QVERIFY(values->at(0) != 1.0f);
 
-    QByteArray two = QByteArray::fromHex("010308" "3F800000" "C0200000");
+    QByteArray two = QByteArray::fromHex("010308"
+                                         "3F800000"
+                                         "C0200000");
     ModbusFrames::AppendCRC(m_CRC, two);
     values = DecodeReadValues(two, 4, 0);
     QCOMPARE(values->size(), std::size_t(2));
@@ -101,7 +111,10 @@ void tst_ModbusFrames::DecodesValuesInWireOrder()
 
 void tst_ModbusFrames::OverflowPairsBecomeTheOverflowValue()
 {
-    QByteArray response = QByteArray::fromHex("01030C" "7FC00000" "7F800000" "41200000");
+    QByteArray response = QByteArray::fromHex("01030C"
+                                              "7FC00000"
+                                              "7F800000"
+                                              "41200000");
     ModbusFrames::AppendCRC(m_CRC, response);
     const auto values = DecodeReadValues(response, 6, 0);
     QCOMPARE(values->at(0), 1234567.875f);

@@ -36,7 +36,8 @@ void tst_cModbusCRC::CheckBytes_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QByteArray>("check");
     // The request layouts' checks are in the frame tests.
-    QTest::newRow("response 1.0") << QByteArray::fromHex("0103043F800000") << QByteArray::fromHex("F7CF");
+    QTest::newRow("response 1.0") << QByteArray::fromHex("0103043F800000")
+                                  << QByteArray::fromHex("F7CF");
     QTest::newRow("exception 2") << QByteArray::fromHex("018302") << QByteArray::fromHex("C0F1");
     QTest::newRow("check value") << QByteArray("123456789") << QByteArray::fromHex("374B");
 }

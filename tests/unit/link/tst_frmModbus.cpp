@@ -39,7 +39,9 @@ public:
 class CannedAnswerPort : public ISerialPort
 {
 public:
-    explicit CannedAnswerPort(QByteArray answer) : m_Answer(std::move(answer)) {}
+    explicit CannedAnswerPort(QByteArray answer)
+        : m_Answer(std::move(answer))
+    {}
     void SetPortName(const QString&) override {}
     QString PortName() const override { return QStringLiteral("canned"); }
     bool SetSettings(const QString&) override { return true; }
@@ -72,16 +74,22 @@ struct Counts
 
 Counts CountsOf(cCommsStatistics& s)
 {
-    return {s.CharactersTx(), s.Requests(), s.CharactersRx(), s.Responses(),
-            s.Timeouts(), s.CRCFailures(), s.Exceptions()};
+    return {s.CharactersTx(), s.Requests(),    s.CharactersRx(), s.Responses(),
+            s.Timeouts(),     s.CRCFailures(), s.Exceptions()};
 }
 
 char* toString(const Counts& c)
 {
     return qstrdup(QStringLiteral("Tx %1 Req %2 Rx %3 Resp %4 TO %5 CRC %6 Exc %7")
-                       .arg(c.CharactersTx).arg(c.Requests).arg(c.CharactersRx).arg(c.Responses)
-                       .arg(c.Timeouts).arg(c.CRCFailures).arg(c.Exceptions)
-                       .toLatin1().constData());
+                       .arg(c.CharactersTx)
+                       .arg(c.Requests)
+                       .arg(c.CharactersRx)
+                       .arg(c.Responses)
+                       .arg(c.Timeouts)
+                       .arg(c.CRCFailures)
+                       .arg(c.Exceptions)
+                       .toLatin1()
+                       .constData());
 }
 
 } // namespace
@@ -184,16 +192,25 @@ void tst_frmModbus::FailedResponses_data()
     QTest::addColumn<int>("exceptions");
 
     const QString timeout = QStringLiteral("Modbus Response Timeout");
-    QTest::newRow("no answer") << SimFault::NoAnswer() << timeout << "Comms Error" << timeout << 0 << 1 << 0 << 0;
-    QTest::newRow("1 byte") << SimFault::ShortAnswer(1) << timeout << "Comms Error" << timeout << 0 << 1 << 0 << 0;
-    QTest::newRow("4 bytes") << SimFault::ShortAnswer(4) << timeout << "Comms Error" << timeout << 0 << 1 << 0 << 0;
-    QTest::newRow("bad crc") << SimFault::BadCrc() << "CRC Error in response" << "Modbus Error" << "CRC Failure" << 9 << 0 << 1 << 0;
-    QTest::newRow("exception 2") << SimFault::Exception(2) << "Modbus Illegal Address Value Exception"
-                                 << "Modbus Exception 2" << "Exception Response" << 5 << 0 << 0 << 1;
+    QTest::newRow("no answer") << SimFault::NoAnswer() << timeout << "Comms Error" << timeout << 0
+                               << 1 << 0 << 0;
+    QTest::newRow("1 byte") << SimFault::ShortAnswer(1) << timeout << "Comms Error" << timeout << 0
+                            << 1 << 0 << 0;
+    QTest::newRow("4 bytes") << SimFault::ShortAnswer(4) << timeout << "Comms Error" << timeout << 0
+                             << 1 << 0 << 0;
+    QTest::newRow("bad crc") << SimFault::BadCrc() << "CRC Error in response"
+                             << "Modbus Error"
+                             << "CRC Failure" << 9 << 0 << 1 << 0;
+    QTest::newRow("exception 2") << SimFault::Exception(2)
+                                 << "Modbus Illegal Address Value Exception"
+                                 << "Modbus Exception 2"
+                                 << "Exception Response" << 5 << 0 << 0 << 1;
     QTest::newRow("exception 8") << SimFault::Exception(8) << "Modbus Memory Parity Error Exception"
-                                 << "Modbus Exception 8" << "Exception Response" << 5 << 0 << 0 << 1;
+                                 << "Modbus Exception 8"
+                                 << "Exception Response" << 5 << 0 << 0 << 1;
     QTest::newRow("exception 9") << SimFault::Exception(9) << "Unknown error"
-                                 << "Modbus Exception 9" << "Exception Response" << 5 << 0 << 0 << 1;
+                                 << "Modbus Exception 9"
+                                 << "Exception Response" << 5 << 0 << 0 << 1;
 }
 
 void tst_frmModbus::FailedResponses()
@@ -269,7 +286,8 @@ void tst_frmModbus::PortFailures()
 {
     SimulatedLink link;
     std::vector<float> values{3.0f};
-    link.Port().RefuseOpen(QStringLiteral("Permission denied"), QStringLiteral("Open /dev/ttyUSB0"));
+    link.Port().RefuseOpen(QStringLiteral("Permission denied"),
+                           QStringLiteral("Open /dev/ttyUSB0"));
     QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
     QCOMPARE(link.UI().Messages().size(), 1);
     QCOMPARE(link.UI().Messages()[0].Text, QStringLiteral("Permission denied"));
@@ -277,7 +295,8 @@ void tst_frmModbus::PortFailures()
     QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{0, 0, 0, 0, 0, 0, 0}));
 
     link.Port().ClearFailures();
-    link.Port().FailWrite(QStringLiteral("Input/output error"), QStringLiteral("Write /dev/ttyUSB0"));
+    link.Port().FailWrite(QStringLiteral("Input/output error"),
+                          QStringLiteral("Write /dev/ttyUSB0"));
     QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 1.0f));
     QCOMPARE(link.UI().Messages().size(), 2);
     QCOMPARE(link.UI().Messages()[1].Title, QStringLiteral("Write /dev/ttyUSB0"));

@@ -83,7 +83,7 @@ private Q_SLOTS:
     void PowerRatings_data()
     {
         QTest::addColumn<float>("type");
-        QTest::addColumn<QList<float>>("powers"); // phase, system
+        QTest::addColumn<QList<float>>("powers");            // phase, system
         const float root3 = float(std::sqrt(3.0) * 40000.0); // about 69282
         QTest::newRow("3-wire") << 2.0f << QList<float>{root3, root3};
         QTest::newRow("4-wire") << 3.0f << QList<float>{40000, 120000};

@@ -114,13 +114,13 @@ private Q_SLOTS:
         const QDateTime none(QDate(1900, 1, 1), QTime(0, 0));
         const QStringList formatError{"Error in TZL Date & Time Format - Check Word Order Setting",
                                       "Date & Time Format Error"};
-        QTest::newRow("nearly whole, carried") << QList<float>{25.6f, 12.4f, 31, 23, 59, 59.6f}
-                                               << QDateTime(QDate(2027, 1, 1), QTime(0, 0))
-                                               << QStringList{};
+        QTest::newRow("nearly whole, carried")
+            << QList<float>{25.6f, 12.4f, 31, 23, 59, 59.6f}
+            << QDateTime(QDate(2027, 1, 1), QTime(0, 0)) << QStringList{};
         // A failed read adds nothing to the link's own message.
-        QTest::newRow("read fails") << QList<float>{} << none
-                                    << QStringList{"Modbus Illegal Address Value Exception",
-                                                   "Modbus Exception 2"};
+        QTest::newRow("read fails")
+            << QList<float>{} << none
+            << QStringList{"Modbus Illegal Address Value Exception", "Modbus Exception 2"};
         QTest::newRow("40000") << QList<float>{26, 3, 15, 40000, 5, 9} << none << formatError;
         QTest::newRow("beyond 9999") << QList<float>{9999, 13, 1, 0, 0, 0} << none << formatError;
     }
@@ -353,7 +353,7 @@ private Q_SLOTS:
         const std::int16_t functions[] = {1, 13, 16, 17, 5, 8, 9, 11, 14, 15};
         for (std::int16_t relay = 1; relay <= 10; ++relay)
             f.Device.SetTripFunction(relay, functions[relay - 1]);
-        f.Preset(1, 1, {500, 0, 0.2f}); // beyond its limits, as from a file
+        f.Preset(1, 1, {500, 0, 0.2f});  // beyond its limits, as from a file
         f.Device.SetSystemVolts(110.0f); // unchanged: only what lies beyond its limits moves
         QCOMPARE(f.Parameters(1), (QList<float>{132, 1.1f, 0.2f, 0, 0, 0}));
 

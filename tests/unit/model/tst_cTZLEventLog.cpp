@@ -58,11 +58,11 @@ private Q_SLOTS:
         QCOMPARE(f.Log.EvtDateTime(2), At(1999, 12, 31, 23, 59, 58));
         // A log ended by the relay's marker is saved with its events; event 1
         // names no relay and stays out of the file.
-        QCOMPARE(f.SavedLines(), (QStringList{"\"TZL_EVENT_LOG_FILE\"", "1",
-                                              "\"Saved: 17/05/2024 10:20:30\"",
-                                              "\"Event No. , Time , Date , Relay No.\"",
-                                              "\"2 , 23:59:58 , Friday, 31 December 1999 , 12\"",
-                                              "\"3 , 13:05:09 , Sunday, 15 March 2026 , 7\"", ""}));
+        QCOMPARE(f.SavedLines(),
+                 (QStringList{"\"TZL_EVENT_LOG_FILE\"", "1", "\"Saved: 17/05/2024 10:20:30\"",
+                              "\"Event No. , Time , Date , Relay No.\"",
+                              "\"2 , 23:59:58 , Friday, 31 December 1999 , 12\"",
+                              "\"3 , 13:05:09 , Sunday, 15 March 2026 , 7\"", ""}));
         QVERIFY(f.Link.UI().Messages().isEmpty());
     }
 

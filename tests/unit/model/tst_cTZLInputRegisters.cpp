@@ -9,14 +9,37 @@ using Q = cTZLInputRegisters::Quantity;
 
 // The input register of every quantity, as the relay lays them out.
 const std::pair<Q, int> RegisterOf[] = {
-    {Q::Volts1, 0}, {Q::Volts2, 2}, {Q::Volts3, 4}, {Q::Amps1, 6}, {Q::Amps2, 8},
-    {Q::Amps3, 10}, {Q::Power1, 12}, {Q::Power2, 14}, {Q::Power3, 16}, {Q::VA1, 18},
-    {Q::VA2, 20}, {Q::VA3, 22}, {Q::VAr1, 24}, {Q::VAr2, 26}, {Q::VAr3, 28},
-    {Q::PowerFactor1, 30}, {Q::PowerFactor2, 32}, {Q::PowerFactor3, 34},
-    {Q::VoltsAverage, 42}, {Q::AmpsAverage, 46}, {Q::PowerFactorAverage, 62},
-    {Q::AmpsSum, 48}, {Q::PowerSum, 52}, {Q::VASum, 56}, {Q::VArSum, 60},
-    {Q::Frequency, 70}, {Q::INeutral, 224}, {Q::BusFrequency, 226},
-    {Q::BusGenPhaseAngle, 228}, {Q::BusVolts, 230}, {Q::IGround, 232},
+    {Q::Volts1, 0},
+    {Q::Volts2, 2},
+    {Q::Volts3, 4},
+    {Q::Amps1, 6},
+    {Q::Amps2, 8},
+    {Q::Amps3, 10},
+    {Q::Power1, 12},
+    {Q::Power2, 14},
+    {Q::Power3, 16},
+    {Q::VA1, 18},
+    {Q::VA2, 20},
+    {Q::VA3, 22},
+    {Q::VAr1, 24},
+    {Q::VAr2, 26},
+    {Q::VAr3, 28},
+    {Q::PowerFactor1, 30},
+    {Q::PowerFactor2, 32},
+    {Q::PowerFactor3, 34},
+    {Q::VoltsAverage, 42},
+    {Q::AmpsAverage, 46},
+    {Q::PowerFactorAverage, 62},
+    {Q::AmpsSum, 48},
+    {Q::PowerSum, 52},
+    {Q::VASum, 56},
+    {Q::VArSum, 60},
+    {Q::Frequency, 70},
+    {Q::INeutral, 224},
+    {Q::BusFrequency, 226},
+    {Q::BusGenPhaseAngle, 228},
+    {Q::BusVolts, 230},
+    {Q::IGround, 232},
 };
 
 // A value no other register holds.
@@ -68,15 +91,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("failingRead");    // from 1
         QTest::addColumn<QList<int>>("updated"); // registers that keep what was read before it
         QTest::newRow("basics") << &cTZLInputRegisters::UpLoadBasics << 1 << QList<int>{};
-        QTest::newRow("averages, second read") << &cTZLInputRegisters::UpLoadAverages << 2
-                                               << QList<int>{42};
-        QTest::newRow("sums, last read") << &cTZLInputRegisters::UpLoadSums << 4
-                                         << QList<int>{48, 52, 56};
-        QTest::newRow("bus/gen, bus block") << &cTZLInputRegisters::UpLoadBusGen << 2
-                                            << QList<int>{70};
+        QTest::newRow("averages, second read")
+            << &cTZLInputRegisters::UpLoadAverages << 2 << QList<int>{42};
+        QTest::newRow("sums, last read")
+            << &cTZLInputRegisters::UpLoadSums << 4 << QList<int>{48, 52, 56};
+        QTest::newRow("bus/gen, bus block")
+            << &cTZLInputRegisters::UpLoadBusGen << 2 << QList<int>{70};
         // A whole upload clears everything and does not go on to the bus block.
-        QTest::newRow("upload, second read of the sums") << &cTZLInputRegisters::Upload << 6
-                                                         << QList<int>{};
+        QTest::newRow("upload, second read of the sums")
+            << &cTZLInputRegisters::Upload << 6 << QList<int>{};
     }
     void FailingRead()
     {

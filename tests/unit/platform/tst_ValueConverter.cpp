@@ -49,8 +49,8 @@ void tst_ValueConverter::EncodeIsExactInverseForEveryPattern()
     // Every bit pattern, NaNs and infinities included, must survive the round
     // trip in both directions and both orders. A sample of random patterns
     // plus the special ones keeps this fast.
-    QList<std::uint32_t> patterns{0u, 0x80000000u, 0x7F800000u, 0xFF800000u, 0x7FC00001u,
-                                  0xFFFFFFFFu, 0x00000001u, 0x7F7FFFFFu};
+    QList<std::uint32_t> patterns{0u,          0x80000000u, 0x7F800000u, 0xFF800000u,
+                                  0x7FC00001u, 0xFFFFFFFFu, 0x00000001u, 0x7F7FFFFFu};
     auto* random = QRandomGenerator::global();
     for (int i = 0; i < 200000; ++i)
         patterns.append(random->generate());
@@ -60,7 +60,8 @@ void tst_ValueConverter::EncodeIsExactInverseForEveryPattern()
             fnFTB(std::bit_cast<float>(bits), b1, b2, b3, b4, order);
             const float back = fnBTF(b1, b2, b3, b4, order);
             if (std::bit_cast<std::uint32_t>(back) != bits)
-                QFAIL(qPrintable(QStringLiteral("pattern %1 order %2").arg(bits, 8, 16).arg(order)));
+                QFAIL(
+                    qPrintable(QStringLiteral("pattern %1 order %2").arg(bits, 8, 16).arg(order)));
         }
     }
     // The two orders really differ in which register carries the high half.

@@ -46,7 +46,8 @@ private Q_SLOTS:
         QCOMPARE(got, reply.Bytes);
         // 2 ms turnaround and 40 characters of 1.042 ms: never sooner than 43 ms.
         QVERIFY(times.first() >= 3);
-        QVERIFY2(times.last() >= 43 && times.last() < 300, qPrintable(QString::number(times.last())));
+        QVERIFY2(times.last() >= 43 && times.last() < 300,
+                 qPrintable(QString::number(times.last())));
         QVERIFY(times.size() >= 4); // spread out, not in one lump
         QVERIFY(!pacer.IsSending());
     }
@@ -78,7 +79,8 @@ private Q_SLOTS:
     void ReadFailureIsShown()
     {
         SimulatedLink link;
-        link.Port().FailReadAll(QStringLiteral("Resource temporarily unavailable"), QStringLiteral("Read /dev/ttyUSB0"));
+        link.Port().FailReadAll(QStringLiteral("Resource temporarily unavailable"),
+                                QStringLiteral("Read /dev/ttyUSB0"));
         std::vector<float> v;
         QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, v));
         QCOMPARE(link.UI().Messages().size(), 1);
@@ -94,10 +96,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("atLeastMs");
 
         // Response time-out 60 ms, character time-out 15 ms.
-        QTest::newRow("delay beyond the time-out") << SimFault::Delay(120) << "Modbus Response Timeout" << 60;
+        QTest::newRow("delay beyond the time-out")
+            << SimFault::Delay(120) << "Modbus Response Timeout" << 60;
         QTest::newRow("trickle within the character time-out") << SimFault::Trickle(5) << "" << 40;
         // The first byte, then a silence: one byte is no response.
-        QTest::newRow("trickle beyond the character time-out") << SimFault::Trickle(40) << "Modbus Response Timeout" << 15;
+        QTest::newRow("trickle beyond the character time-out")
+            << SimFault::Trickle(40) << "Modbus Response Timeout" << 15;
     }
 
     void SlowAnswers()
@@ -117,7 +121,8 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() < atLeastMs + 1500,
                  qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(v, message.isEmpty() ? std::vector<float>{230.0f} : std::vector<float>{});
-        QCOMPARE(link.UI().Messages().isEmpty() ? QString() : link.UI().Messages().last().Text, message);
+        QCOMPARE(link.UI().Messages().isEmpty() ? QString() : link.UI().Messages().last().Text,
+                 message);
         // The master has closed the port; what the relay still sends is lost
         // and must not be taken for the next answer.
         QTest::qWait(130);

@@ -40,8 +40,8 @@ private Q_SLOTS:
     void ServesARelayOnAPty()
     {
         QProcess sim;
-        sim.start(SimulatorPath(), {"--pty", "--volts", "11000", "--current", "500", "--type", "2", "--slave", "9",
-                                    "--word-order", "1", "--verbose"});
+        sim.start(SimulatorPath(), {"--pty", "--volts", "11000", "--current", "500", "--type", "2",
+                                    "--slave", "9", "--word-order", "1", "--verbose"});
         // The device path is the first line of output.
         while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
         }
@@ -63,7 +63,8 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(modbus.ReadInputRegisters(9, 0, 36, v));
-        QVERIFY2(clock.elapsed() >= 80 && clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= 80 && clock.elapsed() < 1000,
+                 qPrintable(QString::number(clock.elapsed())));
         QVERIFY(v[0] > 10000.0f && v[0] < 12000.0f);
         QVERIFY(ui.Messages().isEmpty());
 
@@ -91,9 +92,10 @@ private Q_SLOTS:
 
         QTest::newRow("help") << QStringList{"--help"} << 0 << "--fault";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "tzl-relay-sim " TZL_VERSION;
-        QTest::newRow("unknown option") << QStringList{"--pty", "--colour"} << 2 << "unknown option '--colour'";
-        QTest::newRow("device missing") << QStringList{"--port", "/dev/no-such-tty"} << 1
-                                        << "cannot open /dev/no-such-tty";
+        QTest::newRow("unknown option")
+            << QStringList{"--pty", "--colour"} << 2 << "unknown option '--colour'";
+        QTest::newRow("device missing")
+            << QStringList{"--port", "/dev/no-such-tty"} << 1 << "cannot open /dev/no-such-tty";
     }
 
     void ExitCodes()
@@ -107,7 +109,8 @@ private Q_SLOTS:
         QVERIFY(sim.waitForFinished(10000));
         QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
         QCOMPARE(sim.exitCode(), exitCode);
-        const QString out = QString::fromLocal8Bit(sim.readAllStandardOutput() + sim.readAllStandardError());
+        const QString out =
+            QString::fromLocal8Bit(sim.readAllStandardOutput() + sim.readAllStandardError());
         QVERIFY2(out.contains(output), qPrintable(out));
     }
 };

@@ -19,20 +19,28 @@ QByteArray WithCrc(const QByteArray& hexWithoutCrc)
     return frame;
 }
 
-bool CrcHolds(const QByteArray& frame) { return cModbusCRC().CompareCRC(frame, std::int16_t(frame.size())); }
+bool CrcHolds(const QByteArray& frame)
+{
+    return cModbusCRC().CompareCRC(frame, std::int16_t(frame.size()));
+}
 
 struct Bench
 {
     SimulatedRelay Relay;
     SimFaults Faults;
     RtuSlave Slave{Relay, Faults, 1};
-    SlaveReply Send(const QByteArray& hexWithoutCrc) { return Slave.HandleRequest(WithCrc(hexWithoutCrc)); }
+    SlaveReply Send(const QByteArray& hexWithoutCrc)
+    {
+        return Slave.HandleRequest(WithCrc(hexWithoutCrc));
+    }
 };
 
-const QByteArray ReadVolts = "010300060002";               // holding 6, 2 registers
-const QByteArray WriteVolts = "01100006000204" "3f800000"; // 1.0 to holding 6
+const QByteArray ReadVolts = "010300060002"; // holding 6, 2 registers
+const QByteArray WriteVolts = "01100006000204"
+                              "3f800000"; // 1.0 to holding 6
 const QByteArray Read = WithCrc("010300060006");
-const QByteArray Write = WithCrc("01100006000204" "45000000");
+const QByteArray Write = WithCrc("01100006000204"
+                                 "45000000");
 
 } // namespace
 
@@ -52,8 +60,10 @@ private Q_SLOTS:
             byteByByte.append(QByteArray(1, c));
         const QByteArray diagnostic = WithCrc("010800000000"); // a function of unknown length
         QTest::newRow("write byte by byte") << byteByByte << Frames{Write} << QByteArray();
-        QTest::newRow("back to back") << Frames{Write + Read} << Frames{Write, Read} << QByteArray();
-        QTest::newRow("noise before a read") << Frames{QByteArray::fromHex("ff00") + Read} << Frames{Read} << QByteArray();
+        QTest::newRow("back to back")
+            << Frames{Write + Read} << Frames{Write, Read} << QByteArray();
+        QTest::newRow("noise before a read")
+            << Frames{QByteArray::fromHex("ff00") + Read} << Frames{Read} << QByteArray();
         QTest::newRow("half a read") << Frames{Read.left(5)} << Frames{} << Read.left(5);
         QTest::newRow("unknown function") << Frames{diagnostic} << Frames{} << diagnostic;
     }
@@ -83,34 +93,72 @@ private Q_SLOTS:
         // System volts hold 1.0, current 2.0.
         QTest::newRow("read, order 0") << 0 << ReadVolts << WithCrc("0103043f800000");
         QTest::newRow("read, order 1") << 1 << ReadVolts << WithCrc("01030400003f80");
-        QTest::newRow("second half of volts, first of current") << 0 << QByteArray("010300070002")
-                                                                << WithCrc("01030400004000");
+        QTest::newRow("second half of volts, first of current")
+            << 0 << QByteArray("010300070002") << WithCrc("01030400004000");
         QTest::newRow("write echo") << 0 << WriteVolts << WithCrc("011000060002");
         QTest::newRow("function 5") << 0 << QByteArray("01050006ff00") << WithCrc("018501");
-        QTest::newRow("byte count disagrees") << 0 << QByteArray("01100006000208" "3f800000") << WithCrc("019003");
-        QTest::newRow("read with a byte too many") << 0 << QByteArray("01030006000200") << WithCrc("018303");
+        QTest::newRow("byte count disagrees") << 0
+                                              << QByteArray("01100006000208"
+                                                            "3f800000")
+                                              << WithCrc("019003");
+        QTest::newRow("read with a byte too many")
+            << 0 << QByteArray("01030006000200") << WithCrc("018303");
         // Holding 238 is made to read NaN, whatever the selector at 240 (0) chose.
-        QTest::newRow("NaN pair, order 0") << 0 << QByteArray("010300ee0004") << WithCrc("0103087fc0000000000000");
-        QTest::newRow("NaN pair, order 1") << 1 << QByteArray("010300ee0004") << WithCrc("01030800007fc000000000");
+        QTest::newRow("NaN pair, order 0")
+            << 0 << QByteArray("010300ee0004") << WithCrc("0103087fc0000000000000");
+        QTest::newRow("NaN pair, order 1")
+            << 1 << QByteArray("010300ee0004") << WithCrc("01030800007fc000000000");
         // Reads outside the map.
-        QTest::newRow("holding 0") << 0 << QByteArray("010300000002") << QByteArray::fromHex("018302C0F1");
-        QTest::newRow("holding 6..13, past type") << 0 << QByteArray("010300060008") << WithCrc("018302");
+        QTest::newRow("holding 0")
+            << 0 << QByteArray("010300000002") << QByteArray::fromHex("018302C0F1");
+        QTest::newRow("holding 6..13, past type")
+            << 0 << QByteArray("010300060008") << WithCrc("018302");
         QTest::newRow("window 58..79") << 0 << QByteArray("0103003a0016") << WithCrc("018302");
         QTest::newRow("input 0..37") << 0 << QByteArray("010400000026") << WithCrc("018402");
         QTest::newRow("input 798..817") << 0 << QByteArray("0104031e0014") << WithCrc("018402");
         QTest::newRow("count 126") << 0 << QByteArray("0104031e007e") << WithCrc("018403");
         // Writes the relay refuses, and the boundaries it takes.
-        QTest::newRow("system type is read only") << 0 << QByteArray("0110000a000204" "40000000") << WithCrc("019002");
-        QTest::newRow("second half of volts") << 0 << QByteArray("01100007000204" "3f800000") << WithCrc("019002");
-        QTest::newRow("outside the map") << 0 << QByteArray("0110012c000204" "3f800000") << WithCrc("019002");
-        QTest::newRow("volts NaN") << 0 << QByteArray("01100006000204" "7fc00000") << WithCrc("019003");
-        QTest::newRow("selector 16") << 0 << QByteArray("0110003a000204" "41800000") << WithCrc("0110003a0002");
-        QTest::newRow("selector 17") << 0 << QByteArray("0110003a000204" "41880000") << WithCrc("019003");
-        QTest::newRow("function, none selected") << 0 << QByteArray("0110003c000204" "3f800000") << WithCrc("019003");
-        QTest::newRow("select 4, function 256") << 0 << QByteArray("0110003a000408" "40800000" "43800000")
+        QTest::newRow("system type is read only") << 0
+                                                  << QByteArray("0110000a000204"
+                                                                "40000000")
+                                                  << WithCrc("019002");
+        QTest::newRow("second half of volts") << 0
+                                              << QByteArray("01100007000204"
+                                                            "3f800000")
+                                              << WithCrc("019002");
+        QTest::newRow("outside the map") << 0
+                                         << QByteArray("0110012c000204"
+                                                       "3f800000")
+                                         << WithCrc("019002");
+        QTest::newRow("volts NaN") << 0
+                                   << QByteArray("01100006000204"
+                                                 "7fc00000")
+                                   << WithCrc("019003");
+        QTest::newRow("selector 16") << 0
+                                     << QByteArray("0110003a000204"
+                                                   "41800000")
+                                     << WithCrc("0110003a0002");
+        QTest::newRow("selector 17") << 0
+                                     << QByteArray("0110003a000204"
+                                                   "41880000")
+                                     << WithCrc("019003");
+        QTest::newRow("function, none selected") << 0
+                                                 << QByteArray("0110003c000204"
+                                                               "3f800000")
+                                                 << WithCrc("019003");
+        QTest::newRow("select 4, function 256") << 0
+                                                << QByteArray("0110003a000408"
+                                                              "40800000"
+                                                              "43800000")
                                                 << WithCrc("019003");
-        QTest::newRow("year 99") << 0 << QByteArray("01100062000204" "42c60000") << WithCrc("011000620002");
-        QTest::newRow("year 100") << 0 << QByteArray("01100062000204" "42c80000") << WithCrc("019003");
+        QTest::newRow("year 99") << 0
+                                 << QByteArray("01100062000204"
+                                               "42c60000")
+                                 << WithCrc("011000620002");
+        QTest::newRow("year 100") << 0
+                                  << QByteArray("01100062000204"
+                                                "42c80000")
+                                  << WithCrc("019003");
     }
 
     void Answers()
@@ -161,23 +209,31 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer"); // hex; "crc" when only the CRC is spoilt
         QTest::addColumn<float>("volts");       // afterwards; 1.0 when the write was applied
-        QTest::addColumn<QList<int>>("timing"); // ms: delay, gap between bytes, noise gap (-1: none)
+        QTest::addColumn<QList<int>>(
+            "timing"); // ms: delay, gap between bytes, noise gap (-1: none)
 
         const QByteArray echo = WithCrc("011000060002").toHex();
         const QList<int> paced{0, 0, -1};
         QTest::newRow("none") << SimFault::None() << WriteVolts << echo << 1.0f << paced;
-        QTest::newRow("no answer") << SimFault::NoAnswer() << WriteVolts << QByteArray() << 110.0f << paced;
-        QTest::newRow("short 4") << SimFault::ShortAnswer(4) << WriteVolts << QByteArray("01100006") << 1.0f << paced;
-        QTest::newRow("bad crc") << SimFault::BadCrc() << WriteVolts << QByteArray("crc") << 1.0f << paced;
-        QTest::newRow("exception 6") << SimFault::Exception(6) << WriteVolts << WithCrc("019006").toHex() << 110.0f
-                                     << paced;
-        QTest::newRow("exception 2 on a read") << SimFault::Exception(2) << ReadVolts << QByteArray("018302c0f1")
-                                               << 110.0f << paced;
-        QTest::newRow("bad echo names register 8") << SimFault::BadEcho() << WriteVolts
-                                                   << WithCrc("011000080002").toHex() << 1.0f << paced;
-        QTest::newRow("delay") << SimFault::Delay(250) << WriteVolts << echo << 1.0f << QList<int>{250, 0, -1};
-        QTest::newRow("trickle") << SimFault::Trickle(30) << WriteVolts << echo << 1.0f << QList<int>{0, 30, -1};
-        QTest::newRow("babble") << SimFault::Babble(7) << WriteVolts << echo << 1.0f << QList<int>{0, 0, 7};
+        QTest::newRow("no answer")
+            << SimFault::NoAnswer() << WriteVolts << QByteArray() << 110.0f << paced;
+        QTest::newRow("short 4") << SimFault::ShortAnswer(4) << WriteVolts << QByteArray("01100006")
+                                 << 1.0f << paced;
+        QTest::newRow("bad crc") << SimFault::BadCrc() << WriteVolts << QByteArray("crc") << 1.0f
+                                 << paced;
+        QTest::newRow("exception 6")
+            << SimFault::Exception(6) << WriteVolts << WithCrc("019006").toHex() << 110.0f << paced;
+        QTest::newRow("exception 2 on a read")
+            << SimFault::Exception(2) << ReadVolts << QByteArray("018302c0f1") << 110.0f << paced;
+        QTest::newRow("bad echo names register 8")
+            << SimFault::BadEcho() << WriteVolts << WithCrc("011000080002").toHex() << 1.0f
+            << paced;
+        QTest::newRow("delay") << SimFault::Delay(250) << WriteVolts << echo << 1.0f
+                               << QList<int>{250, 0, -1};
+        QTest::newRow("trickle") << SimFault::Trickle(30) << WriteVolts << echo << 1.0f
+                                 << QList<int>{0, 30, -1};
+        QTest::newRow("babble") << SimFault::Babble(7) << WriteVolts << echo << 1.0f
+                                << QList<int>{0, 0, 7};
     }
 
     void Faults()

@@ -33,26 +33,47 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");    // a part of it; empty: accepted
 
         const QStringList pty{"--pty"};
-        QTest::newRow("pty") << pty << "" << "";
-        QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << "" << "unknown option";
-        QTest::newRow("neither line") << QStringList{"--slave", "3"} << "" << "--pty or --port";
-        QTest::newRow("missing value") << QStringList{"--pty", "--slave"} << "" << "needs a value";
-        QTest::newRow("slave 247") << QStringList{"--pty", "--slave", "247"} << "" << "";
-        QTest::newRow("slave 0") << QStringList{"--pty", "--slave=0"} << "" << "1 to 247";
-        QTest::newRow("slave 248") << QStringList{"--pty", "--slave", "248"} << "" << "1 to 247";
-        QTest::newRow("word order 2") << QStringList{"--pty", "--word-order", "2"} << "" << "0 or 1";
-        QTest::newRow("settings 9600,X,8,1") << QStringList{"--pty", "--settings", "9600,X,8,1"} << "" << "bad --settings";
-        QTest::newRow("relay 17") << QStringList{"--pty", "--trip", "3,17"} << "" << "1 to 16";
-        QTest::newRow("fault short:5") << QStringList{"--pty", "--fault", "short:5"} << "" << "bad value '5'";
-        QTest::newRow("fault bad-crc:3") << QStringList{"--pty", "--fault", "bad-crc:3"} << "" << "takes no value";
-        QTest::newRow("fault bad-crc@0") << QStringList{"--pty", "--fault", "bad-crc@0"} << "" << "bad exchange";
-        QTest::newRow("fault flaky") << QStringList{"--pty", "--fault", "flaky"} << "" << "unknown fault 'flaky'";
-        QTest::newRow("missing scenario") << QStringList{"--pty", "--scenario", "/nonexistent/x.sim"} << "" << "cannot read";
-        QTest::newRow("unknown statement") << pty << "volts 1\nvoltage 2\n" << "t.sim:2: unknown statement 'voltage'";
-        QTest::newRow("event date") << pty << "event 1 2 2026-02-30 10:00:00\n" << "t.sim:1: bad event date or time";
-        QTest::newRow("bad fault") << pty << "\n\nfault babble:0\n" << "t.sim:3: bad value '0' for fault 'babble'";
-        QTest::newRow("51 events") << pty << QStringLiteral("event 1 1 2026-01-01 00:00:00\n").repeated(51)
-                                   << "t.sim:51: the event log holds at most 50 events";
+        QTest::newRow("pty") << pty << ""
+                             << "";
+        QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << ""
+                                                    << "unknown option";
+        QTest::newRow("neither line") << QStringList{"--slave", "3"} << ""
+                                      << "--pty or --port";
+        QTest::newRow("missing value") << QStringList{"--pty", "--slave"} << ""
+                                       << "needs a value";
+        QTest::newRow("slave 247") << QStringList{"--pty", "--slave", "247"} << ""
+                                   << "";
+        QTest::newRow("slave 0") << QStringList{"--pty", "--slave=0"} << ""
+                                 << "1 to 247";
+        QTest::newRow("slave 248") << QStringList{"--pty", "--slave", "248"} << ""
+                                   << "1 to 247";
+        QTest::newRow("word order 2") << QStringList{"--pty", "--word-order", "2"} << ""
+                                      << "0 or 1";
+        QTest::newRow("settings 9600,X,8,1")
+            << QStringList{"--pty", "--settings", "9600,X,8,1"} << ""
+            << "bad --settings";
+        QTest::newRow("relay 17") << QStringList{"--pty", "--trip", "3,17"} << ""
+                                  << "1 to 16";
+        QTest::newRow("fault short:5") << QStringList{"--pty", "--fault", "short:5"} << ""
+                                       << "bad value '5'";
+        QTest::newRow("fault bad-crc:3") << QStringList{"--pty", "--fault", "bad-crc:3"} << ""
+                                         << "takes no value";
+        QTest::newRow("fault bad-crc@0") << QStringList{"--pty", "--fault", "bad-crc@0"} << ""
+                                         << "bad exchange";
+        QTest::newRow("fault flaky") << QStringList{"--pty", "--fault", "flaky"} << ""
+                                     << "unknown fault 'flaky'";
+        QTest::newRow("missing scenario")
+            << QStringList{"--pty", "--scenario", "/nonexistent/x.sim"} << ""
+            << "cannot read";
+        QTest::newRow("unknown statement") << pty << "volts 1\nvoltage 2\n"
+                                           << "t.sim:2: unknown statement 'voltage'";
+        QTest::newRow("event date") << pty << "event 1 2 2026-02-30 10:00:00\n"
+                                    << "t.sim:1: bad event date or time";
+        QTest::newRow("bad fault") << pty << "\n\nfault babble:0\n"
+                                   << "t.sim:3: bad value '0' for fault 'babble'";
+        QTest::newRow("51 events")
+            << pty << QStringLiteral("event 1 1 2026-01-01 00:00:00\n").repeated(51)
+            << "t.sim:51: the event log holds at most 50 events";
     }
 
     void Parse()
@@ -68,7 +89,8 @@ private Q_SLOTS:
         SimFaults faults;
         SimCommandLine line;
         const auto outcome = line.Parse(arguments, relay, faults);
-        QCOMPARE(outcome, error.isEmpty() ? SimCommandLine::Outcome::Serve : SimCommandLine::Outcome::UsageError);
+        QCOMPARE(outcome, error.isEmpty() ? SimCommandLine::Outcome::Serve
+                                          : SimCommandLine::Outcome::UsageError);
         QVERIFY2(line.Error().contains(error), qPrintable(line.Error()));
         QCOMPARE(line.Error().isEmpty(), error.isEmpty());
     }
@@ -77,18 +99,23 @@ private Q_SLOTS:
     void ScenarioThenOptions()
     {
         QTemporaryDir dir;
-        const QString scenario = WriteScenario(dir, QStringLiteral(
-            "# a training relay\nvolts 11000\ncurrent 500   # CT primary\ntype 2\nfirmware 2.1\n\n"
-            "clock 2026-03-15 13:05:09\ntrip 3 1 7 121 1.1 0.2\nstatus 3 tripped latched\nstatus 6 9\n"
-            "event 2 3 2026-03-14 08:00:05\nevent 1 5 2025-12-31 23:59:59\nmeasurement 70 49.5\n"
-            "fault exception:6@1\n"));
+        const QString scenario =
+            WriteScenario(dir, QStringLiteral("# a training relay\nvolts 11000\ncurrent 500   # CT "
+                                              "primary\ntype 2\nfirmware 2.1\n\n"
+                                              "clock 2026-03-15 13:05:09\ntrip 3 1 7 121 1.1 "
+                                              "0.2\nstatus 3 tripped latched\nstatus 6 9\n"
+                                              "event 2 3 2026-03-14 08:00:05\nevent 1 5 2025-12-31 "
+                                              "23:59:59\nmeasurement 70 49.5\n"
+                                              "fault exception:6@1\n"));
         SimulatedRelay relay;
         SimFaults faults;
         SimCommandLine line;
-        const QStringList arguments{"--scenario", scenario, "--port", "/dev/ttyS1", "--settings", "19200,E,8,1",
-                                    "--slave", "7", "--word-order", "1", "--firmware", "2.44", "--fault", "babble",
-                                    "--fault", "bad-crc@3", "--fault", "nan:i70", "--latch", "4", "--alarm", "5",
-                                    "--ack", "6", "--verbose"};
+        const QStringList arguments{
+            "--scenario", scenario, "--port",       "/dev/ttyS1", "--settings", "19200,E,8,1",
+            "--slave",    "7",      "--word-order", "1",          "--firmware", "2.44",
+            "--fault",    "babble", "--fault",      "bad-crc@3",  "--fault",    "nan:i70",
+            "--latch",    "4",      "--alarm",      "5",          "--ack",      "6",
+            "--verbose"};
         QCOMPARE(line.Parse(arguments, relay, faults), SimCommandLine::Outcome::Serve);
         QCOMPARE(line.Front(), SimCommandLine::FrontEnd::SerialDevice);
         QCOMPARE(line.Device(), QStringLiteral("/dev/ttyS1"));
@@ -97,15 +124,18 @@ private Q_SLOTS:
         QVERIFY(line.Verbose());
         QCOMPARE(relay.WordOrder(), 1);
         // The firmware option overrides the scenario.
-        QCOMPARE((std::array{relay.SystemVolts(), relay.SystemCurrent(), relay.SystemType(), relay.FirmwareVersion()}),
+        QCOMPARE((std::array{relay.SystemVolts(), relay.SystemCurrent(), relay.SystemType(),
+                             relay.FirmwareVersion()}),
                  (std::array{11000.0f, 500.0f, 2.0f, 2.44f}));
         QCOMPARE(relay.ClockFields(), (std::array<int, 6>{26, 3, 15, 13, 5, 9}));
         QCOMPARE(relay.GetTripDefinition(3), (TripDefinition{1, 7, {121, 1.1f, 0.2f, 0, 0, 0}}));
         // Relay 3 tripped and latched, 4 latched, 5 in alarm, 6 tripped in an acknowledged alarm.
-        QCOMPARE((std::array{relay.RelayStatus(3), relay.RelayStatus(4), relay.RelayStatus(5), relay.RelayStatus(6)}),
+        QCOMPARE((std::array{relay.RelayStatus(3), relay.RelayStatus(4), relay.RelayStatus(5),
+                             relay.RelayStatus(6)}),
                  (std::array{3, 2, 8, 13}));
-        const std::vector<RelayEvent> events{{2, 3, QDateTime(QDate(2026, 3, 14), QTime(8, 0, 5))},
-                                             {1, 5, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59))}};
+        const std::vector<RelayEvent> events{
+            {2, 3, QDateTime(QDate(2026, 3, 14), QTime(8, 0, 5))},
+            {1, 5, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59))}};
         QCOMPARE(relay.Events(), events);
         QCOMPARE(relay.Measurement(70), std::optional<float>(49.5f));
         QVERIFY(std::isnan(faults.RegisterValue(RegisterKind::Input, 70).value_or(0.0f)));
@@ -113,8 +143,9 @@ private Q_SLOTS:
         QList<SimFault> next;
         for (int exchange = 1; exchange <= 4; ++exchange)
             next.append(faults.TakeNext());
-        QCOMPARE(next, (QList<SimFault>{SimFault::Exception(6), SimFault::None(), SimFault::BadCrc(),
-                                        SimFault::Babble(SimFaults::DefaultBabbleGapMs)}));
+        QCOMPARE(next,
+                 (QList<SimFault>{SimFault::Exception(6), SimFault::None(), SimFault::BadCrc(),
+                                  SimFault::Babble(SimFaults::DefaultBabbleGapMs)}));
     }
 };
 

@@ -14,7 +14,10 @@ using Writes = QList<QPair<int, float>>; // register, value
 
 struct Bench : SimulatedLink
 {
-    bool Write(int reg, float value) { return Modbus().WriteHoldingRegister(SlaveID(), std::int16_t(reg), value); }
+    bool Write(int reg, float value)
+    {
+        return Modbus().WriteHoldingRegister(SlaveID(), std::int16_t(reg), value);
+    }
     // The values read; empty when the read failed.
     std::vector<float> Read(bool holding, int start, int count)
     {
@@ -60,28 +63,36 @@ private Q_SLOTS:
         QTest::addColumn<int>("count");
         QTest::addColumn<QList<float>>("expected");
 
-        const Writes trip{{58, 9}, {60, 1}, {62, 13}, {64, 0}, {66, 121}, {68, 1.1f}, {70, 0.2f},
-                          {72, 0}, {74, 0}, {76, 9.5f}};
+        const Writes trip{{58, 9},    {60, 1},    {62, 13}, {64, 0}, {66, 121},
+                          {68, 1.1f}, {70, 0.2f}, {72, 0},  {74, 0}, {76, 9.5f}};
         // 0 written to the status is no command: the live status reads back.
-        QTest::newRow("trip window") << 3 << trip << 58 << 20
-                                     << QList<float>{9, 1, 13, 3, 121, 1.1f, 0.2f, 0, 0, 9.5f};
-        QTest::newRow("another relay") << 3 << trip + Writes{{58, 8}} << 58 << 8 << QList<float>{8, 0, 0, 0};
-        QTest::newRow("deselected") << 3 << trip + Writes{{58, 0}} << 58 << 20 << QList<float>(10, 0.0f);
+        QTest::newRow("trip window")
+            << 3 << trip << 58 << 20 << QList<float>{9, 1, 13, 3, 121, 1.1f, 0.2f, 0, 0, 9.5f};
+        QTest::newRow("another relay")
+            << 3 << trip + Writes{{58, 8}} << 58 << 8 << QList<float>{8, 0, 0, 0};
+        QTest::newRow("deselected")
+            << 3 << trip + Writes{{58, 0}} << 58 << 20 << QList<float>(10, 0.0f);
         // A status command: select, command, read the status back.
-        QTest::newRow("reset a latch") << 2 << Writes{{58, 9}, {64, 16}} << 64 << 2 << QList<float>{0};
-        QTest::newRow("reset keeps tripped") << 3 << Writes{{58, 9}, {64, 16}} << 64 << 2 << QList<float>{1};
-        QTest::newRow("acknowledge an alarm") << 8 << Writes{{58, 9}, {64, 4}} << 64 << 2 << QList<float>{12};
-        QTest::newRow("both commands") << 11 << Writes{{58, 9}, {64, 20}} << 64 << 2 << QList<float>{13};
-        QTest::newRow("status not writable") << 0 << Writes{{58, 9}, {64, 11}} << 64 << 2 << QList<float>{0};
+        QTest::newRow("reset a latch")
+            << 2 << Writes{{58, 9}, {64, 16}} << 64 << 2 << QList<float>{0};
+        QTest::newRow("reset keeps tripped")
+            << 3 << Writes{{58, 9}, {64, 16}} << 64 << 2 << QList<float>{1};
+        QTest::newRow("acknowledge an alarm")
+            << 8 << Writes{{58, 9}, {64, 4}} << 64 << 2 << QList<float>{12};
+        QTest::newRow("both commands")
+            << 11 << Writes{{58, 9}, {64, 20}} << 64 << 2 << QList<float>{13};
+        QTest::newRow("status not writable")
+            << 0 << Writes{{58, 9}, {64, 11}} << 64 << 2 << QList<float>{0};
         // Product information: the item the selector chose, and the selector.
         QTest::newRow("firmware") << 0 << Writes{{240, 2}} << 238 << 4 << QList<float>{2.44f, 2};
         QTest::newRow("PSC number") << 0 << Writes{{240, 4}} << 238 << 4 << QList<float>{5021, 4};
         QTest::newRow("nothing at 3") << 0 << Writes{{240, 3}} << 238 << 4 << QList<float>{0, 3};
         // The clock keeps two-digit years, and is set field by field: on the
         // way to 15 February it holds 31 February, which must not carry into March.
-        QTest::newRow("clock runs into 30") << 0 << Writes{} << 98 << 12 << QList<float>{30, 1, 1, 0, 0, 0};
-        QTest::newRow("clock to 15 February") << 0 << Writes{{100, 2}, {102, 15}} << 98 << 12
-                                              << QList<float>{29, 2, 16, 0, 0, 0};
+        QTest::newRow("clock runs into 30")
+            << 0 << Writes{} << 98 << 12 << QList<float>{30, 1, 1, 0, 0, 0};
+        QTest::newRow("clock to 15 February")
+            << 0 << Writes{{100, 2}, {102, 15}} << 98 << 12 << QList<float>{29, 2, 16, 0, 0, 0};
     }
 
     void WriteThenRead()
@@ -103,7 +114,8 @@ private Q_SLOTS:
         for (const auto& [reg, value] : writes)
             QVERIFY(b.Write(reg, value));
         pc.Set(pc.Now().addSecs(1));
-        QCOMPARE(b.Read(true, start, count), std::vector<float>(expected.cbegin(), expected.cend()));
+        QCOMPARE(b.Read(true, start, count),
+                 std::vector<float>(expected.cbegin(), expected.cend()));
         QCOMPARE(b.Relay().RelayStatus(10), status);
     }
 
@@ -160,10 +172,13 @@ private Q_SLOTS:
         b.Relay().SetSystemCurrent(current);
         const std::vector<float> m = b.Read(false, 0, 36);
         QCOMPARE(int(m.size()), 18);
-        const auto close = [](double a, double e) { return std::abs(a - e) <= 1e-4 * std::abs(e) + 1e-6; };
+        const auto close = [](double a, double e) {
+            return std::abs(a - e) <= 1e-4 * std::abs(e) + 1e-6;
+        };
         double vs = 0, is = 0, ps = 0, vas = 0, qs = 0;
         for (int k = 0; k < 3; ++k) {
-            const double v = m[k], i = m[3 + k], p = m[6 + k], va = m[9 + k], q = m[12 + k], pf = m[15 + k];
+            const double v = m[k], i = m[3 + k], p = m[6 + k], va = m[9 + k], q = m[12 + k],
+                         pf = m[15 + k];
             QVERIFY2(v > 0.98 * volts && v < 1.02 * volts, qPrintable(QString::number(v)));
             QVERIFY(i > 0.3 * current && i < current);
             QVERIFY(pf > 0.8 && pf < 1.0);

@@ -150,7 +150,7 @@ private Q_SLOTS:
         f.Trips.InitialiseTripRecord(16, 16); // the same function changes nothing
         QCOMPARE(f.Trips.TripDefinition(16), record);
         QCOMPARE(f.Trips.ParameterValue(16, 6), 0.0F); // beyond its five parameters
-        f.Trips.InitialiseTripRecord(16, 1); // sets fail safe, keeps the other flags
+        f.Trips.InitialiseTripRecord(16, 1);           // sets fail safe, keeps the other flags
         QCOMPARE(f.Trips.TripDefinition(16).Flags, 0x8F);
         QCOMPARE(f.Trips.TripDefinition(16).ParameterValues, (std::array<float, 6>{}));
         f.Trips.InitialiseTripRecord(16, 40); // invalid: as unused, which clears the flags
@@ -335,8 +335,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("after");
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("reset") << true << false << InAlarm << QStringList{};
-        QTest::newRow("acknowledge") << false << false << (Latched | InAlarm | Acknowledged)
-                                     << QStringList{};
+        QTest::newRow("acknowledge")
+            << false << false << (Latched | InAlarm | Acknowledged) << QStringList{};
         QTest::newRow("reset, other relay")
             << true << true << (Latched | InAlarm)
             << QStringList{"Reset of latch for Relay 3 failed", "Reset Trip Error"};
