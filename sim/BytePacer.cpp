@@ -21,7 +21,7 @@ BytePacer::BytePacer(QObject* parent)
     connect(&m_Timer, &QTimer::timeout, this, &BytePacer::OnTimer);
 }
 
-void BytePacer::Send(const SlaveReply& reply)
+void BytePacer::Send(const SlaveReply& reply, qsizetype requestBytes)
 {
     Stop();
     if (reply.IsSilent())
@@ -30,7 +30,8 @@ void BytePacer::Send(const SlaveReply& reply)
     m_Sent = 0;
     m_Clock.start();
     // A byte is there once its last bit has been sent.
-    m_NextDueUs = microseconds(m_Latency + reply.Delay).count() + Spacing().count();
+    m_NextDueUs = microseconds(m_Latency + reply.Delay).count()
+                  + requestBytes * m_CharacterTime.count() + Spacing().count();
     ScheduleNext();
 }
 

@@ -30,7 +30,10 @@ public:
     std::chrono::milliseconds Latency() const { return m_Latency; }
 
     // Starts sending an answer; whatever was still being sent is dropped.
-    void Send(const SlaveReply& reply);
+    // `requestBytes` is the length of the request just received: a line
+    // carries it for that many character times before the relay has all of
+    // it, which a pseudo-terminal skips, so the answer waits for them too.
+    void Send(const SlaveReply& reply, qsizetype requestBytes = 0);
     // Drops what is still to be sent, noise included.
     void Stop();
     bool IsSending() const { return m_Timer.isActive(); }

@@ -80,7 +80,7 @@ void SlaveSession::HandleFrame(const QByteArray& frame)
         Log(line);
     }
     // A new request also silences noise still going out for the last one.
-    m_Pacer.Send(reply);
+    m_Pacer.Send(reply, frame.size());
 }
 
 void SlaveSession::Log(const QString& line) const
