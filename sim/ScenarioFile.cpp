@@ -106,7 +106,7 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
     }
     if (keyword == u"fault") {
         QString error;
-        if (args != 1 || !faults.ApplySpec(w[1], error))
+        if (args != 1 || !faults.ApplyFaultText(w[1], error))
             return args == 1 ? error : QStringLiteral("'fault' needs one fault");
         return {};
     }

@@ -127,7 +127,7 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
     }
     if (name == u"fault") {
         QString error;
-        return faults.ApplySpec(value, error) || Fail(QStringLiteral("--fault: ") + error);
+        return faults.ApplyFaultText(value, error) || Fail(QStringLiteral("--fault: ") + error);
     }
     if (name == u"trip")
         return ApplyRelayList(name, value, SimulatedRelay::StatusTripped, relay);
@@ -214,7 +214,7 @@ QString SimCommandLine::HelpText()
         "  trip RELAY CODE FLAGS [P1 .. P6]\n"
         "  status RELAY tripped|latched|alarm|acknowledged ... (or a number 0-255)\n"
         "  event NUMBER RELAY YYYY-MM-DD HH:MM:SS   (delivered in file order, then 0)\n"
-        "  measurement REG VALUE | fault SPEC\n"
+        "  measurement REG VALUE | fault FAULT (as --fault)\n"
         "\n"
         "  --help, --version\n"
         "\n"

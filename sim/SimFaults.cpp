@@ -138,9 +138,9 @@ std::optional<SimFault> SimFaults::ParseFault(const QString& text, QString& erro
     return std::nullopt;
 }
 
-bool SimFaults::ApplySpec(const QString& spec, QString& error)
+bool SimFaults::ApplyFaultText(const QString& faultText, QString& error)
 {
-    const QString text = spec.trimmed();
+    const QString text = faultText.trimmed();
     const QString name = text.section(u':', 0, 0).toLower();
     if (name == u"nan" || name == u"value") {
         QString regText = text.section(u':', 1);
@@ -149,7 +149,7 @@ bool SimFaults::ApplySpec(const QString& spec, QString& error)
             bool ok = false;
             value = regText.section(u'=', 1).toFloat(&ok);
             if (!ok || !regText.contains(u'=')) {
-                error = QStringLiteral("'%1' needs the form value:REG=V").arg(spec);
+                error = QStringLiteral("'%1' needs the form value:REG=V").arg(faultText);
                 return false;
             }
             regText = regText.section(u'=', 0, 0);
@@ -157,7 +157,7 @@ bool SimFaults::ApplySpec(const QString& spec, QString& error)
         QList<RegisterKind> kinds;
         int reg = 0;
         if (!ParseRegister(regText, kinds, reg)) {
-            error = QStringLiteral("bad register in '%1'").arg(spec);
+            error = QStringLiteral("bad register in '%1'").arg(faultText);
             return false;
         }
         for (RegisterKind kind : kinds)
@@ -176,7 +176,7 @@ bool SimFaults::ApplySpec(const QString& spec, QString& error)
     bool ok = false;
     const int exchange = text.mid(at + 1).toInt(&ok);
     if (!ok || exchange < 1 || !ScheduleAt(exchange, *fault)) {
-        error = QStringLiteral("bad exchange number in '%1'").arg(spec);
+        error = QStringLiteral("bad exchange number in '%1'").arg(faultText);
         return false;
     }
     return true;

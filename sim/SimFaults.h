@@ -37,7 +37,7 @@ struct SimFault
     static SimFault Trickle(int gapMs) { return {Kind::Trickle, gapMs}; }
     static SimFault Babble(int gapMs) { return {Kind::Babble, gapMs}; }
 
-    // The text form accepted by SimFaults::ApplySpec, e.g. "short:3".
+    // The text form accepted by SimFaults::ApplyFaultText, e.g. "short:3".
     QString ToString() const;
     bool operator==(const SimFault&) const = default;
 };
@@ -83,7 +83,7 @@ public:
     //                                                 tables, holding, input)
     //   value:REG=V (also hREG, iREG)                 pair reads V
     // Returns false with a reason when the text is not understood.
-    bool ApplySpec(const QString& spec, QString& error);
+    bool ApplyFaultText(const QString& faultText, QString& error);
     // The fault named by a text such as "short:3" (no @N, no register values).
     static std::optional<SimFault> ParseFault(const QString& text, QString& error);
 
