@@ -12,12 +12,12 @@ using namespace std::chrono_literals;
 namespace {
 
 // Collects up to `count` bytes or until `silenceMs` of silence; returns each
-// batch's arrival in ms (qWaitFor would sleep between passes and spoil them).
-QList<qint64> Collect(BytePacer& pacer, QByteArray& got, qsizetype count, int silenceMs = 1000)
+// batch's arrival in ms on `clock`, which the caller starts before sending
+// (qWaitFor would sleep between passes and spoil them).
+QList<qint64> Collect(BytePacer& pacer, QByteArray& got, qsizetype count,
+                      const QElapsedTimer& clock, int silenceMs = 1000)
 {
     QSignalSpy spy(&pacer, &BytePacer::BytesSent);
-    QElapsedTimer clock;
-    clock.start();
     QList<qint64> times;
     while (got.size() < count && (!spy.isEmpty() || spy.wait(silenceMs))) {
         got += spy.takeFirst().at(0).toByteArray();
@@ -40,9 +40,11 @@ private Q_SLOTS:
         pacer.SetLatency(2ms);
         SlaveReply reply;
         reply.Bytes = QByteArray(40, '\x5a');
+        QElapsedTimer clock;
+        clock.start();
         pacer.Send(reply);
         QByteArray got;
-        const QList<qint64> times = Collect(pacer, got, 40);
+        const QList<qint64> times = Collect(pacer, got, 40, clock);
         QCOMPARE(got, reply.Bytes);
         // 2 ms turnaround and 40 characters of 1.042 ms: never sooner than 43 ms.
         QVERIFY(times.first() >= 3);
@@ -60,9 +62,11 @@ private Q_SLOTS:
         babble.Bytes = QByteArray(8, '\x01');
         babble.Babble = true;
         babble.BabbleGap = 2ms;
+        QElapsedTimer clock;
+        clock.start();
         pacer.Send(babble);
         QByteArray got;
-        const QList<qint64> times = Collect(pacer, got, 8 + 10);
+        const QList<qint64> times = Collect(pacer, got, 8 + 10, clock);
         QCOMPARE(got.left(8), babble.Bytes);
         QVERIFY(got.size() >= 18);
         // Never a silence anywhere near a master's character time-out.
@@ -72,7 +76,7 @@ private Q_SLOTS:
         next.Bytes = QByteArray(5, '\x07');
         pacer.Send(next);
         got.clear();
-        Collect(pacer, got, 6, 40);
+        Collect(pacer, got, 6, clock, 40);
         QCOMPARE(got, next.Bytes);
     }
 
