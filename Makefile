@@ -3,6 +3,8 @@
 #              the relay simulator
 #   make test  installs what is missing, builds, and runs every test
 
+MAKEFLAGS += --no-print-directory
+
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
