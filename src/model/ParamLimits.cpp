@@ -1,5 +1,6 @@
 #include "model/ParamLimits.h"
 
+#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -41,6 +42,14 @@ std::optional<LimitRule> ThresholdRule(std::int16_t position, LimitRule tripPoin
     }
 }
 
+// The rule of parameter `position` (from 1) in a function's list of rules.
+std::optional<LimitRule> RuleAt(std::int16_t position, std::initializer_list<LimitRule> rules)
+{
+    if (position < 1 || std::size_t(position) > rules.size())
+        return std::nullopt;
+    return *(rules.begin() + (position - 1));
+}
+
 std::optional<LimitRule> RuleFor(std::int16_t f, std::int16_t p)
 {
     switch (f) {
@@ -67,63 +76,17 @@ std::optional<LimitRule> RuleFor(std::int16_t f, std::int16_t p)
     case 12: // Unbalanced Current
         return ThresholdRule(p, {Base::Current, 0.05, 1.2, 0.1}, Base::Current);
     case 13: // Time Overcurrent with Voltage Restraint
-        switch (p) {
-        case 1:
-            return TimeOvercurrentTrip;
-        case 2:
-            return LimitRule{Base::Volts, 0.8, 1.2, 1.0};
-        case 3:
-            return TimeCurve;
-        case 4:
-            return TimeDial;
-        }
-        return std::nullopt;
+        return RuleAt(
+            p, {TimeOvercurrentTrip, LimitRule{Base::Volts, 0.8, 1.2, 1.0}, TimeCurve, TimeDial});
     case 14: // Time Overcurrent
-        switch (p) {
-        case 1:
-            return TimeOvercurrentTrip;
-        case 2:
-            return TimeCurve;
-        case 3:
-            return TimeDial;
-        }
-        return std::nullopt;
+        return RuleAt(p, {TimeOvercurrentTrip, TimeCurve, TimeDial});
     case 15: // Ground Fault
-        if (p == 1)
-            return TimeOvercurrentTrip;
-        if (p == 2)
-            return TimeDial;
-        return std::nullopt;
+        return RuleAt(p, {TimeOvercurrentTrip, TimeDial});
     case 16: // Synchronising Check
-        switch (p) {
-        case 1:
-            return PhaseAngle;
-        case 2:
-            return VoltageDelta;
-        case 3:
-            return VoltageMin;
-        case 4:
-            return SyncTimeDelay;
-        case 5:
-            return SlipFrequency;
-        }
-        return std::nullopt;
+        return RuleAt(p, {PhaseAngle, VoltageDelta, VoltageMin, SyncTimeDelay, SlipFrequency});
     case 17: // Synchronising Check with Deadbus
-        switch (p) {
-        case 1:
-            return PhaseAngle;
-        case 2:
-            return VoltageDelta;
-        case 3:
-            return VoltageMin;
-        case 4:
-            return LimitRule{Base::Volts, 0.05, 0.5, 0.1};
-        case 5:
-            return SyncTimeDelay;
-        case 6:
-            return SlipFrequency;
-        }
-        return std::nullopt;
+        return RuleAt(p, {PhaseAngle, VoltageDelta, VoltageMin,
+                          LimitRule{Base::Volts, 0.05, 0.5, 0.1}, SyncTimeDelay, SlipFrequency});
     case 18: // Phase Order, Alarm, Unacknowledged Alarm
     case 26:
     case 27:

@@ -345,11 +345,7 @@ bool cTZLTrips::UploadStatus(std::int16_t slave, std::int16_t relay)
 
 bool cTZLTrips::UploadAllStatus(std::int16_t slave)
 {
-    for (std::int16_t relay = 1; relay <= RelayCount; ++relay) {
-        if (!UploadStatus(slave, relay))
-            return false;
-    }
-    return true;
+    return ForEveryRelay(slave, &cTZLTrips::UploadStatus);
 }
 
 bool cTZLTrips::ResetTrip(std::int16_t slave, std::int16_t relay)
@@ -362,11 +358,7 @@ bool cTZLTrips::ResetTrip(std::int16_t slave, std::int16_t relay)
 
 bool cTZLTrips::ResetTrips(std::int16_t slave)
 {
-    for (std::int16_t relay = 1; relay <= RelayCount; ++relay) {
-        if (!ResetTrip(slave, relay))
-            return false;
-    }
-    return true;
+    return ForEveryRelay(slave, &cTZLTrips::ResetTrip);
 }
 
 bool cTZLTrips::AcknowledgeAlarm(std::int16_t slave, std::int16_t relay)
@@ -380,8 +372,15 @@ bool cTZLTrips::AcknowledgeAlarm(std::int16_t slave, std::int16_t relay)
 
 bool cTZLTrips::AcknowledgeAlarms(std::int16_t slave)
 {
+    return ForEveryRelay(slave, &cTZLTrips::AcknowledgeAlarm);
+}
+
+// Relays 1 to 16 in turn, stopping at the first that fails.
+bool cTZLTrips::ForEveryRelay(std::int16_t slave,
+                              bool (cTZLTrips::*action)(std::int16_t, std::int16_t))
+{
     for (std::int16_t relay = 1; relay <= RelayCount; ++relay) {
-        if (!AcknowledgeAlarm(slave, relay))
+        if (!(this->*action)(slave, relay))
             return false;
     }
     return true;

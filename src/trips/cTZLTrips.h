@@ -135,6 +135,7 @@ public:
     void InitialiseRelayStatus();
 
 private:
+    bool ForEveryRelay(std::int16_t slave, bool (cTZLTrips::*action)(std::int16_t, std::int16_t));
     struct StatusCommand;
 
     TripRecord* Record(std::int16_t relay);
