@@ -283,17 +283,6 @@ private Q_SLOTS:
         QCOMPARE(shown.Measurements->accessibleName(), QStringLiteral("Electrical Parameters"));
         QCOMPARE(shown.Trips->accessibleName(), QStringLiteral("Current Trips"));
     }
-
-    void DisplayAlarmsOption()
-    {
-        Shown shown;
-        auto* box = shown.Frame.findChild<QCheckBox*>("chkDisplayAlarms");
-        QVERIFY(!shown.Frame.DisplayAlarms());
-        box->click();
-        QVERIFY(shown.Frame.DisplayAlarms());
-        shown.Frame.SetDisplayAlarms(false);
-        QVERIFY(!box->isChecked());
-    }
 };
 
 QTEST_MAIN(tst_fraStatus)
