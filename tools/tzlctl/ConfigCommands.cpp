@@ -2,6 +2,7 @@
 // configuration file, sending a file to the relay, and showing a file.
 
 #include "CommandTable.h"
+#include "PdfOutput.h"
 
 #include "model/cTZL.h"
 #include "model/cTZLHoldingRegisters.h"
@@ -128,6 +129,23 @@ int ShowConfig(CommandContext& context, const QStringList& args)
     return ExitOk;
 }
 
+int PrintConfig(CommandContext& context, const QStringList& args)
+{
+    QStringList files = args;
+    const QString pdf = TakeOptionValue(files, QStringLiteral("--pdf"));
+    RequireArgumentCount(files, 1, 1);
+    if (pdf.isEmpty())
+        throw UsageError("--pdf OUT.pdf is missing");
+    cTZL device(context.Modbus, context.UI, context.Clock);
+    if (!device.LoadConfigFromFile(files[0]))
+        return ExitRelayFailed;
+    if (!PrintToPdf(
+            pdf, [&device](IPrinter& printer) { return device.PrintConfig(printer); }, context.Err))
+        return ExitRelayFailed;
+    context.Out << "Configuration " << files[0] << " printed to " << pdf << '\n';
+    return ExitOk;
+}
+
 } // namespace
 
 void AddConfigCommands(CommandTable& table)
@@ -150,4 +168,8 @@ void AddConfigCommands(CommandTable& table)
     table.Add({QStringLiteral("show-config"), QStringLiteral("FILE"),
                QStringLiteral("show a configuration file as text, one relay per block"),
                ShowConfig});
+    table.Add({QStringLiteral("print-config"), QStringLiteral("FILE --pdf OUT.pdf"),
+               QStringLiteral("print a configuration file into a PDF file as the configurator "
+                              "prints it (no relay needed)"),
+               PrintConfig});
 }
