@@ -1,5 +1,6 @@
 #include "model/ConfigPrintout.h"
 
+#include "model/SystemTypeText.h"
 #include "model/cTZL.h"
 #include "platform/IPrinter.h"
 
@@ -42,11 +43,8 @@ bool ConfigPrintout::Print()
          << Cells{{UnitColumn, QStringLiteral("Volts")}});
     Line(Entry(HeadingColumn, QStringLiteral("Primary CT Value"), Number(m_Device.SystemCurrent()))
          << Cells{{UnitColumn, QStringLiteral("Amps")}});
-    // Only type 2 is a 3-wire system; every other type, also one no relay
-    // knows, prints as 4-wire.
-    Line(Entry(HeadingColumn, QStringLiteral("System Type"),
-               m_Device.SystemType() == 2.0f ? QStringLiteral("3 Phase 3 Wire System")
-                                             : QStringLiteral("3 Phase 4 Wire System")));
+    Line(
+        Entry(HeadingColumn, QStringLiteral("System Type"), SystemTypeText(m_Device.SystemType())));
     BlankLines(2);
     BoldLine(HeadingColumn, QStringLiteral("Relay Configuration"));
     for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)

@@ -12,7 +12,7 @@ namespace {
 constexpr double TitleFontSize = 16.0;
 constexpr double BodyFontSize = 12.0;
 const QString NumberHeading = QStringLiteral("Event No.");
-const QString Gap = QStringLiteral("   ");
+const QString ThreeBlanks = QStringLiteral("   ");
 
 // Every hour, so both halves of a 12-hour clock are measured; the digits of a
 // printer font are all equally wide, so the minutes and seconds do not matter.
@@ -66,10 +66,10 @@ EventLogPrintout::Columns EventLogPrintout::PrintHeadings(double margin)
     // Each column is as wide as the longest time or date the user's formats
     // can give (a date of a Wednesday in September is longer than the last
     // day of 1999), so no event's text runs into the next column.
-    const double gap = m_Printer.TextWidth(Gap);
+    const double gap = m_Printer.TextWidth(ThreeBlanks);
     Columns columns{};
     columns.Number = margin + m_Printer.TextWidth(NumberHeading) / 2.0;
-    columns.Time = margin + m_Printer.TextWidth(NumberHeading + Gap);
+    columns.Time = margin + m_Printer.TextWidth(NumberHeading + ThreeBlanks);
     columns.Date = columns.Time + gap + WidestTime(m_Printer);
     columns.Relay = std::round(columns.Date + gap + WidestDate(m_Printer));
     m_Printer.PrintLine({{margin, NumberHeading},

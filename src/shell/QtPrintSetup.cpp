@@ -19,8 +19,6 @@ bool QtPrintSetup::Choose()
 
 bool QtPrintSetup::Print(const std::function<bool(IPrinter&)>& printout)
 {
-    // Whatever an earlier dialog left there, the whole document is printed.
-    m_Printer.setPrintRange(QPrinter::AllPages);
     QtPrinter printer(m_Printer);
     return printout(printer);
 }

@@ -5,6 +5,7 @@
 #include "PdfOutput.h"
 
 #include "model/cTZL.h"
+#include "model/SystemTypeText.h"
 #include "model/cTZLHoldingRegisters.h"
 #include "platform/FloatText.h"
 #include "platform/ConsoleUserInterface.h"
@@ -12,12 +13,6 @@
 #include <QTextStream>
 
 namespace {
-
-QString SystemTypeText(float type)
-{
-    return type == 2.0f ? QStringLiteral("3 Phase 3 Wire System")
-                        : QStringLiteral("3 Phase 4 Wire System");
-}
 
 // True when the user interface showed nothing since `before`.
 bool NoMessageSince(const CommandContext& context, int before)
