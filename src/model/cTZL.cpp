@@ -2,6 +2,7 @@
 
 #include "link/ModbusFrames.h"
 #include "link/frmModbus.h"
+#include "model/ConfigPrintout.h"
 #include "model/NearestInt16.h"
 #include "model/ParamLimits.h"
 #include "model/PowerRatings.h"
@@ -203,6 +204,11 @@ bool cTZL::LoadConfigFromFile(const QString& path)
     for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
         TripData.SetTripDefinition(relay, data->Trips.at(std::size_t(relay - 1)));
     return true;
+}
+
+bool cTZL::PrintConfig(IPrinter& printer) const
+{
+    return ConfigPrintout(*this, printer).Print();
 }
 
 // ---- system parameters ----

@@ -13,6 +13,7 @@
 
 class frmModbus;
 class IClock;
+class IPrinter;
 class IUserInterface;
 
 // The program's model of one TZL protection relay: its trip definitions,
@@ -71,6 +72,9 @@ public:
     // True when the whole file was written or read; failures are shown.
     bool SaveConfigToFile(const QString& path);
     bool LoadConfigFromFile(const QString& path);
+    // Prints the configuration in memory as a report and ends the document;
+    // false when the printer could not produce it.
+    bool PrintConfig(IPrinter& printer) const;
 
     // ---- system parameters ----
 

@@ -1,6 +1,7 @@
 #include "model/cTZLEventLog.h"
 
 #include "link/frmModbus.h"
+#include "model/EventLogPrintout.h"
 #include "model/NearestInt16.h"
 #include "model/RelayDateTime.h"
 #include "platform/FileReplacer.h"
@@ -166,6 +167,11 @@ bool cTZLEventLog::SaveToFile(const QString& path)
         return false;
     }
     return true;
+}
+
+bool cTZLEventLog::LogPrint(IPrinter& printer) const
+{
+    return EventLogPrintout(*this, printer).Print();
 }
 
 QByteArray cTZLEventLog::LogText() const

@@ -8,6 +8,7 @@
 
 class frmModbus;
 class IClock;
+class IPrinter;
 class IUserInterface;
 
 // The relay's log of up to 50 trip events, read one event per read of the
@@ -29,6 +30,9 @@ public:
     // the new one is complete. A failure is shown to the user (and the old
     // file kept); the result says whether the file was written.
     bool SaveToFile(const QString& path);
+    // Prints the log and ends the document; false when the printer could not
+    // produce it.
+    bool LogPrint(IPrinter& printer) const;
 
     // The fields of event n, or -1 when n is outside 1 to 50.
     std::int16_t EvtRelay(std::int16_t n) const;

@@ -40,3 +40,15 @@ void RequireArgumentCount(const QStringList& args, int minimum, int maximum)
         throw UsageError(
             QStringLiteral("unexpected argument \"%1\"").arg(args[maximum]).toStdString());
 }
+
+QString TakeOptionValue(QStringList& args, const QString& option)
+{
+    const qsizetype at = args.indexOf(option);
+    if (at < 0)
+        return {};
+    if (at + 1 >= args.size())
+        throw UsageError(QStringLiteral("%1 needs a file name").arg(option).toStdString());
+    const QString value = args.at(at + 1);
+    args.remove(at, 2);
+    return value;
+}

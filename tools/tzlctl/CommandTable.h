@@ -60,6 +60,9 @@ private:
 int ParseIntArgument(const QString& text, const QString& what, int minimum, int maximum);
 float ParseFloatArgument(const QString& text, const QString& what);
 void RequireArgumentCount(const QStringList& args, int minimum, int maximum);
+// Takes "OPTION VALUE" out of args and gives the value; empty when the option
+// is absent.
+QString TakeOptionValue(QStringList& args, const QString& option);
 
 // Each file of commands registers its own.
 void AddLinkCommands(CommandTable& table);

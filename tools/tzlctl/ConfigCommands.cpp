@@ -2,8 +2,10 @@
 // configuration file, sending a file to the relay, and showing a file.
 
 #include "CommandTable.h"
+#include "PdfOutput.h"
 
 #include "model/cTZL.h"
+#include "model/SystemTypeText.h"
 #include "model/cTZLHoldingRegisters.h"
 #include "platform/FloatText.h"
 #include "platform/ConsoleUserInterface.h"
@@ -11,12 +13,6 @@
 #include <QTextStream>
 
 namespace {
-
-QString SystemTypeText(float type)
-{
-    return type == 2.0f ? QStringLiteral("3 Phase 3 Wire System")
-                        : QStringLiteral("3 Phase 4 Wire System");
-}
 
 // True when the user interface showed nothing since `before`.
 bool NoMessageSince(const CommandContext& context, int before)
@@ -128,6 +124,23 @@ int ShowConfig(CommandContext& context, const QStringList& args)
     return ExitOk;
 }
 
+int PrintConfig(CommandContext& context, const QStringList& args)
+{
+    QStringList files = args;
+    const QString pdf = TakeOptionValue(files, QStringLiteral("--pdf"));
+    RequireArgumentCount(files, 1, 1);
+    if (pdf.isEmpty())
+        throw UsageError("--pdf OUT.pdf is missing");
+    cTZL device(context.Modbus, context.UI, context.Clock);
+    if (!device.LoadConfigFromFile(files[0]))
+        return ExitRelayFailed;
+    if (!PrintToPdf(
+            pdf, [&device](IPrinter& printer) { return device.PrintConfig(printer); }, context.Err))
+        return ExitRelayFailed;
+    context.Out << "Configuration " << files[0] << " printed to " << pdf << '\n';
+    return ExitOk;
+}
+
 } // namespace
 
 void AddConfigCommands(CommandTable& table)
@@ -150,4 +163,8 @@ void AddConfigCommands(CommandTable& table)
     table.Add({QStringLiteral("show-config"), QStringLiteral("FILE"),
                QStringLiteral("show a configuration file as text, one relay per block"),
                ShowConfig});
+    table.Add({QStringLiteral("print-config"), QStringLiteral("FILE --pdf OUT.pdf"),
+               QStringLiteral("print a configuration file into a PDF file as the configurator "
+                              "prints it (no relay needed)"),
+               PrintConfig});
 }

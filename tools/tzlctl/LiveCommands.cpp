@@ -1,6 +1,7 @@
 // What the relay reads live: its clock, its measurements and its event log.
 
 #include "CommandTable.h"
+#include "PdfOutput.h"
 
 #include "model/MeasurementFormat.h"
 #include "model/cTZL.h"
@@ -104,13 +105,11 @@ int Measurements(CommandContext& context, const QStringList& args)
 
 int Events(CommandContext& context, const QStringList& args)
 {
-    RequireArgumentCount(args, 0, 2);
-    QString file;
-    if (!args.isEmpty()) {
-        if (args.size() != 2 || args[0] != QStringLiteral("--save"))
-            throw UsageError("expected: events [--save FILE]");
-        file = args[1];
-    }
+    QStringList rest = args;
+    const QString file = TakeOptionValue(rest, QStringLiteral("--save"));
+    const QString pdf = TakeOptionValue(rest, QStringLiteral("--pdf"));
+    if (!rest.isEmpty())
+        throw UsageError("expected: events [--save FILE] [--pdf OUT.pdf]");
     cTZL device(context.Modbus, context.UI, context.Clock);
     const cTZLEventLog& log = device.EventLog;
     if (!device.EventLog.Upload(context.Slave))
@@ -132,6 +131,10 @@ int Events(CommandContext& context, const QStringList& args)
         context.Out << "The event log is empty\n";
     if (!file.isEmpty() && !device.EventLog.SaveToFile(file))
         return ExitRelayFailed;
+    if (!pdf.isEmpty()
+        && !PrintToPdf(
+            pdf, [&log](IPrinter& printer) { return log.LogPrint(printer); }, context.Err))
+        return ExitRelayFailed;
     return ExitOk;
 }
 
@@ -146,8 +149,9 @@ void AddLiveCommands(CommandTable& table)
                SetTime});
     table.Add({QStringLiteral("measurements"), QString(),
                QStringLiteral("read the 31 live measurements"), Measurements});
-    table.Add({QStringLiteral("events"), QStringLiteral("[--save FILE]"),
+    table.Add({QStringLiteral("events"), QStringLiteral("[--save FILE] [--pdf OUT.pdf]"),
                QStringLiteral("read the event log: event number, date and time, relay; --save "
-                              "also writes the event-log file (.tef)"),
+                              "also writes the event-log file (.tef), --pdf prints the log into "
+                              "a PDF file as the configurator prints it"),
                Events});
 }

@@ -2,6 +2,7 @@
 // through the same link and model as the configurator.
 
 #include "CommandTable.h"
+#include "PdfOutput.h"
 
 #include "link/cCommsErrorLog.h"
 #include "link/frmModbus.h"
@@ -42,8 +43,8 @@ QString HelpText(const CommandTable& table, const QString& options)
     text += QStringLiteral("\n") + options.section(u'\n', 2);
     text += QStringLiteral(
                 "\nThe device defaults to $TZL_PORT, else %1.\n"
-                "Exit status: 0 success, 1 the relay exchange failed (the reason is on standard\n"
-                "error), 2 the command line was wrong.\n")
+                "Exit status: 0 success, 1 the relay exchange or a file failed (the reason is on\n"
+                "standard error), 2 the command line was wrong.\n")
                 .arg(DefaultDevice);
     return text;
 }
@@ -69,7 +70,7 @@ int UsageFailure(QTextStream& err, const QString& message)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    const auto app = CreateApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tzlctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TZL_VERSION));
     QTextStream out(stdout);
