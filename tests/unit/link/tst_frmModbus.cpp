@@ -103,12 +103,12 @@ private Q_SLOTS:
     void InvalidSlaveSendsNothing_data();
     void InvalidSlaveSendsNothing();
     void SuccessfulReadCountsAndDecodes();
-    void WordOrderRoundTrip();
     void FailedResponses_data();
     void FailedResponses();
     void WriteEchoMismatchIsSilent();
     void SeveralValueWriteNeedsMatchingArray();
     void NonFiniteValuesAreNeverSent();
+    void PortFailures_data();
     void PortFailures();
     void UnwritableLogFailsTheTransaction();
     void ShortDataResponseIsRefused();
@@ -163,25 +163,6 @@ void tst_frmModbus::SuccessfulReadCountsAndDecodes()
     QCOMPARE(values, (std::vector<float>{415.0f, 5.0f}));
     QVERIFY(link.UI().Messages().isEmpty());
     QVERIFY(!link.Port().IsOpen());
-}
-
-void tst_frmModbus::WordOrderRoundTrip()
-{
-    for (int order = 0; order <= 1; ++order) {
-        SimulatedLink link;
-        link.SetWordOrder(order);
-        QVERIFY(link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 11000.0f));
-        QVERIFY(link.Modbus().WriteHoldingRegisters(link.SlaveID(), 8, 2, {1234.5f}));
-        QCOMPARE(link.Relay().SystemVolts(), 11000.0f);
-        QCOMPARE(link.Relay().SystemCurrent(), 1234.5f);
-        std::vector<float> values;
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values));
-        QCOMPARE(values, (std::vector<float>{11000.0f, 1234.5f}));
-        // The master in the other order sees the halves swapped.
-        link.Modbus().SetWordOrder(std::int16_t(1 - order));
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QVERIFY(values[0] != 11000.0f);
-    }
 }
 
 void tst_frmModbus::FailedResponses_data()
@@ -298,27 +279,38 @@ void tst_frmModbus::NonFiniteValuesAreNeverSent()
     QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Modbus Error"));
 }
 
+// The port's own failure is shown as it stands; the values are untouched.
+void tst_frmModbus::PortFailures_data()
+{
+    QTest::addColumn<int>("step"); // that fails: 0 open, 1 write, 2 read
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("requests"); // counted before the failure
+    QTest::newRow("open") << 0 << "Permission denied" << 0;
+    QTest::newRow("write") << 1 << "Input/output error" << 0;
+    QTest::newRow("read") << 2 << "Resource temporarily unavailable" << 1;
+}
+
 void tst_frmModbus::PortFailures()
 {
+    QFETCH(int, step);
+    QFETCH(QString, description);
+    QFETCH(int, requests);
     SimulatedLink link;
+    const QString source = QStringLiteral("Port /dev/ttyUSB0");
+    if (step == 0)
+        link.Port().RefuseOpen(description, source);
+    else if (step == 1)
+        link.Port().FailWrite(description, source);
+    else
+        link.Port().FailReadAll(description, source);
     std::vector<float> values{3.0f};
-    link.Port().RefuseOpen(QStringLiteral("Permission denied"),
-                           QStringLiteral("Open /dev/ttyUSB0"));
     QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
     QCOMPARE(link.UI().Messages().size(), 1);
-    QCOMPARE(link.UI().Messages()[0].Text, QStringLiteral("Permission denied"));
-    QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Open /dev/ttyUSB0"));
-    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{0, 0, 0, 0, 0, 0, 0}));
-
-    link.Port().ClearFailures();
-    link.Port().FailWrite(QStringLiteral("Input/output error"),
-                          QStringLiteral("Write /dev/ttyUSB0"));
-    QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 1.0f));
-    QCOMPARE(link.UI().Messages().size(), 2);
-    QCOMPARE(link.UI().Messages()[1].Title, QStringLiteral("Write /dev/ttyUSB0"));
+    QCOMPARE(link.UI().Messages()[0].Text, description);
+    QCOMPARE(link.UI().Messages()[0].Title, source);
     QVERIFY(!link.Port().IsOpen());
     QCOMPARE(values, std::vector<float>{3.0f});
-    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{8 * requests, requests, 0, 0, 0, 0, 0}));
 }
 
 void tst_frmModbus::UnwritableLogFailsTheTransaction()

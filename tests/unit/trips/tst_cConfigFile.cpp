@@ -14,6 +14,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,55 +61,46 @@ QList<std::uint32_t> Bits(const ConfigFileData& data)
     return bits;
 }
 
-// Makes a folder refuse new files while it lives: its permissions for an
-// ordinary user, the immutable flag for root (who ignores permissions).
+// Makes a folder refuse new files while it lives: read-only for an ordinary
+// user, immutable for root (who ignores permissions).
 class WriteProtectedFolder
 {
 public:
     explicit WriteProtectedFolder(const QString& path)
-        : m_Path(path)
+        : m_Path(QFile::encodeName(path))
     {
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                                        | QFileDevice::ReadGroup | QFileDevice::ExeGroup
-                                        | QFileDevice::ReadOther | QFileDevice::ExeOther);
+        ::chmod(m_Path.constData(), 0555);
         if (!Holds())
-            m_Immutable = SetImmutable(true);
+            SetImmutable(true);
     }
     ~WriteProtectedFolder()
     {
-        if (m_Immutable)
-            SetImmutable(false);
-        QFile::setPermissions(m_Path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner);
+        SetImmutable(false);
+        ::chmod(m_Path.constData(), 0700);
     }
     WriteProtectedFolder(const WriteProtectedFolder&) = delete;
     WriteProtectedFolder& operator=(const WriteProtectedFolder&) = delete;
 
     bool Holds() const
     {
-        QFile probe(QDir(m_Path).filePath("probe"));
-        if (!probe.open(QIODevice::WriteOnly))
-            return true;
-        probe.remove();
-        return false;
+        QFile probe(QFile::decodeName(m_Path) + "/probe");
+        return !probe.open(QIODevice::WriteOnly) || !probe.remove();
     }
 
 private:
-    bool SetImmutable(bool on) const
+    void SetImmutable(bool on) const
     {
-        const int fd = ::open(QFile::encodeName(m_Path).constData(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0)
-            return false;
+        const int fd = ::open(m_Path.constData(), O_RDONLY | O_DIRECTORY);
         int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        ::close(fd);
-        return done;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            ::close(fd);
     }
 
-    QString m_Path;
-    bool m_Immutable = false;
+    QByteArray m_Path;
 };
 
 } // namespace
