@@ -1,6 +1,7 @@
 #include "SimFaults.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -20,7 +21,8 @@ constexpr FaultName FaultNames[] = {
     {SimFault::Kind::Babble, "babble", true},
 };
 
-// "h238", "i0" or "238" (both tables).
+// "h238", "i0" or "238" (both tables). Values take a register pair, which
+// starts at an even register: an odd one would never be read.
 bool ParseRegister(QString text, QList<RegisterKind>& kinds, int& reg)
 {
     kinds = {RegisterKind::Holding, RegisterKind::Input};
@@ -33,7 +35,7 @@ bool ParseRegister(QString text, QList<RegisterKind>& kinds, int& reg)
     }
     bool ok = false;
     reg = text.toInt(&ok);
-    return ok && reg >= 0 && reg <= 65535;
+    return ok && reg >= 0 && reg <= 65535 && reg % 2 == 0;
 }
 
 } // namespace
@@ -49,14 +51,23 @@ QString SimFault::ToString() const
     return {};
 }
 
+void SimFaults::Queue(const SimFault& fault)
+{
+    const auto free = std::find(m_Queue.begin(), m_Queue.end(), std::nullopt);
+    if (free == m_Queue.end())
+        m_Queue.push_back(fault);
+    else
+        *free = fault;
+}
+
 bool SimFaults::ScheduleAt(int exchange, const SimFault& fault)
 {
     const int index = exchange - m_Exchanges - 1;
     if (index < 0)
         return false;
-    while (int(m_Queue.size()) <= index)
-        m_Queue.push_back(SimFault::None());
-    m_Queue[index] = fault;
+    if (int(m_Queue.size()) <= index)
+        m_Queue.resize(std::size_t(index) + 1);
+    m_Queue[std::size_t(index)] = fault;
     return true;
 }
 
@@ -73,9 +84,9 @@ SimFault SimFaults::TakeNext()
     ++m_Exchanges;
     if (m_Queue.empty())
         return m_Persistent;
-    const SimFault fault = m_Queue.front();
+    const std::optional<SimFault> fault = m_Queue.front();
     m_Queue.pop_front();
-    return fault;
+    return fault.value_or(m_Persistent);
 }
 
 void SimFaults::SetRegisterValue(RegisterKind kind, int reg, float value)
@@ -157,7 +168,8 @@ bool SimFaults::ApplyFaultText(const QString& faultText, QString& error)
         QList<RegisterKind> kinds;
         int reg = 0;
         if (!ParseRegister(regText, kinds, reg)) {
-            error = QStringLiteral("bad register in '%1'").arg(faultText);
+            error = QStringLiteral("bad register in '%1' (a value starts at an even register)")
+                        .arg(faultText);
             return false;
         }
         for (RegisterKind kind : kinds)

@@ -51,15 +51,14 @@ struct SimFault
 class SimFaults
 {
 public:
-    // For the next exchange that has no queued fault yet.
-    void Queue(const SimFault& fault) { m_Queue.push_back(fault); }
+    // For the next exchange that has no queued or scheduled fault yet.
+    void Queue(const SimFault& fault);
     // For exchange number `exchange` counted from 1 at the last Clear (or
-    // construction); earlier exchanges without a fault answer properly.
-    // Returns false when that exchange has already passed.
+    // construction); earlier exchanges without a fault of their own get the
+    // persistent one. Returns false when that exchange has already passed.
     bool ScheduleAt(int exchange, const SimFault& fault);
     void SetPersistent(const SimFault& fault) { m_Persistent = fault; }
     const SimFault& Persistent() const { return m_Persistent; }
-    int QueuedCount() const { return int(m_Queue.size()); }
 
     // Forgets queued, scheduled and persistent faults and the fixed values,
     // and starts counting exchanges again.
@@ -82,6 +81,7 @@ public:
     //   nan:REG | nan:hREG | nan:iREG                 pair reads NaN (both
     //                                                 tables, holding, input)
     //   value:REG=V (also hREG, iREG)                 pair reads V
+    // A pair starts at an even register; an odd REG is refused.
     // Returns false with a reason when the text is not understood.
     bool ApplyFaultText(const QString& faultText, QString& error);
     // The fault named by a text such as "short:3" (no @N, no register values).
@@ -90,7 +90,8 @@ public:
     static constexpr int DefaultBabbleGapMs = 5;
 
 private:
-    std::deque<SimFault> m_Queue;
+    // One entry per exchange ahead; an empty one takes the persistent fault.
+    std::deque<std::optional<SimFault>> m_Queue;
     SimFault m_Persistent;
     int m_Exchanges = 0;
     std::map<std::pair<RegisterKind, int>, float> m_Values;

@@ -25,7 +25,8 @@ public:
     virtual std::int16_t GetPort() const = 0;
     // The device path chosen instead of a numbered port; empty for COM1..COM4.
     virtual QString GetDevice() const = 0;
-    virtual std::int16_t GetBaudrate() const = 0;
+    // Beyond the 16 bits of the other numbers: a line may run at 115200.
+    virtual int GetBaudrate() const = 0;
     virtual int GetDataBits() const = 0;
     virtual QString GetParity() const = 0;
     virtual int GetStopBits() const = 0;

@@ -53,6 +53,10 @@ QByteArray BuildWriteRequest(const cModbusCRC& crc, std::uint8_t slave, std::int
         frame.append(char(b3));
         frame.append(char(b4));
     }
+    // The byte count promises 2 x count data bytes. An odd count leaves one
+    // register no value covers: it goes as zeros rather than as a frame
+    // shorter than its byte count says.
+    frame.resize(7 + 2 * count, '\0');
     AppendCRC(crc, frame);
     return frame;
 }

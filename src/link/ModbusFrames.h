@@ -24,7 +24,9 @@ void AppendCRC(const cModbusCRC& crc, QByteArray& frame);
 
 QByteArray BuildReadRequest(const cModbusCRC& crc, std::uint8_t slave, std::uint8_t function,
                             std::int16_t start, std::int16_t count);
-// Function 16 carrying values.size() values in 2 x values.size() registers.
+// Function 16 writing `count` registers from `start`: 2 x count + 9 bytes. The
+// values (count / 2 of them) fill the data bytes from the first; a register
+// left over by an odd count is sent as zeros.
 QByteArray BuildWriteRequest(const cModbusCRC& crc, std::uint8_t slave, std::int16_t start,
                              std::int16_t count, const std::vector<float>& values, int wordOrder);
 

@@ -29,6 +29,11 @@ cCommsErrorLog::cCommsErrorLog(QString folder, const IClock& clock)
 
 QString cCommsErrorLog::DefaultFolder()
 {
+    const QString chosen = qEnvironmentVariable("TZL_LOG_DIR");
+    if (!chosen.isEmpty()) {
+        QDir().mkpath(chosen);
+        return chosen;
+    }
     const QString own = QCoreApplication::applicationDirPath();
     if (QFileInfo(own).isWritable())
         return own;

@@ -19,8 +19,10 @@ public:
 
     cCommsErrorLog(QString folder, const IClock& clock);
 
-    // The program's own folder while it may write there, otherwise a per-user
-    // folder that the configurator and tzlctl share.
+    // The folder named by $TZL_LOG_DIR when it is set (tests, or a log kept
+    // with the site's papers). Otherwise the program's own folder while it
+    // may write there, else a per-user folder that the configurator and
+    // tzlctl share.
     static QString DefaultFolder();
 
     const QString& Folder() const { return m_Folder; }

@@ -7,7 +7,9 @@
 #include "platform/ISerialPort.h"
 #include "platform/ISettingsStore.h"
 #include "platform/IUserInterface.h"
-#include "platform/SerialLineSettings.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -49,14 +51,6 @@ const QString WordOrderKey = QStringLiteral("WordOrder");
 QString NumberedPortDevice(std::int16_t port)
 {
     return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
-}
-
-// The dialog and the stored text carry the baud rate as a 16-bit number, so a
-// hand-edited rate above 32767 could neither be shown nor chosen again.
-bool SettingsFitDialog(const QString& text)
-{
-    const auto parsed = SerialLineSettings::Parse(text);
-    return parsed && parsed->BaudRate <= INT16_MAX;
 }
 
 } // namespace
@@ -193,7 +187,7 @@ void frmModbus::RestoreSettings(const ISettingsStore& store, const QString& appl
 
     const QString settings =
         store.GetSetting(application, CommsSection, SettingsKey, DefaultSettings);
-    if (!SettingsFitDialog(settings) || !m_Port.SetSettings(settings))
+    if (!m_Port.SetSettings(settings))
         m_Port.SetSettings(DefaultSettings);
 
     // Any number other than 0 selects the swapped order, as SetWordOrder does;
@@ -253,6 +247,13 @@ bool frmModbus::WriteRequest(std::int16_t slave, std::int16_t start, std::int16_
         return false;
     if (!ValidSlaveID(slave))
         return false;
+    // A NaN trip point would leave the relay without its protection.
+    if (!std::all_of(values.cbegin(), values.cend(), [](float v) { return std::isfinite(v); })) {
+        m_UI.MsgBox(QStringLiteral("Invalid Value - a value that is not a number can't be sent to "
+                                   "the TZL"),
+                    ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
     TransactionGuard guard(m_InTransaction);
     QByteArray buffer = ModbusFrames::BuildWriteRequest(m_CRC, std::uint8_t(slave), start, count,
                                                         values, m_WordOrder);
@@ -294,11 +295,14 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
     if (!m_Port.IsOpen())
         return false;
     qint64 received = 0;
-    if (!WaitForResponse(received))
-        return TimeoutFailure(buffer);
+    const bool fellSilent = WaitForResponse(received);
+    if (fellSilent && received < ModbusFrames::MinimumResponseLength)
+        return TimeoutFailure(buffer, QByteArray());
     buffer = m_Port.ReadAll();
     if (buffer.size() < received)
         return ReceiveFailure(buffer, m_Port.ErrorDescription(), m_Port.ErrorSource());
+    if (!fellSilent)
+        return TimeoutFailure(buffer, QByteArray(buffer));
     m_LastResponse = buffer;
     m_Statistics.AddCharactersRx(buffer.size());
     m_Statistics.AddResponses(1);
@@ -309,8 +313,8 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
 
 // Waits for the first byte for up to the response time-out, then for the
 // first silence of the character time-out. Sleeps between events. False when
-// fewer bytes than the shortest response arrived, or the line never fell
-// silent within the bound on the total wait.
+// the line never fell silent within the bound on the total wait; `received`
+// is the number of bytes waiting at the end.
 bool frmModbus::WaitForResponse(qint64& received)
 {
     m_TotalWaitExpired = false;
@@ -329,13 +333,17 @@ bool frmModbus::WaitForResponse(qint64& received)
     }
     StopTimeout();
     m_TotalWait.stop();
-    return !m_TotalWaitExpired && received >= ModbusFrames::MinimumResponseLength;
+    return !m_TotalWaitExpired;
 }
 
-bool frmModbus::TimeoutFailure(QByteArray& buffer)
+// No answer, too short an answer, or a line that never fell silent. The bytes
+// of the last are counted and logged, so the log shows the engineer the
+// noise; a missing answer is logged as the single byte 0.
+bool frmModbus::TimeoutFailure(QByteArray& buffer, const QByteArray& noise)
 {
     buffer = SingleZeroByte();
-    m_LastResponse = buffer;
+    m_LastResponse = noise.isEmpty() ? buffer : noise;
+    m_Statistics.AddCharactersRx(noise.size());
     ClosePort();
     m_UI.MsgBox(ResponseTimeoutText, CommsErrorTitle, MsgButtons::OK, MsgIcon::None);
     if (!LogCommsError(ResponseTimeoutText, buffer))
@@ -391,9 +399,17 @@ bool frmModbus::ReceiveFailure(QByteArray& buffer, const QString& description,
 
 void frmModbus::SetTimeoutInterval(int ms)
 {
-    if (ms <= 0 || ms >= 10000)
-        return;
     tmrTimeout.setInterval(ms);
+}
+
+void frmModbus::SetResponseTimeout(int ms)
+{
+    m_ResponseTimeoutMs = std::clamp(ms, 1, MaximumTimeoutMs);
+}
+
+void frmModbus::SetCharacterTimeout(int ms)
+{
+    m_CharacterTimeoutMs = std::clamp(ms, 1, MaximumTimeoutMs);
 }
 
 void frmModbus::StartTimeout()

@@ -31,6 +31,9 @@ public:
     // A line that never falls silent is given up after this many response
     // time-outs in all.
     static constexpr int TotalWaitInResponseTimeouts = 10;
+    // The longest time-out the timers can take, that bound included (about
+    // 60 hours).
+    static constexpr int MaximumTimeoutMs = INT32_MAX / TotalWaitInResponseTimeouts;
 
     static constexpr std::int16_t DefaultPort = 1;
     static inline const QString DefaultSettings = QStringLiteral("9600,n,8,1");
@@ -42,6 +45,8 @@ public:
                               std::vector<float>& values);
     bool ReadInputRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
                             std::vector<float>& values);
+    // A value that is not a finite number is refused with a message before
+    // anything is sent.
     bool WriteHoldingRegister(std::int16_t slave, std::int16_t reg, float value);
     bool WriteHoldingRegisters(std::int16_t slave, std::int16_t start, std::int16_t count,
                                const std::vector<float>& values);
@@ -55,8 +60,10 @@ public:
     // True from the moment a request is sent until its answer is dealt with.
     bool TransactionInProgress() const { return m_InTransaction; }
 
-    void SetResponseTimeout(int ms) { m_ResponseTimeoutMs = ms; }
-    void SetCharacterTimeout(int ms) { m_CharacterTimeoutMs = ms; }
+    // Any time-out from 1 ms to MaximumTimeoutMs; others are clamped into
+    // that range.
+    void SetResponseTimeout(int ms);
+    void SetCharacterTimeout(int ms);
     int ResponseTimeout() const { return m_ResponseTimeoutMs; }
     int CharacterTimeout() const { return m_CharacterTimeoutMs; }
 
@@ -97,7 +104,7 @@ private:
     bool SendRequest(const QByteArray& frame);
     bool ReceiveResponse(QByteArray& buffer);
     bool WaitForResponse(qint64& received);
-    bool TimeoutFailure(QByteArray& buffer);
+    bool TimeoutFailure(QByteArray& buffer, const QByteArray& noise);
     bool ValidateResponse(QByteArray& buffer);
     bool LogCommsError(const QString& text, QByteArray& buffer);
     bool ReceiveFailure(QByteArray& buffer, const QString& description, const QString& source);

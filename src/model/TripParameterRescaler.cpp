@@ -41,6 +41,15 @@ std::vector<std::int16_t> ScaledPositions(Basis basis, int code)
 
 } // namespace
 
+void TripParameterRescaler::AdjustPowerBasedParameters(float ratio)
+{
+    // Every power limit is 0 then: clamping into them would wipe the settings
+    // out rather than rescale them.
+    if (m_Device.PhasePower() == 0.0f)
+        return;
+    Adjust(Basis::Power, ratio);
+}
+
 void TripParameterRescaler::Adjust(Basis basis, float ratio)
 {
     cTZLTrips& trips = m_Device.TripData;

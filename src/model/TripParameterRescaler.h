@@ -21,8 +21,9 @@ public:
     void AdjustCurrentBasedParameters(float ratio) { Adjust(Basis::Current, ratio); }
     // The power limits are fractions of the phase power, which moves by the
     // same ratio as the volts or current whatever the system type, so the
-    // power parameters move by that plain ratio too.
-    void AdjustPowerBasedParameters(float ratio) { Adjust(Basis::Power, ratio); }
+    // power parameters move by that plain ratio too. A system type without a
+    // phase power leaves them as they are.
+    void AdjustPowerBasedParameters(float ratio);
 
 private:
     void Adjust(Basis basis, float ratio);

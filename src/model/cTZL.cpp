@@ -53,51 +53,70 @@ cTZL::cTZL(frmModbus& link, IUserInterface& ui, IClock& clock)
 
 // ---- product information ----
 
+// An item of the product information: its selector and the words of its
+// format error.
+struct cTZL::ProductItem
+{
+    float Selector;
+    QString Name;
+    QString Title;
+};
+
+const cTZL::ProductItem cTZL::FirmwareVersionItem{SelectFirmwareVersion, QStringLiteral("Version"),
+                                                  QStringLiteral("Version Format Error")};
+const cTZL::ProductItem cTZL::PSCNumberItem{SelectPSCNumber, QStringLiteral("PSC Number"),
+                                            QStringLiteral("PSC Number Format Error")};
+const cTZL::ProductItem cTZL::PSCIssueItem{SelectPSCIssue, QStringLiteral("PSC Issue"),
+                                           QStringLiteral("PSC Issue Format Error")};
+
 float cTZL::GetFirmwareVersion(std::int16_t slave)
 {
-    return QueryProductInfo(slave, SelectFirmwareVersion, QStringLiteral("Version"),
-                            QStringLiteral("Version Format Error"));
+    return QueryProductInfo(slave, FirmwareVersionItem).value_or(0.0f);
 }
 
 float cTZL::GetPSCNumber(std::int16_t slave)
 {
-    return QueryProductInfo(slave, SelectPSCNumber, QStringLiteral("PSC Number"),
-                            QStringLiteral("PSC Number Format Error"));
+    return QueryProductInfo(slave, PSCNumberItem).value_or(0.0f);
 }
 
 float cTZL::GetPSCIssue(std::int16_t slave)
 {
-    return QueryProductInfo(slave, SelectPSCIssue, QStringLiteral("PSC Issue"),
-                            QStringLiteral("PSC Issue Format Error"));
+    return QueryProductInfo(slave, PSCIssueItem).value_or(0.0f);
 }
 
-float cTZL::QueryProductInfo(std::int16_t slave, float selector, const QString& item,
-                             const QString& title)
+std::optional<float> cTZL::QueryProductInfo(std::int16_t slave, const ProductItem& item)
 {
+    const float selector = item.Selector;
     if (!m_Link.WriteHoldingRegister(slave, ProductSelectorRegister, selector))
-        return 0.0f;
+        return std::nullopt;
     std::vector<float> values;
     if (!m_Link.ReadHoldingRegisters(slave, ProductInfoRegister, 2 * OneValue, values))
-        return 0.0f;
+        return std::nullopt;
     const float value = values.at(0);
     const float echo = values.at(1);
     // A register pair that is not a number, or a selector echo far outside
     // any selector, is what a wrong word order makes of the answer.
     if (value == ModbusFrames::OverflowValue || !NearestInt16(echo)) {
-        m_UI.MsgBox(QStringLiteral("Error in TZL %1 - Check Word Order Setting").arg(item), title,
-                    MsgButtons::OK, MsgIcon::None);
-        return 0.0f;
+        m_UI.MsgBox(QStringLiteral("Error in TZL %1 - Check Word Order Setting").arg(item.Name),
+                    item.Title, MsgButtons::OK, MsgIcon::None);
+        return std::nullopt;
     }
     if (selector == SelectFirmwareVersion && value == 0.0f && echo == 0.0f)
         return FirmwareWithoutSelector;
-    return echo == selector ? value : 0.0f;
+    if (echo != selector)
+        return std::nullopt;
+    return value;
 }
 
-void cTZL::UploadProductInfo(std::int16_t slave)
+bool cTZL::UploadProductInfo(std::int16_t slave)
 {
-    m_VersionNumber = GetFirmwareVersion(slave);
-    m_PSCNumber = GetPSCNumber(slave);
-    m_PSCIssue = GetPSCIssue(slave);
+    const auto version = QueryProductInfo(slave, FirmwareVersionItem);
+    const auto number = QueryProductInfo(slave, PSCNumberItem);
+    const auto issue = QueryProductInfo(slave, PSCIssueItem);
+    m_VersionNumber = version.value_or(0.0f);
+    m_PSCNumber = number.value_or(0.0f);
+    m_PSCIssue = issue.value_or(0.0f);
+    return version && number && issue;
 }
 
 // ---- clock ----

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class frmModbus;
 class IClock;
@@ -40,8 +41,9 @@ public:
     float GetFirmwareVersion(std::int16_t slave);
     float GetPSCNumber(std::int16_t slave);
     float GetPSCIssue(std::int16_t slave);
-    // Stores the three queries' results (0 for a failed one).
-    void UploadProductInfo(std::int16_t slave);
+    // Stores the three queries' results (0 for a failed one); true when each
+    // came back under its own selector.
+    bool UploadProductInfo(std::int16_t slave);
     // As last uploaded; 0 before.
     float VersionNumber() const { return m_VersionNumber; }
     float PSCNumber() const { return m_PSCNumber; }
@@ -113,8 +115,12 @@ public:
     }
 
 private:
-    float QueryProductInfo(std::int16_t slave, float selector, const QString& item,
-                           const QString& title);
+    struct ProductItem;
+    static const ProductItem FirmwareVersionItem;
+    static const ProductItem PSCNumberItem;
+    static const ProductItem PSCIssueItem;
+    // Nothing when the exchange fails or the echo names another item.
+    std::optional<float> QueryProductInfo(std::int16_t slave, const ProductItem& item);
     // The old and new value of a system parameter give the factor its trip
     // parameters move by; nothing moves when there is no old value to scale.
     static bool RescaleRatio(float oldValue, float newValue, float& ratio);

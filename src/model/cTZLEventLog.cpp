@@ -6,6 +6,7 @@
 #include "model/RelayDateTime.h"
 #include "platform/FileReplacer.h"
 #include "platform/FileSystemError.h"
+#include "platform/FileText.h"
 #include "platform/IClock.h"
 #include "platform/IUserInterface.h"
 #include "platform/LocaleDateText.h"
@@ -21,7 +22,7 @@ const QString UpdateErrorTitle = QStringLiteral("Event Log Update Error");
 
 QByteArray QuotedLine(const QString& text)
 {
-    return '"' + text.toUtf8() + "\"\r\n";
+    return '"' + EncodeFileText(text) + "\"\r\n";
 }
 
 } // namespace

@@ -47,6 +47,13 @@ void cTZLHoldingRegisters::SetStoredValues(float systemType, float volts, float 
     m_SystemCurrent = current;
 }
 
+void cTZLHoldingRegisters::SetUploadedValues(float systemType, float volts, float current)
+{
+    SetSystemVolts(volts);
+    SetSystemCurrent(current);
+    m_SystemType = (systemType == 2.0f || systemType == 3.0f) ? systemType : 3.0f;
+}
+
 bool cTZLHoldingRegisters::SystemTypeMatches(std::int16_t slave, std::int16_t type)
 {
     std::vector<float> values;
@@ -57,13 +64,18 @@ bool cTZLHoldingRegisters::SystemTypeMatches(std::int16_t slave, std::int16_t ty
 
 bool cTZLHoldingRegisters::Upload(std::int16_t slave)
 {
+    if (!ReadBack(slave))
+        return false;
+    SetUploadedValues(m_SystemType, m_SystemVolts, m_SystemCurrent);
+    return true;
+}
+
+bool cTZLHoldingRegisters::ReadBack(std::int16_t slave)
+{
     std::vector<float> values;
     if (!m_Link.ReadHoldingRegisters(slave, VoltsRegister, ThreeValues, values))
         return false;
-    SetSystemVolts(values.at(0));
-    SetSystemCurrent(values.at(1));
-    const float type = values.at(2);
-    m_SystemType = (type == 2.0f || type == 3.0f) ? type : 3.0f;
+    SetStoredValues(values.at(2), values.at(0), values.at(1));
     return true;
 }
 
@@ -72,9 +84,7 @@ bool cTZLHoldingRegisters::Download(std::int16_t slave)
     const bool written =
         m_Link.WriteHoldingRegisters(slave, VoltsRegister, OneValue, {m_SystemVolts})
         && m_Link.WriteHoldingRegisters(slave, CurrentRegister, OneValue, {m_SystemCurrent});
-    std::vector<float> values;
-    if (m_Link.ReadHoldingRegisters(slave, VoltsRegister, ThreeValues, values))
-        SetStoredValues(values.at(2), values.at(0), values.at(1));
+    ReadBack(slave);
     return written;
 }
 

@@ -28,11 +28,17 @@ public:
     // Takes the values exactly as given: what a relay reads back or a
     // configuration file holds is shown as it is, within the limits or not.
     void SetStoredValues(float systemType, float volts, float current);
+    // Takes the values as an upload does: volts and current clamped, a
+    // system type other than exactly 2 or 3 taken as 3.
+    void SetUploadedValues(float systemType, float volts, float current);
 
     // True when the relay's own system type (register 10) reads back as
     // exactly `type`; a failed read is a mismatch.
     bool SystemTypeMatches(std::int16_t slave, std::int16_t type);
     bool Upload(std::int16_t slave);
+    // Reads the three values as the relay holds them, unclamped; a failed
+    // read leaves the values as they were.
+    bool ReadBack(std::int16_t slave);
     // Writes volts, then current; then reads all three back, unclamped, so
     // the program shows what the relay now holds. The result is that of the
     // writes.

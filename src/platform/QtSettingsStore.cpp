@@ -15,7 +15,12 @@ QString QtSettingsStore::GetSetting(const QString& application, const QString& s
                                     const QString& key, const QString& defaultValue) const
 {
     const QSettings settings(QSettings::IniFormat, QSettings::UserScope, application, application);
-    return settings.value(KeyPath(section, key), defaultValue).toString();
+    const QVariant value = settings.value(KeyPath(section, key), defaultValue);
+    // The INI format reads a hand-edited value with commas and no quotes,
+    // such as Settings=19200,E,8,1, as a list of texts.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(u',');
+    return value.toString();
 }
 
 void QtSettingsStore::SaveSetting(const QString& application, const QString& section,

@@ -15,6 +15,8 @@
 namespace {
 
 const QString WindowSection = QStringLiteral("CommsWindow");
+const QStringList BaudRates{QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
+                            QStringLiteral("19200")};
 
 QComboBox* FixedList(const QStringList& items, QWidget* parent)
 {
@@ -30,6 +32,18 @@ std::optional<int> Int16Value(const QString& text)
     if (!ok)
         return std::nullopt;
     return value;
+}
+
+// The baud rate of a settings text. One beyond the 16 bits of the other
+// numbers (38400, 115200, typed into the settings file) is taken whole, so
+// that the dialog can offer it.
+std::optional<int> BaudRateValue(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (ok && value > INT16_MAX)
+        return value;
+    return Int16Value(text);
 }
 
 // The first item showing the number, otherwise the first item of the list.
@@ -56,9 +70,7 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
     : QDialog(parent)
     , m_Devices(std::move(devices))
     , cboPort(new QComboBox(this))
-    , cboBaudRate(FixedList({QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
-                             QStringLiteral("19200")},
-                            this))
+    , cboBaudRate(FixedList(BaudRates, this))
     , cboParity(
           FixedList({QStringLiteral("NONE"), QStringLiteral("ODD"), QStringLiteral("EVEN")}, this))
     , cboDataBits(FixedList({QStringLiteral("7"), QStringLiteral("8")}, this))
@@ -101,7 +113,7 @@ void frmCommsSettings::DisplaySettingsString(std::int16_t port, const QString& d
 {
     // Only the stop bits are read from the very end, so "9600,N,8,1" and a
     // hand-edited text with a missing field both come through without harm.
-    Preselect(port, device, Int16Value(settings.section(u',', 0, 0)),
+    Preselect(port, device, BaudRateValue(settings.section(u',', 0, 0)),
               settings.section(u',', 1, 1).toUpper(), Int16Value(settings.section(u',', 2, 2)),
               Int16Value(settings.right(1)));
     cmdOK->setEnabled(okEnabled);
@@ -127,9 +139,9 @@ QString frmCommsSettings::GetDevice() const
     return cboPort->currentData().toString();
 }
 
-std::int16_t frmCommsSettings::GetBaudrate() const
+int frmCommsSettings::GetBaudrate() const
 {
-    return cboBaudRate->currentText().toShort();
+    return cboBaudRate->currentText().toInt();
 }
 
 int frmCommsSettings::GetDataBits() const
@@ -177,6 +189,7 @@ void frmCommsSettings::Preselect(std::int16_t port, const QString& device,
     m_Cancelled = false;
     FillPortList(device);
     PreselectPort(port, device);
+    FillBaudRateList(baudRate);
     SelectNumber(cboBaudRate, baudRate);
     int parityIndex = 0;
     for (int i = 0; i < cboParity->count(); ++i) {
@@ -203,6 +216,16 @@ void frmCommsSettings::FillPortList(const QString& device)
         devices.append(device);
     for (const QString& path : devices)
         cboPort->addItem(path, path);
+}
+
+// A rate beyond the fixed list's 16 bits is offered after it for this display,
+// so that OK does not change the line's speed behind the user's back.
+void frmCommsSettings::FillBaudRateList(std::optional<int> baudRate)
+{
+    cboBaudRate->clear();
+    cboBaudRate->addItems(BaudRates);
+    if (baudRate && *baudRate > INT16_MAX)
+        cboBaudRate->addItem(QString::number(*baudRate));
 }
 
 // A numbered port matches the COM item with the same last digit, so port 11

@@ -11,7 +11,8 @@ class QPushButton;
 
 // "Communication Settings": the user picks the port and the line settings
 // from fixed lists. After COM1..COM4 the port list offers the serial devices
-// present when the dialog opens.
+// present when the dialog opens; after 19200 the baud rate list offers a
+// faster rate the line is set to.
 class frmCommsSettings : public QDialog, public ICommsSettingsDialog
 {
     Q_OBJECT
@@ -28,7 +29,7 @@ public:
 
     std::int16_t GetPort() const override;
     QString GetDevice() const override;
-    std::int16_t GetBaudrate() const override;
+    int GetBaudrate() const override;
     int GetDataBits() const override;
     QString GetParity() const override;
     int GetStopBits() const override;
@@ -43,6 +44,7 @@ private:
     void Preselect(std::int16_t port, const QString& device, std::optional<int> baudRate,
                    const QString& parity, std::optional<int> dataBits, std::optional<int> stopBits);
     void FillPortList(const QString& device);
+    void FillBaudRateList(std::optional<int> baudRate);
     void PreselectPort(std::int16_t port, const QString& device);
     void ShowModal(QObject* owner);
 

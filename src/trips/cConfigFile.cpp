@@ -2,34 +2,48 @@
 
 #include "platform/FileReplacer.h"
 #include "platform/FileSystemError.h"
+#include "platform/FileText.h"
 #include "platform/FloatText.h"
 #include "platform/IUserInterface.h"
 #include "trips/cConfigValueReader.h"
 #include "trips/cTZLTrips.h"
 
 #include <QFile>
-#include <QStringDecoder>
+#include <QFileInfo>
+#include <cmath>
 
 namespace {
 
 const QString Marker = QStringLiteral("TZL_CONFIG_FILE");
 constexpr int Version = 1;
+// A configuration file is about 3 KB. Anything far larger, or a device such
+// as /dev/zero, was chosen by mistake and is refused before it is read.
+constexpr qint64 MaximumFileBytes = 1024 * 1024;
 
 class ConfigWriter
 {
 public:
-    void String(const QString& text) { Line('"' + text.toUtf8() + '"'); }
+    void String(const QString& text) { Line('"' + EncodeFileText(text) + '"'); }
     void Whole(int value) { Line(QByteArray::number(value)); }
     // The shortest text that reads back to exactly this float.
-    void Float(float value) { Line(ShortestFloatText(value).toLatin1()); }
+    void Float(float value)
+    {
+        m_AllFinite = m_AllFinite && std::isfinite(value);
+        Line(ShortestFloatText(value).toLatin1());
+    }
+    // A value that is no number must not go into a file that may be sent to
+    // a relay.
+    bool AllFinite() const { return m_AllFinite; }
     const QByteArray& Bytes() const { return m_Bytes; }
 
 private:
     void Line(const QByteArray& line) { m_Bytes += line + "\r\n"; }
     QByteArray m_Bytes;
+    bool m_AllFinite = true;
 };
 
-QByteArray Format(const ConfigFileData& data)
+// The file's text, or nothing when a value is not a finite number.
+std::optional<QByteArray> Format(const ConfigFileData& data)
 {
     ConfigWriter out;
     out.String(Marker);
@@ -44,16 +58,9 @@ QByteArray Format(const ConfigFileData& data)
         for (float value : trip.ParameterValues)
             out.Float(value);
     }
+    if (!out.AllFinite())
+        return std::nullopt;
     return out.Bytes();
-}
-
-// Files are written as UTF-8; older files in an 8-bit code page still load,
-// with their accented names intact as far as Latin-1 reaches.
-QString Decode(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
 bool ReadTrips(cConfigValueReader& in, ConfigFileData& data)
@@ -82,7 +89,14 @@ cConfigFile::cConfigFile(IUserInterface& ui)
 
 bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
 {
-    if (const auto error = ReplaceFileContents(path, Format(data))) {
+    const auto bytes = Format(data);
+    if (!bytes) {
+        m_UI.MsgBox(QStringLiteral("The configuration holds a value that is not a number and "
+                                   "was not saved."),
+                    QStringLiteral("TZL Config File Save Error"), MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
+    if (const auto error = ReplaceFileContents(path, *bytes)) {
         ShowFileSystemError(m_UI, *error);
         return false;
     }
@@ -91,19 +105,10 @@ bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
 
 std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, false));
+    const auto bytes = ReadFileBytes(path);
+    if (!bytes)
         return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, false));
-        return std::nullopt;
-    }
-    file.close();
-
-    cConfigValueReader in(Decode(bytes));
+    cConfigValueReader in(DecodeFileText(*bytes));
     const auto readFailure = [&] {
         ShowFileSystemError(m_UI, in.Error());
         return std::nullopt;
@@ -112,8 +117,7 @@ std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
     if (!in.ReadString(marker))
         return readFailure();
     if (marker != Marker) {
-        m_UI.MsgBox(QStringLiteral("The File does not contain TZL Config Data"),
-                    QStringLiteral("TZL Config File Load Error"), MsgButtons::OK, MsgIcon::None);
+        ShowNotConfigData();
         return std::nullopt;
     }
     std::int64_t version = 0;
@@ -136,4 +140,36 @@ std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
         || !in.ReadFloat(data.SystemVolts) || !ReadTrips(in, data))
         return readFailure();
     return data;
+}
+
+std::optional<QByteArray> cConfigFile::ReadFileBytes(const QString& path)
+{
+    // A folder keeps the file-system error it has always had.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir() && (!info.isFile() || info.size() > MaximumFileBytes)) {
+        ShowNotConfigData();
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, false));
+        return std::nullopt;
+    }
+    // The file may have grown since it was looked at.
+    const QByteArray bytes = file.read(MaximumFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        ShowFileSystemError(m_UI, ClassifyFileError(file.error(), path, false));
+        return std::nullopt;
+    }
+    if (bytes.size() > MaximumFileBytes) {
+        ShowNotConfigData();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void cConfigFile::ShowNotConfigData()
+{
+    m_UI.MsgBox(QStringLiteral("The File does not contain TZL Config Data"),
+                QStringLiteral("TZL Config File Load Error"), MsgButtons::OK, MsgIcon::None);
 }

@@ -28,8 +28,8 @@ struct ConfigFileData
 //     "name", function CODE (not the index), flags byte, parameters 1 to 6
 //
 // One value per line, lines ended by CR LF, strings in double quotes, numbers
-// with a decimal point. Floats are written in their shortest form that reads
-// back to the same bits.
+// in decimals. Floats are written in their shortest plain form that reads
+// back to the same bits; a value that is no number is never written or read.
 //
 // Loading parses the whole file before anything is handed back, so a refused
 // or broken file never leaves a half-loaded configuration behind. Saving goes
@@ -40,16 +40,21 @@ class cConfigFile
 public:
     explicit cConfigFile(IUserInterface& ui);
 
-    // True when the whole file was written. On failure the file-system error
-    // is shown and any previous file at the path is left as it was.
+    // True when the whole file was written. On failure the reason is shown
+    // and any previous file at the path is left as it was.
     bool Save(const QString& path, const ConfigFileData& data);
     // The file's configuration, or nothing after the failure has been shown:
     // "The File does not contain TZL Config Data" for a wrong marker (letter
     // case counts), the later-version message for version 2 or more, the
     // system-settings message for any other version than 1, and the
-    // file-system error for a missing, unreadable or truncated file.
+    // file-system error for a missing, unreadable or truncated file or one
+    // with a value that is not a decimal number. A device or a file far
+    // larger than any configuration is refused as not holding one.
     std::optional<ConfigFileData> Load(const QString& path);
 
 private:
+    std::optional<QByteArray> ReadFileBytes(const QString& path);
+    void ShowNotConfigData();
+
     IUserInterface& m_UI;
 };

@@ -3,6 +3,7 @@
 #include "trips/WholeNumber.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 
@@ -18,6 +19,15 @@ bool IsLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
+// Numbers are written in decimals, plainly or with an exponent. The number
+// parser would also take "nan" and "inf", which must never reach a relay.
+bool IsDecimalText(const QByteArray& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
+    });
+}
+
 // The whole of the text as a number of type T, or false. A leading plus sign
 // is allowed, as exponents allow one.
 template <typename T>
@@ -26,7 +36,7 @@ bool ParseNumber(const QString& text, T& value)
     QByteArray digits = text.toLatin1();
     if (digits.startsWith('+') && !digits.startsWith("+-"))
         digits.remove(0, 1);
-    if (digits.isEmpty())
+    if (digits.isEmpty() || !IsDecimalText(digits))
         return false;
     const char* end = digits.constData() + digits.size();
     const auto [stop, error] = std::from_chars(digits.constData(), end, value);

@@ -8,8 +8,9 @@
 // Reads the values of a configuration file one after another. A value in
 // double quotes runs to its closing quote (there is no escaping inside); any
 // other value runs to the end of its line or to a comma. Blanks around a value
-// are dropped. Numbers may go without a zero before the point and may use an
-// exponent (1E-05, 1E+07).
+// are dropped. Numbers are decimal text; they may go without a zero before
+// the point and may use an exponent (1E-05, 1E+07). Words such as "nan" or
+// "inf" are not numbers.
 //
 // A read that fails leaves the reason in Error(): reading beyond the last
 // value, or a value that is not a number of the kind asked for.

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 QString BinaryDir()
 {
@@ -38,9 +40,18 @@ QString SimulatorProcess::StandardError()
     return QString::fromLocal8Bit(m_Process.readAllStandardError());
 }
 
+QString CommsLogFolder()
+{
+    static const QTemporaryDir folder;
+    return folder.path();
+}
+
 ToolRun RunTzlctl(const QStringList& arguments)
 {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZL_LOG_DIR"), CommsLogFolder());
+    process.setProcessEnvironment(environment);
     process.start(QDir(BinaryDir()).filePath(QStringLiteral("tzlctl")), arguments);
     ToolRun run;
     if (!process.waitForFinished(60000)) {

@@ -32,5 +32,8 @@ struct ToolRun
 
 // Folder of the built executables, as the test registration passes it.
 QString BinaryDir();
-// Runs tzlctl with the arguments and waits for it (at most 60 s).
+// Runs tzlctl with the arguments and waits for it (at most 60 s). Its comms
+// error log goes to CommsLogFolder().
 ToolRun RunTzlctl(const QStringList& arguments);
+// A temporary folder of this test run's own, removed when it ends.
+QString CommsLogFolder();

@@ -37,6 +37,7 @@ class tst_TzlctlRelay : public QObject
 private Q_SLOTS:
     void ConfigurationMovesFromOneRelayToAnother();
     void MismatchedDownloadNeedsAnAnswer();
+    void NotANumberNeverReachesTheRelay();
     void StatusAlarmsLatchesAndEvents();
 
 private:
@@ -74,12 +75,47 @@ void tst_TzlctlRelay::ConfigurationMovesFromOneRelayToAnother()
 
     run = RunTzlctl(Target(target) + QStringList{"read-holding", "6", "4"});
     QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts), (QStringList{"11000", "500"}));
-    // The trip-definition window of relay 16: echo, code, flags, status, parameters.
-    QCOMPARE(RunTzlctl(Target(target) + QStringList{"write", "58", "16"}).ExitCode, 0);
-    run = RunTzlctl(Target(target) + QStringList{"read-holding", "58", "14"});
-    QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts).mid(0, 7),
-             (QStringList{"16", "1", "9", "0", "9350.5", "2.25", "0"}));
+    // The trip-definition windows: echo, code, flags, status, parameters.
+    // Relay 3's Reverse Power has code 5 but index 8: the relay gets the code.
+    const auto window = [&](const QString& relay) {
+        RunTzlctl(Target(target) + QStringList{"write", "58", relay});
+        return RunTzlctl(Target(target) + QStringList{"read-holding", "58", "14"})
+            .Out.split(u'\n', Qt::SkipEmptyParts)
+            .mid(0, 7);
+    };
+    QCOMPARE(window("3"), (QStringList{"3", "5", "7", "0", "121", "1.1", "0.2"}));
+    QCOMPARE(window("16"), (QStringList{"16", "1", "9", "0", "9350.5", "2.25", "0"}));
     m_ConfigFile = file;
+}
+
+// A file holding a value that is no number is refused whole: nothing of it
+// is shown or sent.
+void tst_TzlctlRelay::NotANumberNeverReachesTheRelay()
+{
+    if (m_ConfigFile.isEmpty())
+        QSKIP("needs the file of the first test");
+    QFile original(m_ConfigFile);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = original.readAll().split('\n');
+    lines[8] = "nan\r"; // relay 1's trip point
+    lines[9] = "-inf\r";
+    const QString file = m_Dir.filePath(QStringLiteral("nan.tcf"));
+    QFile broken(file);
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write(lines.join('\n'));
+    broken.close();
+
+    for (const QString& path : {file, QStringLiteral("/dev/zero")}) {
+        const ToolRun shown = RunTzlctl({"show-config", path});
+        QCOMPARE(shown.ExitCode, 1);
+        QVERIFY(shown.Out.isEmpty());
+    }
+    SimulatorProcess sim({QStringLiteral("--type"), QStringLiteral("2")});
+    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+    const ToolRun run = RunTzlctl(Target(sim) + QStringList{"download-config", file, "--yes"});
+    QCOMPARE(run.ExitCode, 1);
+    QCOMPARE(RunTzlctl(Target(sim) + QStringList{"read-holding", "6", "2"}).Out.trimmed(),
+             QStringLiteral("110"));
 }
 
 void tst_TzlctlRelay::MismatchedDownloadNeedsAnAnswer()

@@ -2,6 +2,7 @@
 #include "SimulatedLink.h"
 
 #include "platform/QtSerialPort.h"
+#include "platform/QtSettingsStore.h"
 #include "shell/frmCommsSettings.h"
 #include "shell/frmCommsStatus.h"
 
@@ -9,6 +10,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -91,6 +94,10 @@ private Q_SLOTS:
         QTest::newRow("device in use")
             << 2 << "/dev/ttyUSB0"
             << "9600,N,8,1" << QStringList{"/dev/ttyUSB0", "9600", "NONE", "8", "1"};
+        // Beyond 16 bits: offered as an item of its own, so OK keeps the speed.
+        QTest::newRow("115200 offered")
+            << 1 << ""
+            << "115200,N,8,1" << QStringList{"COM1", "115200", "NONE", "8", "1"};
     }
 
     void Preselection()
@@ -107,6 +114,23 @@ private Q_SLOTS:
                                                   true);
                  }).Selected,
                  selected);
+    }
+
+    // The extra rate is chosen by OK and offered for that display only.
+    void FasterRateSurvivesOk()
+    {
+        SimulatedLink link;
+        frmCommsSettings dialog([] { return QStringList(); });
+        link.Modbus().SetSettingsDialog(&dialog);
+        QVERIFY(link.Port().SetSettings(QStringLiteral("38400,E,8,1")));
+        Drive([&] { link.Modbus().EditCommsSettings(nullptr, true); }, {}, "ok");
+        QCOMPARE(link.Modbus().Settings(), QStringLiteral("38400,E,8,1"));
+        QStringList offered;
+        Drive([&] { dialog.DisplaySettingsString(1, {}, "9600,N,8,1", nullptr, true); });
+        auto* rates = dialog.findChild<QComboBox*>(QStringLiteral("cboBaudRate"));
+        for (int i = 0; i < rates->count(); ++i)
+            offered << rates->itemText(i);
+        QCOMPARE(offered, QStringList({"2400", "4800", "9600", "19200"}));
     }
 
     void DiscreteValuesLeaveOkAlone()
@@ -268,7 +292,9 @@ private Q_SLOTS:
         QTest::newRow("baud 32767") << "Comms/Settings"
                                     << "32767,N,8,1" << QStringList{"1", s0, "32767,N,8,1", "0"};
         QTest::newRow("baud 32768") << "Comms/Settings"
-                                    << "32768,N,8,1" << QStringList{"1", s0, n81, "0"};
+                                    << "32768,N,8,1" << QStringList{"1", s0, "32768,N,8,1", "0"};
+        QTest::newRow("baud 115200") << "Comms/Settings"
+                                     << "115200,N,8,1" << QStringList{"1", s0, "115200,N,8,1", "0"};
         QTest::newRow("word order 5") << "Modbus/WordOrder"
                                       << "5" << QStringList{"1", s0, n81, "1"};
     }
@@ -297,6 +323,36 @@ private Q_SLOTS:
             store = MemorySettingsStore();
             link.SaveSettings(store, App);
         }
+    }
+
+    // The settings file as an engineer may edit it by hand.
+    void RestoreFromTheIniFile_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("quoted, as written")
+            << QByteArray("Settings=\"19200,E,8,1\"") << "19200,E,8,1";
+        QTest::newRow("no quotes") << QByteArray("Settings=19200,E,8,1") << "19200,E,8,1";
+        QTest::newRow("no quotes, blanks")
+            << QByteArray("Settings=38400, o, 7, 2") << "38400,o,7,2";
+    }
+    void RestoreFromTheIniFile()
+    {
+        QFETCH(QByteArray, line);
+        QTemporaryDir dir;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+        QVERIFY(QDir(dir.path()).mkpath(App));
+        QFile ini(QDir(dir.path()).filePath(App + "/" + App + ".ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Comms]\nPort=3\n" + line + "\n");
+        ini.close();
+        QtSettingsStore store;
+        QtSerialPort port;
+        ScriptedUserInterface ui;
+        frmModbus link(port, ui);
+        link.RestoreSettings(store, App);
+        QCOMPARE(link.Port(), std::int16_t(3));
+        QTEST(link.Settings(), "settings");
     }
 };
 

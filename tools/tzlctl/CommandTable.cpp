@@ -1,5 +1,7 @@
 #include "CommandTable.h"
 
+#include <cmath>
+
 const Command* CommandTable::Find(const QString& name) const
 {
     for (const Command& command : m_Commands)
@@ -26,7 +28,8 @@ float ParseFloatArgument(const QString& text, const QString& what)
 {
     bool ok = false;
     const float value = text.toFloat(&ok);
-    if (!ok)
+    // "nan" and "inf" convert, but a relay must never be sent them.
+    if (!ok || !std::isfinite(value))
         throw UsageError(
             QStringLiteral("%1 must be a number, not \"%2\"").arg(what, text).toStdString());
     return value;

@@ -20,21 +20,44 @@ bool NoMessageSince(const CommandContext& context, int before)
     return context.UI.MessageCount() == before;
 }
 
-void PrintSystemParameters(QTextStream& out, float type, float volts, float current)
+struct SystemValues
 {
-    out << "System type:      " << SystemTypeText(type) << " (" << ShortestFloatText(type) << ")\n"
-        << "Primary VT value: " << ShortestFloatText(volts) << " V\n"
-        << "Primary CT value: " << ShortestFloatText(current) << " A\n";
+    float Type;
+    float Volts;
+    float Current;
+};
+
+// " - an upload takes it as 1 V" where the model would not keep the value.
+QString Correction(float value, float taken, const QString& unit)
+{
+    if (value == taken)
+        return {};
+    return QStringLiteral(" - an upload takes it as %1%2").arg(ShortestFloatText(taken), unit);
+}
+
+// The values as they are; `taken` is what the configurator would make of them.
+void PrintSystemParameters(QTextStream& out, const SystemValues& shown, const SystemValues& taken)
+{
+    out << "System type:      " << SystemTypeText(shown.Type) << " ("
+        << ShortestFloatText(shown.Type) << ")" << Correction(shown.Type, taken.Type, QString())
+        << '\n'
+        << "Primary VT value: " << ShortestFloatText(shown.Volts) << " V"
+        << Correction(shown.Volts, taken.Volts, QStringLiteral(" V")) << '\n'
+        << "Primary CT value: " << ShortestFloatText(shown.Current) << " A"
+        << Correction(shown.Current, taken.Current, QStringLiteral(" A")) << '\n';
 }
 
 int SystemParameters(CommandContext& context, const QStringList& args)
 {
     RequireArgumentCount(args, 0, 0);
-    cTZLHoldingRegisters system(context.Modbus);
-    if (!system.Upload(context.Slave))
+    cTZLHoldingRegisters held(context.Modbus);
+    if (!held.ReadBack(context.Slave))
         return ExitRelayFailed;
-    PrintSystemParameters(context.Out, system.SystemType(), system.SystemVolts(),
-                          system.SystemCurrent());
+    cTZLHoldingRegisters uploaded(held);
+    uploaded.SetUploadedValues(held.SystemType(), held.SystemVolts(), held.SystemCurrent());
+    PrintSystemParameters(
+        context.Out, {held.SystemType(), held.SystemVolts(), held.SystemCurrent()},
+        {uploaded.SystemType(), uploaded.SystemVolts(), uploaded.SystemCurrent()});
     return ExitOk;
 }
 
@@ -43,12 +66,17 @@ int Info(CommandContext& context, const QStringList& args)
     RequireArgumentCount(args, 0, 0);
     cTZL device(context.Modbus, context.UI, context.Clock);
     const int before = context.UI.MessageCount();
-    device.UploadProductInfo(context.Slave);
+    if (!device.UploadProductInfo(context.Slave)) {
+        // A failed exchange has said why; an answer to another selector has not.
+        if (NoMessageSince(context, before))
+            context.Err << "tzlctl: the relay answered for another product-information item "
+                           "than asked for - check the word order\n";
+        return ExitRelayFailed;
+    }
     context.Out << "Firmware version: " << ShortestFloatText(device.VersionNumber()) << '\n'
                 << "PSC number:       " << ShortestFloatText(device.PSCNumber()) << '\n'
                 << "PSC issue:        " << ShortestFloatText(device.PSCIssue()) << '\n';
-    // A failed query reads as 0; its reason is already on standard error.
-    return NoMessageSince(context, before) ? ExitOk : ExitRelayFailed;
+    return ExitOk;
 }
 
 int UploadConfig(CommandContext& context, const QStringList& args)
@@ -118,7 +146,9 @@ int ShowConfig(CommandContext& context, const QStringList& args)
     if (!device.LoadConfigFromFile(args[0]))
         return ExitRelayFailed;
     QTextStream& out = context.Out;
-    PrintSystemParameters(out, device.SystemType(), device.SystemVolts(), device.SystemCurrent());
+    // A file's values are loaded as they are.
+    const SystemValues file{device.SystemType(), device.SystemVolts(), device.SystemCurrent()};
+    PrintSystemParameters(out, file, file);
     for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
         PrintRelay(out, device, relay);
     return ExitOk;
@@ -146,7 +176,8 @@ int PrintConfig(CommandContext& context, const QStringList& args)
 void AddConfigCommands(CommandTable& table)
 {
     table.Add({QStringLiteral("system"), QString(),
-               QStringLiteral("read the relay's system type, primary VT and CT values"),
+               QStringLiteral("read the relay's system type, primary VT and CT values as it "
+                              "holds them"),
                SystemParameters});
     table.Add({QStringLiteral("info"), QString(),
                QStringLiteral("read the relay's firmware version, PSC number and PSC issue"),

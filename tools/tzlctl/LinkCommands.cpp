@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int MaxReadRegisters = 124; // a read response must fit one RTU frame
-constexpr int MaxWriteValues = 63;    // 2 x registers fits the byte-count field
+constexpr int MaxWriteValues = 61;    // a request writes at most 123 registers
 
 int ReadRegisters(CommandContext& context, const QStringList& args, bool inputRegisters)
 {
@@ -37,7 +37,10 @@ int ReadRegisters(CommandContext& context, const QStringList& args, bool inputRe
 
 int WriteRegisters(CommandContext& context, const QStringList& args)
 {
-    RequireArgumentCount(args, 2, 1 + MaxWriteValues);
+    RequireArgumentCount(args, 2, -1);
+    if (args.size() - 1 > MaxWriteValues)
+        throw UsageError(
+            QStringLiteral("at most %1 values fit one request").arg(MaxWriteValues).toStdString());
     const int start = ParseIntArgument(args[0], QStringLiteral("START"), 0, 32767);
     std::vector<float> values;
     for (qsizetype i = 1; i < args.size(); ++i)

@@ -145,8 +145,9 @@ int main(int argc, char* argv[])
             ParseIntArgument(parser.value(slaveOption), QStringLiteral("--slave"), 1, 247);
         link.SetWordOrder(std::int16_t(
             ParseIntArgument(parser.value(wordOrderOption), QStringLiteral("--word-order"), 0, 1)));
-        link.SetResponseTimeout(
-            ParseIntArgument(parser.value(timeoutOption), QStringLiteral("--timeout"), 1, 9999));
+        link.SetResponseTimeout(ParseIntArgument(parser.value(timeoutOption),
+                                                 QStringLiteral("--timeout"), 1,
+                                                 frmModbus::MaximumTimeoutMs));
 
         CommandContext context{link, ui, clock, std::int16_t(slave), out, err};
         const int status = command->Run(context, args);

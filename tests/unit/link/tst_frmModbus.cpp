@@ -5,6 +5,8 @@
 
 #include <QTest>
 #include <QTimer>
+#include <climits>
+#include <limits>
 
 namespace {
 
@@ -101,17 +103,19 @@ private Q_SLOTS:
     void InvalidSlaveSendsNothing_data();
     void InvalidSlaveSendsNothing();
     void SuccessfulReadCountsAndDecodes();
-    void WordOrderRoundTrip();
     void FailedResponses_data();
     void FailedResponses();
     void WriteEchoMismatchIsSilent();
     void SeveralValueWriteNeedsMatchingArray();
+    void NonFiniteValuesAreNeverSent();
+    void PortFailures_data();
     void PortFailures();
     void UnwritableLogFailsTheTransaction();
-    void OverflowPairReadsAsOverflowValue();
     void ShortDataResponseIsRefused();
     void SecondTransactionWhileWaitingIsRefused();
     void LineThatNeverFallsSilentTimesOut();
+    void AnyPositiveTimeoutWorks_data();
+    void AnyPositiveTimeoutWorks();
     void WaitingSleepsInsteadOfSpinning();
     void SetWordOrderNormalises();
 };
@@ -159,25 +163,6 @@ void tst_frmModbus::SuccessfulReadCountsAndDecodes()
     QCOMPARE(values, (std::vector<float>{415.0f, 5.0f}));
     QVERIFY(link.UI().Messages().isEmpty());
     QVERIFY(!link.Port().IsOpen());
-}
-
-void tst_frmModbus::WordOrderRoundTrip()
-{
-    for (int order = 0; order <= 1; ++order) {
-        SimulatedLink link;
-        link.SetWordOrder(order);
-        QVERIFY(link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 11000.0f));
-        QVERIFY(link.Modbus().WriteHoldingRegisters(link.SlaveID(), 8, 2, {1234.5f}));
-        QCOMPARE(link.Relay().SystemVolts(), 11000.0f);
-        QCOMPARE(link.Relay().SystemCurrent(), 1234.5f);
-        std::vector<float> values;
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values));
-        QCOMPARE(values, (std::vector<float>{11000.0f, 1234.5f}));
-        // The master in the other order sees the halves swapped.
-        link.Modbus().SetWordOrder(std::int16_t(1 - order));
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QVERIFY(values[0] != 11000.0f);
-    }
 }
 
 void tst_frmModbus::FailedResponses_data()
@@ -282,27 +267,50 @@ void tst_frmModbus::SeveralValueWriteNeedsMatchingArray()
     QCOMPARE(link.Relay().SystemCurrent(), 10.0f);
 }
 
-void tst_frmModbus::PortFailures()
+void tst_frmModbus::NonFiniteValuesAreNeverSent()
 {
     SimulatedLink link;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 66, nan));
+    QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 66, 4, {1.0f, -inf}));
+    QVERIFY(link.Port().WrittenFrames().isEmpty());
+    QCOMPARE(link.UI().Messages().size(), 2);
+    QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Modbus Error"));
+}
+
+// The port's own failure is shown as it stands; the values are untouched.
+void tst_frmModbus::PortFailures_data()
+{
+    QTest::addColumn<int>("step"); // that fails: 0 open, 1 write, 2 read
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("requests"); // counted before the failure
+    QTest::newRow("open") << 0 << "Permission denied" << 0;
+    QTest::newRow("write") << 1 << "Input/output error" << 0;
+    QTest::newRow("read") << 2 << "Resource temporarily unavailable" << 1;
+}
+
+void tst_frmModbus::PortFailures()
+{
+    QFETCH(int, step);
+    QFETCH(QString, description);
+    QFETCH(int, requests);
+    SimulatedLink link;
+    const QString source = QStringLiteral("Port /dev/ttyUSB0");
+    if (step == 0)
+        link.Port().RefuseOpen(description, source);
+    else if (step == 1)
+        link.Port().FailWrite(description, source);
+    else
+        link.Port().FailReadAll(description, source);
     std::vector<float> values{3.0f};
-    link.Port().RefuseOpen(QStringLiteral("Permission denied"),
-                           QStringLiteral("Open /dev/ttyUSB0"));
     QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
     QCOMPARE(link.UI().Messages().size(), 1);
-    QCOMPARE(link.UI().Messages()[0].Text, QStringLiteral("Permission denied"));
-    QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Open /dev/ttyUSB0"));
-    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{0, 0, 0, 0, 0, 0, 0}));
-
-    link.Port().ClearFailures();
-    link.Port().FailWrite(QStringLiteral("Input/output error"),
-                          QStringLiteral("Write /dev/ttyUSB0"));
-    QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 1.0f));
-    QCOMPARE(link.UI().Messages().size(), 2);
-    QCOMPARE(link.UI().Messages()[1].Title, QStringLiteral("Write /dev/ttyUSB0"));
+    QCOMPARE(link.UI().Messages()[0].Text, description);
+    QCOMPARE(link.UI().Messages()[0].Title, source);
     QVERIFY(!link.Port().IsOpen());
     QCOMPARE(values, std::vector<float>{3.0f});
-    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{8 * requests, requests, 0, 0, 0, 0, 0}));
 }
 
 void tst_frmModbus::UnwritableLogFailsTheTransaction()
@@ -318,17 +326,6 @@ void tst_frmModbus::UnwritableLogFailsTheTransaction()
     QCOMPARE(link.UI().Messages()[1].Text, QStringLiteral("No space left on device"));
     QCOMPARE(link.UI().Messages()[1].Title, QStringLiteral("CommsErr.log"));
     QVERIFY(!link.Port().IsOpen());
-}
-
-void tst_frmModbus::OverflowPairReadsAsOverflowValue()
-{
-    SimulatedLink link;
-    link.Relay().SetSystemCurrent(5.0f);
-    link.Faults().SetRegisterNaN(RegisterKind::Holding, 6);
-    std::vector<float> values;
-    QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values));
-    QCOMPARE(values, (std::vector<float>{1234567.875f, 5.0f}));
-    QVERIFY(link.UI().Messages().isEmpty());
 }
 
 void tst_frmModbus::ShortDataResponseIsRefused()
@@ -379,9 +376,12 @@ void tst_frmModbus::SecondTransactionWhileWaitingIsRefused()
     QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
 }
 
+// The time-out stays, but the noise is counted and logged for the engineer.
 void tst_frmModbus::LineThatNeverFallsSilentTimesOut()
 {
     SimulatedLink link;
+    RecordingErrorLog log;
+    link.Modbus().SetErrorLog(&log);
     link.SetTimeouts(40, 10);
     link.Faults().Queue(SimFault::Babble(3));
     std::vector<float> values{1.0f};
@@ -392,9 +392,41 @@ void tst_frmModbus::LineThatNeverFallsSilentTimesOut()
              qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(link.UI().Messages().size(), 1);
     QCOMPARE(link.UI().Messages()[0].Text, QStringLiteral("Modbus Response Timeout"));
-    QCOMPARE(link.Modbus().Statistics().Timeouts(), 1);
     QVERIFY(!link.Port().IsOpen());
     QCOMPARE(values, std::vector<float>{1.0f});
+    const QByteArray received = link.Modbus().LastResponse();
+    QVERIFY2(received.size() > 9 && received.startsWith(QByteArray::fromHex("010304")),
+             received.toHex(' ').constData());
+    QCOMPARE(CountsOf(link.Modbus().Statistics()), (Counts{8, 1, received.size(), 0, 1, 0, 0}));
+    QCOMPARE(log.Entries.size(), 1);
+    QCOMPARE(log.Entries[0].Text, QStringLiteral("Modbus Response Timeout"));
+    QCOMPARE(log.Entries[0].Response, received);
+}
+
+// The timer takes intervals far beyond ten seconds; what it cannot take is
+// clamped.
+void tst_frmModbus::AnyPositiveTimeoutWorks_data()
+{
+    QTest::addColumn<int>("set");
+    QTest::addColumn<int>("held");
+    QTest::newRow("10 s") << 10000 << 10000;
+    QTest::newRow("1 min") << 60000 << 60000;
+    QTest::newRow("0") << 0 << 1;
+    QTest::newRow("largest int") << INT_MAX << frmModbus::MaximumTimeoutMs;
+}
+
+void tst_frmModbus::AnyPositiveTimeoutWorks()
+{
+    QFETCH(int, set);
+    SimulatedLink link;
+    link.Modbus().SetResponseTimeout(set);
+    QTEST(link.Modbus().ResponseTimeout(), "held");
+    if (set < 1000)
+        return;
+    link.Faults().Queue(SimFault::Delay(150));
+    std::vector<float> values;
+    QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+    QVERIFY(link.UI().Messages().isEmpty());
 }
 
 void tst_frmModbus::WaitingSleepsInsteadOfSpinning()

@@ -4,7 +4,80 @@
 #include "model/RelayDateTime.h"
 
 #include <QTest>
+#include <algorithm>
+#include <array>
 #include <cmath>
+
+namespace {
+
+constexpr float Volts = 415;
+constexpr float Current = 7;
+constexpr float Power = 123456;
+
+enum class Of { Fixed, V, I, P };
+
+// A row of the limits table: the functions it holds for (0 fills the list),
+// the parameter position, what the limits are fractions of, and minimum,
+// maximum and default (fixed values as the singles nearest to them).
+struct LimitRow
+{
+    std::array<int, 7> Functions;
+    int Position;
+    Of Base;
+    double Minimum, Maximum, Default;
+};
+
+constexpr double Tenth = 0.1f, Fifth = 0.2f, Slip = 0.37f, TopDial = 9.9f;
+
+constexpr LimitRow LimitTable[] = {
+    {{1}, 1, Of::V, 0.05, 1.2, 1.1},
+    {{2}, 1, Of::V, 0.05, 1.2, 0.9},
+    {{1, 2, 11}, 2, Of::V, 0.01, 0.15, 0.01},
+    {{3, 4}, 1, Of::Fixed, 40, 70, 50},
+    {{3, 4}, 2, Of::Fixed, Tenth, 10, 1},
+    {{5, 7}, 1, Of::I, 0.2, 3, 1.1},
+    {{6}, 1, Of::I, 0.2, 3, 0.9},
+    {{5, 6, 7, 12}, 2, Of::I, 0.01, 0.15, 0.01},
+    {{8, 9, 10}, 1, Of::P, 0.03, 1.2, 0.05},
+    {{8, 9, 10}, 2, Of::P, 0.01, 0.15, 0.01},
+    {{11}, 1, Of::V, 0.01, 0.25, 0.1},
+    {{12}, 1, Of::I, 0.05, 1.2, 0.1},
+    {{1, 2, 3, 4, 5, 6, 7}, 3, Of::Fixed, 0, 30, Fifth},
+    {{8, 9, 10, 11, 12}, 3, Of::Fixed, 0, 30, Fifth},
+    {{13, 14, 15}, 1, Of::I, 0.05, 1.2, 1.1},
+    {{13}, 2, Of::V, 0.8, 1.2, 1},
+    {{13}, 3, Of::Fixed, 1, 3, 1},
+    {{13}, 4, Of::Fixed, Tenth, TopDial, Tenth},
+    {{14}, 2, Of::Fixed, 1, 3, 1},
+    {{14}, 3, Of::Fixed, Tenth, TopDial, Tenth},
+    {{15}, 2, Of::Fixed, Tenth, TopDial, Tenth},
+    {{16, 17}, 1, Of::Fixed, 2, 20, 2},
+    {{16, 17}, 2, Of::V, 0, 0.2, 0.1},
+    {{16, 17}, 3, Of::V, 0.05, 1.19, 0.9},
+    {{16}, 4, Of::Fixed, 0, 5, 0},
+    {{16}, 5, Of::Fixed, Tenth, 1, Slip},
+    {{17}, 4, Of::V, 0.05, 0.5, 0.1},
+    {{17}, 5, Of::Fixed, 0, 5, 0},
+    {{17}, 6, Of::Fixed, Tenth, 1, Slip},
+    {{18, 26, 27}, 1, Of::Fixed, 0, 30, Fifth},
+    {{19, 20, 21, 22, 23, 24, 25}, 1, Of::Fixed, 0, 16, 0},
+    {{19, 20, 21, 22, 23, 24, 25}, 2, Of::Fixed, 0, 16, 0},
+    {{19, 20, 21, 22, 23, 24, 25}, 3, Of::Fixed, 0, 16, 0},
+    {{19, 20, 21, 22, 23, 24, 25}, 4, Of::Fixed, 0, 30, 0},
+    {{19, 20, 21, 22, 23, 24, 25}, 5, Of::Fixed, 0, 30, 0},
+};
+
+// Each limit a double product stored as a single.
+QList<float> Expected(const LimitRow& row)
+{
+    const double base = row.Base == Of::V   ? Volts
+                        : row.Base == Of::I ? Current
+                        : row.Base == Of::P ? Power
+                                            : 1.0;
+    return {float(row.Minimum * base), float(row.Maximum * base), float(row.Default * base)};
+}
+
+} // namespace
 
 // The model's plain value functions: measurement texts, limits, ratings and
 // relay dates.
@@ -46,37 +119,70 @@ private Q_SLOTS:
         QTEST((QStringList{display.Value, display.Units}), "shown");
     }
 
+    // The whole table of limits, row by row, for an installation whose volts,
+    // current and phase power are far apart, so a limit taken from the wrong
+    // one shows.
     void Limits_data()
     {
         QTest::addColumn<int>("function");
         QTest::addColumn<int>("position");
-        QTest::addColumn<QList<float>>("system"); // volts, current, phase power
         QTest::addColumn<QList<float>>("limits"); // minimum, maximum, default
-        const auto row = [](const char* name, int f, int p, QList<float> limits,
-                            QList<float> system = {110, 5, 550}) {
-            QTest::newRow(name) << f << p << system << limits;
-        };
-        row("over volts trip", 1, 1, {5.5f, 132, 121});
-        row("under volts trip", 2, 1, {5.5f, 132, 99});
-        row("neutral current differential", 7, 2, {0.05f, 0.75f, 0.05f});
-        row("reverse VAr trip", 10, 1, {16.5f, 660, 27.5f});
-        row("sync voltage min is 1.19 V", 16, 3, {5.5f, 130.9f, 99});
-        row("deadbus slip", 17, 6, {0.1f, 1, 0.37f});
-        row("logical input", 25, 3, {0, 16, 0});
-        row("unused function", 0, 1, {0, 0, 0});
-        row("beyond three parameters", 1, 4, {0, 0, 0});
-        row("index 28", 28, 1, {0, 0, 0});
-        // Single-precision multipliers would miss these by a unit in the last place.
-        row("differential at 400 kV", 1, 2, {4000, 60000, 4000}, {400000, 10000, 0});
-        row("voltage min at 400 kV", 16, 3, {20000, 476000, 360000}, {400000, 1, 0});
+        for (const LimitRow& row : LimitTable) {
+            for (const int f : row.Functions) {
+                if (f == 0)
+                    continue;
+                QTest::addRow("function %d position %d", f, row.Position)
+                    << f << row.Position << Expected(row);
+            }
+        }
     }
     void Limits()
     {
         QFETCH(int, function);
         QFETCH(int, position);
-        QFETCH(QList<float>, system);
-        const ParameterLimits limits = ParamLimitsFor(
-            std::int16_t(function), std::int16_t(position), system[0], system[1], system[2]);
+        const ParameterLimits limits =
+            ParamLimitsFor(std::int16_t(function), std::int16_t(position), Volts, Current, Power);
+        QTEST((QList<float>{limits.Minimum, limits.Maximum, limits.Default}), "limits");
+    }
+
+    // Function 0, indices outside 0 to 27 and positions beyond a function's
+    // parameters have no limits.
+    void NoLimitsOutsideTheTable()
+    {
+        for (int f = -1; f <= 28; ++f) {
+            for (int p = -1; p <= 7; ++p) {
+                const bool listed = std::any_of(
+                    std::begin(LimitTable), std::end(LimitTable), [&](const LimitRow& row) {
+                        return row.Position == p
+                               && std::find(row.Functions.begin(), row.Functions.end(), f)
+                                      != row.Functions.end()
+                               && f != 0;
+                    });
+                if (listed)
+                    continue;
+                const ParameterLimits limits =
+                    ParamLimitsFor(std::int16_t(f), std::int16_t(p), Volts, Current, Power);
+                QVERIFY2(limits.Minimum == 0 && limits.Maximum == 0 && limits.Default == 0,
+                         qPrintable(QStringLiteral("function %1 position %2").arg(f).arg(p)));
+            }
+        }
+    }
+
+    // Single-precision multipliers would miss these by a unit in the last place.
+    void LimitsAt400kV_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QList<float>>("limits");
+        QTest::newRow("differential") << 1 << 2 << QList<float>{4000, 60000, 4000};
+        QTest::newRow("voltage min is 1.19 V") << 16 << 3 << QList<float>{20000, 476000, 360000};
+    }
+    void LimitsAt400kV()
+    {
+        QFETCH(int, function);
+        QFETCH(int, position);
+        const ParameterLimits limits =
+            ParamLimitsFor(std::int16_t(function), std::int16_t(position), 400000, 1, 0);
         QTEST((QList<float>{limits.Minimum, limits.Maximum, limits.Default}), "limits");
     }
 

@@ -106,6 +106,26 @@ private Q_SLOTS:
         QTEST(f.Shown(true), "shown");
     }
 
+    // The whole product information tells whether every item came back under
+    // its own selector, so a caller can tell a 0 that means nothing.
+    void UploadProductInfo_data()
+    {
+        QTest::addColumn<QList<float>>("pinned"); // value at 238, echo at 240; none: the relay's
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("the relay's") << QList<float>{} << true;
+        QTest::newRow("firmware 0 and 0") << QList<float>{0, 0} << false; // PSC items echo 0 too
+        QTest::newRow("echo of another item") << QList<float>{7, 3} << false;
+    }
+    void UploadProductInfo()
+    {
+        QFETCH(QList<float>, pinned);
+        Fixture f;
+        for (int i = 0; i < pinned.size(); ++i)
+            f.Pin(238 + 2 * i, pinned[i]);
+        QTEST(f.Device.UploadProductInfo(f.Slave()), "answered");
+        QVERIFY(f.Link.UI().Messages().isEmpty());
+    }
+
     void GetRTC_data()
     {
         QTest::addColumn<QList<float>>("fields"); // none: the read fails
@@ -384,6 +404,22 @@ private Q_SLOTS:
         QCOMPARE(f.Parameters(1), (QList<float>{264, 2.2f, 0.2f, 0, 0, 0}));
         f.Device.SetSystemVolts(NaN); // not at least the minimum, so the minimum
         QCOMPARE(f.Device.SystemVolts(), 1.0f);
+    }
+
+    // A system type other than 2 or 3 (from a relay's read-back or a file) has
+    // no phase power: every power limit is 0, and the power settings must not
+    // be clamped to it when the volts or current change.
+    void PowerSettingsSurviveASystemTypeWithoutPower()
+    {
+        Fixture f;
+        f.Link.Relay().SetSystemType(4.0f);
+        f.Link.UI().QueueAnswer(Yes);
+        QVERIFY(f.Device.DownloadConfig(f.Slave()));
+        QCOMPARE(f.Device.PhasePower(), 0.0f);
+        f.Preset(6, 8, {27.5f, 5.5f, 0.2f}); // Reverse Power
+        f.Device.SetSystemVolts(220.0f);
+        f.Device.SetSystemCurrent(10.0f);
+        QCOMPARE(f.Parameters(6), (QList<float>{27.5f, 5.5f, 0.2f, 0, 0, 0}));
     }
 };
 

@@ -42,24 +42,27 @@ const std::pair<Q, int> RegisterOf[] = {
     {Q::IGround, 232},
 };
 
-// A value no other register holds.
-float Marker(int reg)
+// A value no other register holds, in the relay's first and second reading.
+float Marker(int reg, int reading = 1)
 {
-    return 1000.25f + float(reg);
+    return float(reading) * 1000.25f + float(reg);
 }
 
 struct Fixture
 {
-    Fixture()
+    void Measure(int reading)
     {
         for (const auto& [quantity, reg] : RegisterOf)
-            Link.Relay().SetMeasurement(reg, Marker(reg));
+            Link.Relay().SetMeasurement(reg, Marker(reg, reading));
     }
-    // The quantities that hold their register's value; all others must be 0.
-    void Check(const QList<int>& updated)
+    // The quantities that hold their register's second reading; all others
+    // must hold `others`' reading (0: cleared).
+    void Check(const QList<int>& updated, int others = 0)
     {
         for (const auto& [quantity, reg] : RegisterOf)
-            QCOMPARE(Inputs.Value(quantity), updated.contains(reg) ? Marker(reg) : 0.0f);
+            QCOMPARE(Inputs.Value(quantity), updated.contains(reg) ? Marker(reg, 2)
+                                             : others > 0          ? Marker(reg, others)
+                                                                   : 0.0f);
     }
     SimulatedLink Link;
     cTZLInputRegisters Inputs{Link.Modbus(), Link.UI()};
@@ -78,6 +81,7 @@ private Q_SLOTS:
     void UploadFillsEveryQuantityFromItsRegister()
     {
         Fixture f;
+        f.Measure(2);
         QVERIFY(f.Inputs.Upload(f.Link.SlaveID()));
         QList<int> all;
         for (const auto& [quantity, reg] : RegisterOf)
@@ -90,30 +94,37 @@ private Q_SLOTS:
         QTest::addColumn<Upload>("upload");
         QTest::addColumn<int>("failingRead");    // from 1
         QTest::addColumn<QList<int>>("updated"); // registers that keep what was read before it
-        QTest::newRow("basics") << &cTZLInputRegisters::UpLoadBasics << 1 << QList<int>{};
+        QTest::addColumn<int>("others");         // 1: the rest keep the first reading, 0: cleared
+        QTest::newRow("basics") << &cTZLInputRegisters::UpLoadBasics << 1 << QList<int>{} << 1;
         QTest::newRow("averages, second read")
-            << &cTZLInputRegisters::UpLoadAverages << 2 << QList<int>{42};
+            << &cTZLInputRegisters::UpLoadAverages << 2 << QList<int>{42} << 1;
         QTest::newRow("sums, last read")
-            << &cTZLInputRegisters::UpLoadSums << 4 << QList<int>{48, 52, 56};
+            << &cTZLInputRegisters::UpLoadSums << 4 << QList<int>{48, 52, 56} << 1;
         QTest::newRow("bus/gen, bus block")
-            << &cTZLInputRegisters::UpLoadBusGen << 2 << QList<int>{70};
+            << &cTZLInputRegisters::UpLoadBusGen << 2 << QList<int>{70} << 1;
         // A whole upload clears everything and does not go on to the bus block.
         QTest::newRow("upload, second read of the sums")
-            << &cTZLInputRegisters::Upload << 6 << QList<int>{};
+            << &cTZLInputRegisters::Upload << 6 << QList<int>{} << 0;
     }
     void FailingRead()
     {
         QFETCH(Upload, upload);
         QFETCH(int, failingRead);
         QFETCH(QList<int>, updated);
+        QFETCH(int, others);
         Fixture f;
+        f.Measure(1);
+        QVERIFY(f.Inputs.Upload(f.Link.SlaveID()));
+        f.Measure(2);
+        f.Link.Port().ClearWrittenFrames();
+        f.Link.Faults().Clear();
         f.Link.Faults().ScheduleAt(failingRead, SimFault::Exception(4));
         QVERIFY(!(f.Inputs.*upload)(f.Link.SlaveID()));
         QCOMPARE(f.Link.Port().WrittenFrames().size(), failingRead); // nothing read after it
         QCOMPARE(f.Link.UI().Messages().size(), 2); // the link's own message comes first
         QCOMPARE(f.Link.UI().Messages()[1].Text, QStringLiteral("Modbus Request Failed"));
         QCOMPARE(f.Link.UI().Messages()[1].Title, QStringLiteral("Measurement Update Error"));
-        f.Check(updated);
+        f.Check(updated, others);
     }
 };
 

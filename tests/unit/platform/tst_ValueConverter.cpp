@@ -1,9 +1,10 @@
+#include "platform/FloatText.h"
 #include "platform/SerialLineSettings.h"
 #include "platform/ValueConverter.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 #include <bit>
+#include <charconv>
 #include <limits>
 
 class tst_ValueConverter : public QObject
@@ -12,8 +13,10 @@ class tst_ValueConverter : public QObject
 private Q_SLOTS:
     void DecodesBothWordOrders_data();
     void DecodesBothWordOrders();
-    void EncodeIsExactInverseForEveryPattern();
-    void NonZeroWordOrderSelectsSwapped();
+    void EncodeIsExactInverse_data();
+    void EncodeIsExactInverse();
+    void FloatText_data();
+    void FloatText();
     void SettingsText_data();
     void SettingsText();
 };
@@ -29,6 +32,9 @@ void tst_ValueConverter::DecodesBothWordOrders_data()
     QTest::newRow("110 order 1") << QByteArray::fromHex("000042DC") << 1 << 110.0f;
     QTest::newRow("pi order 0") << QByteArray::fromHex("40490FDB") << 0 << 3.14159274f;
     QTest::newRow("pi order 1") << QByteArray::fromHex("0FDB4049") << 1 << 3.14159274f;
+    // Any word order but 0 is the swapped one.
+    QTest::newRow("order 5 is 1") << QByteArray::fromHex("00003F80") << 5 << 1.0f;
+    QTest::newRow("order -1 is 1") << QByteArray::fromHex("00003F80") << -1 << 1.0f;
 }
 
 void tst_ValueConverter::DecodesBothWordOrders()
@@ -44,39 +50,62 @@ void tst_ValueConverter::DecodesBothWordOrders()
     QCOMPARE(QByteArray(encoded, 4), bytes);
 }
 
-void tst_ValueConverter::EncodeIsExactInverseForEveryPattern()
+// Every bit pattern must survive the round trip in both directions and both
+// orders, NaN payloads and infinities included.
+void tst_ValueConverter::EncodeIsExactInverse_data()
 {
-    // Every bit pattern, NaNs and infinities included, must survive the round
-    // trip in both directions and both orders. A sample of random patterns
-    // plus the special ones keeps this fast.
-    QList<std::uint32_t> patterns{0u,          0x80000000u, 0x7F800000u, 0xFF800000u,
-                                  0x7FC00001u, 0xFFFFFFFFu, 0x00000001u, 0x7F7FFFFFu};
-    auto* random = QRandomGenerator::global();
-    for (int i = 0; i < 200000; ++i)
-        patterns.append(random->generate());
-    for (int order = 0; order <= 1; ++order) {
-        for (std::uint32_t bits : patterns) {
-            std::uint8_t b1, b2, b3, b4;
-            fnFTB(std::bit_cast<float>(bits), b1, b2, b3, b4, order);
-            const float back = fnBTF(b1, b2, b3, b4, order);
-            if (std::bit_cast<std::uint32_t>(back) != bits)
-                QFAIL(
-                    qPrintable(QStringLiteral("pattern %1 order %2").arg(bits, 8, 16).arg(order)));
-        }
-    }
-    // The two orders really differ in which register carries the high half.
-    std::uint8_t a[4], b[4];
-    fnFTB(1.0f, a[0], a[1], a[2], a[3], 0);
-    fnFTB(1.0f, b[0], b[1], b[2], b[3], 1);
-    QCOMPARE(a[0], b[2]);
-    QCOMPARE(a[1], b[3]);
-    QVERIFY(a[0] != b[0]);
+    QTest::addColumn<std::uint32_t>("bits");
+    const std::pair<const char*, std::uint32_t> patterns[] = {
+        {"zero", 0u},
+        {"negative zero", 0x80000000u},
+        {"infinity", 0x7F800000u},
+        {"negative infinity", 0xFF800000u},
+        {"NaN with payload", 0x7FC00001u},
+        {"all ones", 0xFFFFFFFFu},
+        {"smallest denormal", 0x00000001u},
+        {"largest denormal", 0x007FFFFFu},
+        {"largest finite", 0x7F7FFFFFu},
+        {"halves differ", 0x12345678u},
+    };
+    for (const auto& [name, bits] : patterns)
+        QTest::newRow(name) << bits;
 }
 
-void tst_ValueConverter::NonZeroWordOrderSelectsSwapped()
+void tst_ValueConverter::EncodeIsExactInverse()
 {
-    QCOMPARE(fnBTF(0x00, 0x00, 0x3F, 0x80, 5), 1.0f);
-    QCOMPARE(fnBTF(0x00, 0x00, 0x3F, 0x80, -1), 1.0f);
+    QFETCH(std::uint32_t, bits);
+    for (int order = 0; order <= 1; ++order) {
+        std::uint8_t b1, b2, b3, b4;
+        fnFTB(std::bit_cast<float>(bits), b1, b2, b3, b4, order);
+        QCOMPARE(std::bit_cast<std::uint32_t>(fnBTF(b1, b2, b3, b4, order)), bits);
+    }
+}
+
+// Plain notation and just enough digits to read back the same bits.
+void tst_ValueConverter::FloatText_data()
+{
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("400000, not 4e+05") << 400000.0f << "400000";
+    QTest::newRow("440000") << 440000.0f << "440000";
+    QTest::newRow("0.2, not 0.200000003") << 0.2f << "0.2";
+    QTest::newRow("1e-5") << 1e-5f << "0.00001";
+    QTest::newRow("negative zero") << -0.0f << "-0";
+    QTest::newRow("largest finite")
+        << std::numeric_limits<float>::max() << "340282346638528859811704183484516925440";
+    QTest::newRow("smallest denormal") << std::numeric_limits<float>::denorm_min()
+                                       << "0.000000000000000000000000000000000000000000001";
+}
+
+void tst_ValueConverter::FloatText()
+{
+    QFETCH(float, value);
+    QFETCH(QString, text);
+    QCOMPARE(ShortestFloatText(value), text);
+    float back = 0;
+    const QByteArray digits = text.toLatin1();
+    std::from_chars(digits.cbegin(), digits.cend(), back);
+    QCOMPARE(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(value));
 }
 
 void tst_ValueConverter::SettingsText_data()

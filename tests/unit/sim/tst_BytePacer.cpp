@@ -80,19 +80,6 @@ private Q_SLOTS:
         QCOMPARE(got, next.Bytes);
     }
 
-    void ReadFailureIsShown()
-    {
-        SimulatedLink link;
-        link.Port().FailReadAll(QStringLiteral("Resource temporarily unavailable"),
-                                QStringLiteral("Read /dev/ttyUSB0"));
-        std::vector<float> v;
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, v));
-        QCOMPARE(link.UI().Messages().size(), 1);
-        QCOMPARE(link.UI().Messages()[0].Text, QStringLiteral("Resource temporarily unavailable"));
-        QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Read /dev/ttyUSB0"));
-        QVERIFY(!link.Port().IsOpen());
-    }
-
     void SlowAnswers_data()
     {
         QTest::addColumn<SimFault>("fault");

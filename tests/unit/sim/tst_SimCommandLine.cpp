@@ -62,6 +62,12 @@ private Q_SLOTS:
                                          << "bad exchange";
         QTest::newRow("fault flaky") << QStringList{"--pty", "--fault", "flaky"} << ""
                                      << "unknown fault 'flaky'";
+        // A value takes a register pair, which starts at an even register.
+        QTest::newRow("nan at odd register") << QStringList{"--pty", "--fault", "nan:i71"} << ""
+                                             << "even register";
+        QTest::newRow("value at odd register")
+            << QStringList{"--pty", "--fault", "value:239=2"} << ""
+            << "even register";
         QTest::newRow("missing scenario")
             << QStringList{"--pty", "--scenario", "/nonexistent/x.sim"} << ""
             << "cannot read";
@@ -139,13 +145,20 @@ private Q_SLOTS:
         QCOMPARE(relay.Events(), events);
         QCOMPARE(relay.Measurement(70), std::optional<float>(49.5f));
         QVERIFY(std::isnan(faults.RegisterValue(RegisterKind::Input, 70).value_or(0.0f)));
-        // Exchange 1 as scheduled, 2 answers properly, 3 as scheduled, then the persistent fault.
+        // Exchanges 1 and 3 as scheduled; the persistent fault for every other.
+        const SimFault babble = SimFault::Babble(SimFaults::DefaultBabbleGapMs);
         QList<SimFault> next;
         for (int exchange = 1; exchange <= 4; ++exchange)
             next.append(faults.TakeNext());
         QCOMPARE(next,
-                 (QList<SimFault>{SimFault::Exception(6), SimFault::None(), SimFault::BadCrc(),
-                                  SimFault::Babble(SimFaults::DefaultBabbleGapMs)}));
+                 (QList<SimFault>{SimFault::Exception(6), babble, SimFault::BadCrc(), babble}));
+        // A fault queued later takes the first exchange without one of its own.
+        faults.ScheduleAt(7, SimFault::NoAnswer());
+        faults.Queue(SimFault::Delay(5));
+        next.clear();
+        for (int exchange = 5; exchange <= 8; ++exchange)
+            next.append(faults.TakeNext());
+        QCOMPARE(next, (QList<SimFault>{SimFault::Delay(5), babble, SimFault::NoAnswer(), babble}));
     }
 };
 

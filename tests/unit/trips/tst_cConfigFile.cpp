@@ -10,7 +10,12 @@
 #include <cmath>
 #include <csignal>
 #include <limits>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,11 +39,11 @@ QByteArray Read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Every float but NaN, whose payload no text keeps.
+// Any finite float: the values a configuration can hold.
 float AnyFloat(QRandomGenerator& random)
 {
     float value = NAN;
-    while (std::isnan(value))
+    while (!std::isfinite(value))
         value = std::bit_cast<float>(random.generate());
     return value;
 }
@@ -56,6 +61,48 @@ QList<std::uint32_t> Bits(const ConfigFileData& data)
     return bits;
 }
 
+// Makes a folder refuse new files while it lives: read-only for an ordinary
+// user, immutable for root (who ignores permissions).
+class WriteProtectedFolder
+{
+public:
+    explicit WriteProtectedFolder(const QString& path)
+        : m_Path(QFile::encodeName(path))
+    {
+        ::chmod(m_Path.constData(), 0555);
+        if (!Holds())
+            SetImmutable(true);
+    }
+    ~WriteProtectedFolder()
+    {
+        SetImmutable(false);
+        ::chmod(m_Path.constData(), 0700);
+    }
+    WriteProtectedFolder(const WriteProtectedFolder&) = delete;
+    WriteProtectedFolder& operator=(const WriteProtectedFolder&) = delete;
+
+    bool Holds() const
+    {
+        QFile probe(QFile::decodeName(m_Path) + "/probe");
+        return !probe.open(QIODevice::WriteOnly) || !probe.remove();
+    }
+
+private:
+    void SetImmutable(bool on) const
+    {
+        const int fd = ::open(m_Path.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    QByteArray m_Path;
+};
+
 } // namespace
 
 class tst_cConfigFile : public QObject
@@ -71,8 +118,15 @@ private Q_SLOTS:
             data.Trips[std::size_t(relay - 1)].Name = QStringLiteral("Relay Trip %1").arg(relay);
         data.Trips[0].FunctionIndex = 8; // the file holds the relay's code, 5
         data.Trips[1].Name = QStringLiteral("The \"big\" one, \r\nsecond line");
+        // Plain notation, never 4e+05; the shortest that reads back exactly.
+        data.SystemVolts = 400000.0F;
+        data.Trips[0].ParameterValues[0] = 1e-5F;
+        data.Trips[0].ParameterValues[1] = 0.2F;
         QStringList expected = ClearedLines();
+        expected[4] = "400000";
         expected[6] = "5";
+        expected[8] = "0.00001";
+        expected[9] = "0.2";
         expected[14] = "\"The 'big' one,   second line\"";
         const QString path = m_Dir.filePath("saved.tcf");
         QVERIFY(cConfigFile(m_UI).Save(path, data));
@@ -86,7 +140,7 @@ private Q_SLOTS:
         const float special[] = {-0.0F,
                                  std::numeric_limits<float>::denorm_min(),
                                  std::numeric_limits<float>::max(),
-                                 -std::numeric_limits<float>::infinity(),
+                                 std::numeric_limits<float>::lowest(),
                                  0.1F,
                                  1e-5F};
         for (int round = 0; round < 20; ++round) {
@@ -104,7 +158,7 @@ private Q_SLOTS:
             const QString path = m_Dir.filePath("round.tcf");
             QVERIFY(cConfigFile(m_UI).Save(path, data));
             const auto loaded = cConfigFile(m_UI).Load(path);
-            QVERIFY(loaded.has_value());
+            QVERIFY2(loaded.has_value(), qPrintable(m_UI.Messages().value(0).Text));
             QCOMPARE(Bits(*loaded), Bits(data)); // -0 is not 0 here
             for (std::size_t i = 0; i < data.Trips.size(); ++i)
                 QCOMPARE(loaded->Trips[i].Name, data.Trips[i].Name);
@@ -149,8 +203,16 @@ private Q_SLOTS:
             << QStringList{"This file has a nonstandard end-of-file marker, or an attempt was "
                            "made to read beyond the end-of-file marker.",
                            "Filesystem Error"};
+        QTest::newRow("exponent as older files have it")
+            << last("4e+05") << 400000.0F << QStringList{};
         QTest::newRow("unreadable number") << changed(5 + 9 * 4 + 5, "12..5") << 0.0F << fileError;
         QTest::newRow("flags beyond a byte") << changed(7, "256") << 0.0F << fileError;
+        // A relay must never be sent these, so no file may hand them over.
+        QTest::newRow("trip point nan") << changed(8, "nan") << 0.0F << fileError;
+        QTest::newRow("differential -inf") << changed(9, "-inf") << 0.0F << fileError;
+        QTest::newRow("volts infinity") << changed(4, "infinity") << 0.0F << fileError;
+        QTest::newRow("beyond a single") << changed(4, "1e39") << 0.0F << fileError;
+        QTest::newRow("hexadecimal") << changed(4, "0x1p3") << 0.0F << fileError;
     }
     void Load()
     {
@@ -191,6 +253,76 @@ private Q_SLOTS:
         QCOMPARE(m_UI.Messages().first().Title, QStringLiteral("Filesystem Error"));
         QVERIFY(!cConfigFile(m_UI).Save(dir.filePath("missing/config.tcf"), ConfigFileData{}));
         QCOMPARE(m_UI.Messages().last().Text, QStringLiteral("That path doesn't exist."));
+    }
+
+    void NeverWritesANonFiniteValue()
+    {
+        const QString path = Write("previous\r\n");
+        ConfigFileData data;
+        data.Trips[6].ParameterValues[2] = std::numeric_limits<float>::quiet_NaN();
+        QVERIFY(!cConfigFile(m_UI).Save(path, data));
+        QCOMPARE(Read(path), QByteArray("previous\r\n"));
+        QCOMPARE(m_UI.Messages().size(), 1);
+        QCOMPARE(m_UI.Messages().first().Title, QStringLiteral("TZL Config File Save Error"));
+    }
+
+    // Names come through whether the file is our own UTF-8 or 8-bit text
+    // edited on Windows.
+    void NameEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("loaded");
+        const QString accented = QStringLiteral("G\u00e9n\u00e9rateur \u20ac\u2013\u0160");
+        QTest::newRow("UTF-8") << accented.toUtf8() << accented;
+        QTest::newRow("Windows-1252") << QByteArray("G\xe9n\xe9rateur \x80\x96\x8a") << accented;
+        QTest::newRow("plain") << QByteArray("Bus tie") << QStringLiteral("Bus tie");
+    }
+    void NameEncodings()
+    {
+        QFETCH(QByteArray, name);
+        QByteArray content = FileText(ClearedLines());
+        content.replace("Relay Trip 3\"", name + '"');
+        const auto loaded = cConfigFile(m_UI).Load(Write(content));
+        QVERIFY(loaded.has_value());
+        QTEST(loaded->Trips[2].Name, "loaded");
+    }
+
+    // Chosen by mistake: refused before being read, so memory is never exhausted.
+    void DevicesAndHugeFilesAreRefused()
+    {
+        QTemporaryDir dir;
+        QFile huge(dir.filePath("huge.tcf"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1200) << 20)); // sparse
+        huge.close();
+        for (const QString& path : {QStringLiteral("/dev/zero"), huge.fileName()}) {
+            m_UI.ClearMessages();
+            QVERIFY(!cConfigFile(m_UI).Load(path).has_value());
+            QCOMPARE(m_UI.Messages().size(), 1);
+            QCOMPARE(m_UI.Messages().first().Text,
+                     QStringLiteral("The File does not contain TZL Config Data"));
+        }
+    }
+
+    // A file the user may write, in a folder where no file may be created: it
+    // is written in place, as the safe replace cannot make its temporary file.
+    void SavesInAWriteProtectedFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("site.tcf");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old\r\n") == 5);
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::Permissions(0x7777)));
+        const WriteProtectedFolder protectedFolder(dir.path());
+        if (!protectedFolder.Holds())
+            QSKIP("this user may create files in any folder");
+        ConfigFileData data;
+        data.SystemVolts = 11000.0F;
+        QVERIFY2(cConfigFile(m_UI).Save(path, data), qPrintable(m_UI.Messages().value(0).Text));
+        const auto loaded = cConfigFile(m_UI).Load(path);
+        QVERIFY(loaded.has_value());
+        QCOMPARE(loaded->SystemVolts, 11000.0F);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"site.tcf"});
     }
 
 private:
