@@ -72,7 +72,6 @@ QLineEdit* DisplayBox(const QString& objectName, const QString& accessibleName, 
     box->setObjectName(objectName);
     box->setAccessibleName(accessibleName);
     box->setReadOnly(true);
-    box->setFocusPolicy(Qt::ClickFocus);
     box->setFixedWidth(BoxWidth);
     return box;
 }

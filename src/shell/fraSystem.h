@@ -43,8 +43,8 @@ public:
     void SetGetTimeEnabled(bool enabled);
     void SetSendTimeEnabled(bool enabled);
     // Stores a volts or current entry the user has typed and not yet
-    // committed. Runs by itself when the tab is hidden; the main window calls
-    // it before it saves or downloads.
+    // committed. Runs by itself when the tab is hidden; a menu command takes
+    // no focus, so one that saves or sends the configuration calls it first.
     void CommitPendingEdits();
 
 Q_SIGNALS:

@@ -142,7 +142,6 @@ fraTrip::fraTrip(cTZL& device, QWidget* parent)
 
 void fraTrip::FillTripFunctionList()
 {
-    const QSignalBlocker quiet(cboTripFn);
     cboTripFn->clear();
     for (int index = 0; index <= cTripCatalogue::LastTripNumber(); ++index)
         cboTripFn->addItem(cTripCatalogue::FunctionName(std::int16_t(index)));

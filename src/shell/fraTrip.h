@@ -41,7 +41,8 @@ public:
     std::int16_t Relay() const { return m_Relay; }
     // Stores what the user has typed and not yet committed, into the relay
     // shown. Runs by itself when the frame is redrawn for another relay or
-    // hidden; the main window calls it before it saves or downloads.
+    // hidden; a menu command takes no focus, so one that saves or sends the
+    // configuration calls it first.
     void CommitPendingEdits();
 
 Q_SIGNALS:
