@@ -4,6 +4,7 @@
 #include "model/cTZL.h"
 #include "platform/FloatText.h"
 #include "platform/LocaleDateText.h"
+#include "shell/CaptionLabel.h"
 #include "shell/CommitLineEdit.h"
 
 #include <QComboBox>
@@ -76,14 +77,6 @@ QLineEdit* DisplayBox(const QString& objectName, const QString& accessibleName, 
     return box;
 }
 
-QLabel* Caption(const QString& text, const QString& objectName, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setBuddy(buddy);
-    return label;
-}
-
 void AddRow(QGridLayout* grid, QLabel* caption, QWidget* box, QLabel* unit = nullptr)
 {
     const int row = grid->rowCount();
@@ -138,8 +131,8 @@ QGroupBox* fraSystem::BuildBasicParameters()
     txtSystemType =
         DisplayBox(QStringLiteral("txtSystemType"), QStringLiteral("System Type"), group);
     txtSystemType->setToolTip(QStringLiteral("System connection mode"));
-    auto* lblSysType =
-        Caption(QStringLiteral("System Type"), QStringLiteral("lblSysType"), txtSystemType, group);
+    auto* lblSysType = CaptionLabel(QStringLiteral("System Type"), QStringLiteral("lblSysType"),
+                                    txtSystemType, group);
     lblSysType->setToolTip(QStringLiteral("System connection mode"));
     AddRow(grid, lblSysType, txtSystemType);
 
@@ -148,8 +141,8 @@ QGroupBox* fraSystem::BuildBasicParameters()
     txtSystemVolts->setAccessibleName(QStringLiteral("Primary Volts"));
     txtSystemVolts->setToolTip(VoltsRange);
     txtSystemVolts->setFixedWidth(BoxWidth);
-    auto* lblSystemVolts = Caption(QStringLiteral("Primary Volts"),
-                                   QStringLiteral("lblSystemVolts"), txtSystemVolts, group);
+    auto* lblSystemVolts = CaptionLabel(QStringLiteral("Primary Volts"),
+                                        QStringLiteral("lblSystemVolts"), txtSystemVolts, group);
     lblSystemVolts->setToolTip(QStringLiteral("The RMS value of the nominal System Voltage"));
     auto* lblSysVoltsUnits = new QLabel(QStringLiteral("V"), group);
     lblSysVoltsUnits->setObjectName(QStringLiteral("lblSysVoltsUnits"));
@@ -170,8 +163,9 @@ QGroupBox* fraSystem::BuildBasicParameters()
     cboSystemCurrent->setFixedWidth(BoxWidth);
     cboSystemCurrent->installEventFilter(this);
     connect(cboSystemCurrent, &QComboBox::activated, this, &fraSystem::CommitSystemCurrent);
-    auto* lblSystemCurrent = Caption(QStringLiteral("System Current"),
-                                     QStringLiteral("lblSystemCurrent"), cboSystemCurrent, group);
+    auto* lblSystemCurrent =
+        CaptionLabel(QStringLiteral("System Current"), QStringLiteral("lblSystemCurrent"),
+                     cboSystemCurrent, group);
     lblSystemCurrent->setToolTip(QStringLiteral("RMS value of the nominal system current"));
     auto* lblSysCurrentUnits = new QLabel(QStringLiteral("A"), group);
     lblSysCurrentUnits->setObjectName(QStringLiteral("lblSysCurrentUnits"));
@@ -180,8 +174,8 @@ QGroupBox* fraSystem::BuildBasicParameters()
     txtSystemPower =
         DisplayBox(QStringLiteral("txtSystemPower"), QStringLiteral("System Power"), group);
     txtSystemPower->setToolTip(QStringLiteral("Units: kilo-Watts (kW)"));
-    auto* lblMaxKillowatts = Caption(QStringLiteral("System Power"),
-                                     QStringLiteral("lblMaxKillowatts"), txtSystemPower, group);
+    auto* lblMaxKillowatts = CaptionLabel(
+        QStringLiteral("System Power"), QStringLiteral("lblMaxKillowatts"), txtSystemPower, group);
     lblMaxKillowatts->setToolTip(QStringLiteral("The maximum power expected in the system"));
     lblSysPowerUnits = new QLabel(group);
     lblSysPowerUnits->setObjectName(QStringLiteral("lblSysPowerUnits"));
@@ -197,20 +191,20 @@ QGroupBox* fraSystem::BuildProductInfo()
     txtFirmwareVersion = DisplayBox(QStringLiteral("txtFirmwareVersion"),
                                     QStringLiteral("Firmware Version"), fraProdInfo);
     AddRow(grid,
-           Caption(QStringLiteral("Firmware Version"), QStringLiteral("lblFirmwareVersion"),
-                   txtFirmwareVersion, fraProdInfo),
+           CaptionLabel(QStringLiteral("Firmware Version"), QStringLiteral("lblFirmwareVersion"),
+                        txtFirmwareVersion, fraProdInfo),
            txtFirmwareVersion);
     txtPSCNumber =
         DisplayBox(QStringLiteral("txtPSCNumber"), QStringLiteral("PSC Number"), fraProdInfo);
     AddRow(grid,
-           Caption(QStringLiteral("PSC Number"), QStringLiteral("lblPSCNumber"), txtPSCNumber,
-                   fraProdInfo),
+           CaptionLabel(QStringLiteral("PSC Number"), QStringLiteral("lblPSCNumber"), txtPSCNumber,
+                        fraProdInfo),
            txtPSCNumber);
     txtIssueNumber =
         DisplayBox(QStringLiteral("txtIssueNumber"), QStringLiteral("PSC Issue"), fraProdInfo);
     AddRow(grid,
-           Caption(QStringLiteral("PSC Issue"), QStringLiteral("lblPSCIssue"), txtIssueNumber,
-                   fraProdInfo),
+           CaptionLabel(QStringLiteral("PSC Issue"), QStringLiteral("lblPSCIssue"), txtIssueNumber,
+                        fraProdInfo),
            txtIssueNumber);
     return fraProdInfo;
 }
@@ -236,9 +230,9 @@ QGroupBox* fraSystem::BuildClock()
         picker->setToolTip(PickerFormatTip);
         picker->setFixedWidth(BoxWidth);
     }
-    lblDate = Caption(QStringLiteral("TZL Date"), QStringLiteral("lblDate"), dtpDate, group);
+    lblDate = CaptionLabel(QStringLiteral("TZL Date"), QStringLiteral("lblDate"), dtpDate, group);
     lblDate->setToolTip(QStringLiteral("Date held by the real-time clock in the TZL"));
-    lblTime = Caption(QStringLiteral("TZL Time"), QStringLiteral("lblTime"), dtpTime, group);
+    lblTime = CaptionLabel(QStringLiteral("TZL Time"), QStringLiteral("lblTime"), dtpTime, group);
     lblTime->setToolTip(QStringLiteral("Time held by the real-time clock in the TZL"));
     cmdGetTZLTime = new QPushButton(QStringLiteral("Get TZL Time"), group);
     cmdGetTZLTime->setObjectName(QStringLiteral("cmdGetTZLTime"));

@@ -1,6 +1,7 @@
 #include "shell/fraTrip.h"
 
 #include "model/cTZL.h"
+#include "shell/CaptionLabel.h"
 #include "shell/CommitLineEdit.h"
 #include "shell/TripParameterText.h"
 
@@ -16,14 +17,6 @@
 #include <initializer_list>
 
 namespace {
-
-QLabel* Caption(const QString& text, const QString& objectName, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setBuddy(buddy);
-    return label;
-}
 
 QCheckBox* FlagCheckBox(const QString& text, const QString& objectName, const QString& toolTip,
                         QWidget* parent)
@@ -55,14 +48,14 @@ fraTrip::fraTrip(cTZL& device, QWidget* parent)
     txtTripName->setToolTip(QStringLiteral("Any non-numeric string of characters"));
     txtTripName->setAccessibleName(QStringLiteral("Name"));
     lblTripName =
-        Caption(QStringLiteral("&Name"), QStringLiteral("lblTripName"), txtTripName, this);
+        CaptionLabel(QStringLiteral("&Name"), QStringLiteral("lblTripName"), txtTripName, this);
     lblTripName->setToolTip(QStringLiteral("User definable name for the trip"));
 
     cboTripFn->setObjectName(QStringLiteral("cboTripFn"));
     cboTripFn->setAccessibleName(QStringLiteral("Function"));
     cboTripFn->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    lblTripFunction =
-        Caption(QStringLiteral("F&unction"), QStringLiteral("lblTripFunction"), cboTripFn, this);
+    lblTripFunction = CaptionLabel(QStringLiteral("F&unction"), QStringLiteral("lblTripFunction"),
+                                   cboTripFn, this);
     lblTripFunction->setToolTip(
         QStringLiteral("Selects the condition to be monitored by the trip"));
 
@@ -100,8 +93,8 @@ fraTrip::fraTrip(cTZL& device, QWidget* parent)
         value->setObjectName(Indexed("txtTripParameter", row));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFixedWidth(140);
-        auto* caption = Caption(QStringLiteral("Parameter &%1").arg(row + 1),
-                                Indexed("lblTripParameter", row), value, fraTripParameters);
+        auto* caption = CaptionLabel(QStringLiteral("Parameter &%1").arg(row + 1),
+                                     Indexed("lblTripParameter", row), value, fraTripParameters);
         auto* unit = new QLabel(QStringLiteral("(Unknown)"), fraTripParameters);
         unit->setObjectName(Indexed("lblTripParamUnit", row));
         m_Parameters[std::size_t(row)] = {caption, value, unit};
