@@ -164,21 +164,6 @@ private Q_SLOTS:
         QCOMPARE(tab.Power(), (QStringList{"495.00", "kW"}));
     }
 
-    void ShownValues()
-    {
-        SystemTab tab;
-        QCOMPARE(tab.Volts()->text(), QStringLiteral("110"));
-        QCOMPARE(tab.Current()->currentText(), QStringLiteral("5"));
-        QCOMPARE(tab.Power(), (QStringList{"1.65", "kW"}));
-        QCOMPARE(tab.Volts()->toolTip(), QStringLiteral("Range: 1-400 kV"));
-        QCOMPARE(tab.Current()->toolTip(), QStringLiteral("Range: 1-10,000 A"));
-        QStringList entries;
-        for (int i = 0; i < tab.Current()->count(); ++i)
-            entries << tab.Current()->itemText(i);
-        QCOMPARE(entries, (QStringList{"1", "50", "60", "100", "125", "150", "200", "250", "400",
-                                       "500", "750", "800", "1000", "1500", "2000", "4000"}));
-    }
-
     void SystemType_data()
     {
         QTest::addColumn<float>("type");

@@ -522,26 +522,6 @@ private Q_SLOTS:
         QCOMPARE(editor.Modified, 1);
     }
 
-    // The focus moving on from one box to the next commits the first; the
-    // redraw that follows must leave the next one ready for typing.
-    void NextBoxStaysReadyForTyping()
-    {
-        Editor editor;
-        QVERIFY(editor.Harness.Active);
-        editor.Device.SetTripFunction(3, SyncCheck);
-        editor.Show(3);
-        for (const auto& [row, typed] : {std::pair{0, "20"}, {4, "0.9"}}) {
-            FocusHarness::Type(editor.Parameter(row), QLatin1String(typed));
-            FocusHarness::PressEnter(editor.Parameter(row));
-        }
-        FocusHarness::Type(editor.Parameter(0), QStringLiteral("2"));
-        // Into the slip frequency, which the phase angle just lowered.
-        FocusHarness::Type(editor.Parameter(4), QStringLiteral("0.3"));
-        QCOMPARE(editor.Parameter(4)->text(), QStringLiteral("0.3"));
-        FocusHarness::PressEnter(editor.Parameter(4));
-        QCOMPARE(editor.Value(3, 5), 0.3f);
-    }
-
     void LocaleRoundTrip_data()
     {
         QTest::addColumn<QLocale>("locale");
