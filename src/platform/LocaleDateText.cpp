@@ -2,10 +2,6 @@
 
 #include <QLocale>
 
-namespace {
-
-// The long time pattern with its time-zone field ('t' outside quotes) taken
-// out.
 QString LongTimePattern()
 {
     const QString pattern = QLocale().timeFormat(QLocale::LongFormat);
@@ -20,8 +16,6 @@ QString LongTimePattern()
     }
     return result.simplified();
 }
-
-} // namespace
 
 QString LongTimeText(const QTime& time)
 {

@@ -7,6 +7,8 @@
 // Dates and times in the user's own formats (the default QLocale), the way
 // the log files and screens show them.
 
+// The locale's long time pattern with its time-zone field taken out.
+QString LongTimePattern();
 // The locale's long time, without a time-zone name: relay times are local
 // wall-clock times with no zone of their own.
 QString LongTimeText(const QTime& time);
