@@ -14,7 +14,8 @@ class QWidget;
 class QtPrintSetup : public IPrintSetup
 {
 public:
-    explicit QtPrintSetup(QWidget* parent);
+    explicit QtPrintSetup(QWidget* parent = nullptr);
+    void SetParent(QWidget* parent) { m_Parent = parent; }
 
     bool Choose() override;
     bool Print(const std::function<bool(IPrinter&)>& printout) override;

@@ -2,34 +2,14 @@
 // refusal, cancelling, the status texts, and a printout that fails.
 
 #include "FakeClock.h"
-#include "RecordingPrinter.h"
+#include "ScriptedPrintSetup.h"
 #include "SimulatedLink.h"
 #include "model/cTZL.h"
-#include "platform/IPrintSetup.h"
 #include "shell/PrintCommands.h"
 
 #include <QTest>
 
 namespace {
-
-// Answers the dialog as scripted and prints on a recording printer.
-class ScriptedPrintSetup : public IPrintSetup
-{
-public:
-    bool Accept = true;
-    int Dialogs = 0;
-    RecordingPrinter Printer;
-
-    bool Choose() override
-    {
-        ++Dialogs;
-        return Accept;
-    }
-    bool Print(const std::function<bool(IPrinter&)>& printout) override
-    {
-        return printout(Printer);
-    }
-};
 
 enum class Command { Configuration, EventLog };
 

@@ -1,0 +1,58 @@
+// tzl-configurator: the desktop program with which an engineer configures and
+// watches one TZL protection relay.
+
+#include "link/cCommsErrorLog.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SystemClock.h"
+#include "shell/QtFileDialogs.h"
+#include "shell/QtMessageBoxUserInterface.h"
+#include "shell/QtPrintSetup.h"
+#include "shell/UserGuide.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tzl-configurator"));
+    QApplication::setApplicationDisplayName(QStringLiteral("TZL Configurator"));
+    QApplication::setApplicationVersion(QStringLiteral(TZL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("tzl-configurator"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tzl-configurator-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configures and watches one TZL protection relay over Modbus RTU.\n"
+                       "Serial settings, the slave ID and the window position are kept in\n"
+                       "~/.config/VI_TZLConfigurator/VI_TZLConfigurator.ini."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Talk to the relay on DEVICE (e.g. /dev/ttyUSB0) for this run only; the "
+                       "stored port is kept."),
+        QStringLiteral("DEVICE"));
+    parser.addOption(portOption);
+    parser.process(app);
+
+    QtSerialPort port;
+    QtMessageBoxUserInterface ui;
+    QtSettingsStore settings;
+    SystemClock clock;
+    QtFileDialogs dialogs;
+    QtPrintSetup printSetup;
+
+    frmMain window(ShellServices{port, ui, settings, clock, dialogs, printSetup,
+                                 cCommsErrorLog::DefaultFolder(), parser.value(portOption),
+                                 FindUserGuide(QApplication::applicationDirPath())});
+    dialogs.SetOwner(&window);
+    printSetup.SetParent(&window);
+    return QApplication::exec();
+}

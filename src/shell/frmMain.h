@@ -1,0 +1,217 @@
+#pragma once
+
+#include "link/cCommsErrorLog.h"
+#include "link/frmModbus.h"
+#include "model/cTZL.h"
+#include "shell/MainWindowSettings.h"
+#include "shell/PendingCommands.h"
+#include "shell/PrintCommands.h"
+#include "shell/cPollingCycle.h"
+#include "shell/cRUFList.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+class IClock;
+class IFileDialogs;
+class IPrintSetup;
+class ISerialPort;
+class ISettingsStore;
+class IUserInterface;
+class MainMenus;
+class MainStatusBar;
+class QLabel;
+class QStackedWidget;
+class QTabBar;
+class SlaveIdBox;
+class fraEvents;
+class fraRelays;
+class fraStatus;
+class fraSystem;
+class fraTrip;
+class frmCommsSettings;
+class frmCommsStatus;
+class frmSplash;
+
+// What the main window works with: the outside world behind its interfaces,
+// so the whole window runs in tests against the simulated relay.
+struct ShellServices
+{
+    ISerialPort& Port;
+    IUserInterface& UI;
+    ISettingsStore& Settings;
+    IClock& Clock;
+    IFileDialogs& FileDialogs;
+    IPrintSetup& PrintSetup;
+    // Where the comms error log is kept.
+    QString ErrorLogFolder;
+    // A serial device given on the command line: used for this run instead
+    // of the stored port, and never written into the settings.
+    QString DeviceOverride;
+    // The user guide's index page; empty when it is not installed.
+    QString HelpFile;
+    // False in tests: no splash, and the polling timer never starts by
+    // itself (tests call Timer1_Timer and SplashFinished directly).
+    bool Interactive = true;
+};
+
+// The configurator's main window: twenty tabs over one relay (the trip
+// editors of relays 1 to 16, then Events, Relays, System, Measurements), the
+// slave ID, menus, toolbar and a three-panel status bar. It owns the device
+// object, the Modbus link and the recent-files list. Everything that talks to
+// the relay runs from the one-second polling tick: controls only record what
+// the user asked for.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static inline const QString ApplicationName = QStringLiteral("VI_TZLConfigurator");
+    static inline const QString ProductCaption =
+        QStringLiteral("Velmar Dudodozozuz TZL Configurator");
+
+    explicit frmMain(ShellServices services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The splash's time is over: show the window and start polling.
+    void SplashFinished();
+    // One tick of the polling timer.
+    void Timer1_Timer();
+    // The desktop session is ending: the next close asks nothing.
+    void SessionEnding();
+
+    // ---- the window's state ----
+    int CurrentTab() const { return m_CurrentTab; }
+    bool OnLine() const { return m_OnLine; }
+    std::int16_t SlaveID() const { return m_SlaveID; }
+    bool ConfigUploaded() const { return m_ConfigUploaded; }
+    const QString& CurrentFileName() const { return m_CurrentFileName; }
+    const PendingCommands& Pending() const { return m_Pending; }
+    bool IsDataModified() const;
+    QString StatusText() const;
+    cTZL& Device() { return m_Device; }
+    frmModbus& Link() { return m_Link; }
+    const cRUFList& RecentFiles() const { return m_RecentFiles; }
+    MainMenus& Menus() { return *m_Menus; }
+
+    void SetOnLine(bool flag);
+    void ShowTab(int index);
+    // Every accepted edit marks the configuration modified; opening, saving,
+    // uploading and a successful download clear the mark.
+    void SetDataModified(bool flag);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ---- start-up and exit ----
+    void SetUpWindow();
+    void ConnectCommands();
+    void ConnectFrames();
+    void RestoreMainSettings();
+    void SaveMainSettings();
+    void Unload();
+    void ResetConfiguration();
+    bool PromptSaveChanges();
+
+    // ---- the window's own displays ----
+    void SetStatusText(const QString& text);
+    void SetTitle(const QString& name);
+    void SelectTab(int index);
+    void OnSlaveIdEntered(std::int16_t slaveId);
+    void ApplySlaveId(std::int16_t slaveId);
+    void SetTransferControlsEnabled(bool enabled);
+
+    // ---- polling ----
+    void RunDeferredCommands();
+    void RunDeferredCommand(DeferredCommand command);
+    void AutoUpdateMeasurements();
+    void AutoUpdateRelayStatus();
+    void AutoUpdateEventLog();
+    void MaintainTime();
+    void UpdateAlarmIndicator();
+    void UpdateResetTripsButton();
+
+    // ---- deferred commands ----
+    void GetDeviceTime();
+    void SendDeviceTime();
+    void ResetAllLatchedTrips();
+    void ClearLatchOnRelay(std::int16_t relay);
+    void AcknowledgeAllAlarms();
+    void AcknowledgeAlarmOnRelay(std::int16_t relay);
+    void UploadConfiguration();
+    void DownloadConfiguration();
+    void RequestUpload();
+    void RequestDownload();
+
+    // ---- files ----
+    void NewConfiguration();
+    void OpenConfiguration();
+    void OpenRecentFile(int item);
+    void SaveConfiguration();
+    void SaveConfigurationAsDialog();
+    void SaveConfigurationAs(const QString& name, bool quiet);
+    void CommitOpenEdit();
+    void AddRecentFile(const QString& path, const QString& title);
+    void BuildRecentFilesMenu();
+    void RememberChosenFile(const QString& path);
+    void SaveEventLog();
+    void PrintEventLog();
+
+    // ---- commands ----
+    void ToggleWordOrder();
+    void ShowHelpContents();
+    void ShowAbout();
+    void ShowSystemInfo();
+
+    ShellServices m_Services;
+    IUserInterface& m_UI;
+
+    // Declared in the order they are created at start-up.
+    frmModbus m_Link;
+    cCommsErrorLog m_ErrorLog;
+    cTZL m_Device;
+    cRUFList m_RecentFiles;
+    PrintCommands m_Print;
+    cPollingCycle m_Cycle;
+    PendingCommands m_Pending;
+    QTimer Timer1;
+
+    MainMenus* m_Menus = nullptr;
+    MainStatusBar* StatusBar1 = nullptr;
+    SlaveIdBox* m_SlaveIdBox = nullptr;
+    QLabel* txtAlarmIndicator = nullptr;
+    QTabBar* TabStrip1 = nullptr;
+    QStackedWidget* m_Frames = nullptr;
+    fraTrip* m_fraTrip = nullptr;
+    fraEvents* m_fraEvents = nullptr;
+    fraRelays* m_fraRelays = nullptr;
+    fraSystem* m_fraSystem = nullptr;
+    fraStatus* m_fraStatus = nullptr;
+    std::unique_ptr<frmCommsSettings> m_CommsSettings;
+    std::unique_ptr<frmCommsStatus> m_CommsStatus;
+    QPointer<frmSplash> m_Splash;
+
+    int m_CurrentTab = 0;
+    QString m_CurrentFileName;
+    bool m_OnLine = false;
+    std::int16_t m_SlaveID = 1;
+    bool m_ConfigUploaded = false;
+
+    // Folder of the last file chosen in a file dialog (the dialogs start
+    // there); the full name, for the settings.
+    QString m_WorkDirectory;
+    QString m_LastChosenFile;
+    // Where the configuration in memory was last opened from or saved to; a
+    // direct Save writes there.
+    QString m_ConfigFolder;
+    // The device stored in the settings, written back when --port replaced
+    // it for this run only.
+    QString m_StoredDevice;
+
+    bool m_InTick = false;
+    bool m_SessionEnding = false;
+    bool m_Unloaded = false;
+};
