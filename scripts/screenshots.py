@@ -1,0 +1,50 @@
+#!/usr/bin/python3
+"""Screenshots of the configurator's tabs on the demonstration relay (see
+take-screenshots)."""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "desktop"))
+from configurator_session import CAPTION, Session, find, press, wait_for  # noqa: E402
+
+
+def shoot(session, path):
+    extents = session.window.queryComponent().getExtents(0)  # screen coordinates
+    geometry = f"{extents.width}x{extents.height}+{extents.x}+{extents.y}"
+    subprocess.run(["import", "-window", "root", "-crop", geometry, "+repage", path], check=True)
+    print(path)
+
+
+def main(bin_dir, scenario, out):
+    s = Session(bin_dir, scenario)
+    try:
+        press(s.menu_item("Upload Configuration"))
+        wait_for("the upload", lambda: find(s.app, "frame", "Com1_Node1 - " + CAPTION), 90)
+        s.window = find(s.app, "frame", "Com1_Node1 - " + CAPTION)
+        s.wait_ready("the upload to end")
+        press(s.button("Enter On-Line mode"))
+        # Enough refresh cycles for every group of measurements to arrive.
+        s.select_tab("Measurements")
+        time.sleep(26)
+        shoot(s, os.path.join(out, "measurements.png"))
+        s.select_tab("Relays")
+        time.sleep(4)
+        shoot(s, os.path.join(out, "relays.png"))
+        s.select_tab("Events")
+        time.sleep(4)
+        shoot(s, os.path.join(out, "events.png"))
+        for tab, name in (("Relay 3", "trip-editor.png"), ("System", "system.png")):
+            if find(s.window, "page tab", tab, showing=False):
+                s.select_tab(tab)
+                time.sleep(2)
+                shoot(s, os.path.join(out, name))
+        press(s.button("Enter Off-Line mode"))
+    finally:
+        s.close()
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:4])

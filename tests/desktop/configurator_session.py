@@ -1,0 +1,244 @@
+#!/usr/bin/python3
+"""An engineer's session with the real tzl-configurator against the real
+tzl-relay-sim on a pseudo-terminal, driven over the desktop's accessibility
+bus (AT-SPI) by the names a screen reader would read: upload, go on-line,
+reset a latch and acknowledge an alarm, download, go off-line and exit.
+tzlctl, on the same line, checks what the relay holds at each step.
+
+Run under a display and a session bus, e.g.
+    xvfb-run -a dbus-run-session -- python3 configurator_session.py BIN_DIR SCENARIO
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from gi.repository import Atspi, GLib
+
+CAPTION = "Velmar Dudodozozuz TZL Configurator"
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, probe, timeout=30.0):
+    """Polls probe() until it returns something true; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            value = probe()
+        except Exception:  # objects may vanish while the window redraws
+            value = None
+        if value:
+            return value
+        time.sleep(0.2)
+    raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+
+
+def children(node):
+    try:
+        return [node.getChildAtIndex(i) for i in range(node.childCount)]
+    except Exception:
+        return []
+
+
+def find(root, role, name=None, showing=True):
+    """The first node under root with this role (and name), breadth first."""
+    queue = [root]
+    while queue:
+        node = queue.pop(0)
+        if node is None:
+            continue
+        try:
+            matches = node.getRoleName() == role and (name is None or node.name == name)
+            if matches and showing:
+                matches = node.getState().contains(pyatspi.STATE_SHOWING)
+        except Exception:
+            matches = False
+        if matches:
+            return node
+        queue.extend(children(node))
+    return None
+
+
+def press(node):
+    node.queryAction().doAction(0)
+
+
+def press_into_question(node):
+    """Presses a control whose handler asks a question: the modal box holds
+    the handler, and with it the reply to the press, until it is answered."""
+    Atspi.set_timeout(1500, -1)
+    try:
+        press(node)
+    except GLib.Error:
+        pass  # no reply while the question is open
+    finally:
+        Atspi.set_timeout(-1, -1)
+
+
+def sensitive(node):
+    return node.getState().contains(pyatspi.STATE_SENSITIVE)
+
+
+def application(name):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in children(desktop):
+        if app is not None and app.name == name:
+            return app
+    return None
+
+
+class Session:
+    def __init__(self, bin_dir, scenario):
+        self.bin_dir = bin_dir
+        self.home = tempfile.TemporaryDirectory()
+        self.sim = subprocess.Popen(
+            [os.path.join(bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
+            stdout=subprocess.PIPE, text=True)
+        self.device = self.sim.stdout.readline().strip()
+        if not self.device.startswith("/dev/"):
+            raise Failure(f"the simulator did not start: {self.device!r}")
+        env = dict(os.environ, HOME=self.home.name,
+                   XDG_CONFIG_HOME=os.path.join(self.home.name, ".config"),
+                   XDG_DATA_HOME=os.path.join(self.home.name, ".local", "share"),
+                   TZL_LOG_DIR=os.path.join(self.home.name, "logs"),
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.env = env
+        self.configurator = subprocess.Popen(
+            [os.path.join(bin_dir, "tzl-configurator"), "--port", self.device], env=env)
+        self.app = wait_for("the configurator on the accessibility bus",
+                            lambda: application("tzl-configurator"))
+        # The main window shows once the splash has had its four seconds.
+        self.window = wait_for("the main window",
+                               lambda: find(self.app, "frame", CAPTION), timeout=40)
+
+    def close(self):
+        for process in (self.configurator, self.sim):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        self.home.cleanup()
+
+    def tzlctl(self, *arguments):
+        run = subprocess.run([os.path.join(self.bin_dir, "tzlctl"), "--port", self.device,
+                              *arguments], capture_output=True, text=True, timeout=60,
+                             env=self.env)
+        if run.returncode != 0:
+            raise Failure(f"tzlctl {' '.join(arguments)} failed: {run.stderr.strip()}")
+        return run.stdout
+
+    def relay_line(self, relay):
+        for line in self.tzlctl("status").splitlines():
+            if line.startswith(f"Relay {relay:2d}:"):
+                return line
+        raise Failure(f"tzlctl status has no line for relay {relay}")
+
+    def menu_item(self, name):
+        return wait_for(f"menu item '{name}'",
+                        lambda: find(self.window, "menu item", name, showing=False))
+
+    def button(self, name):
+        return wait_for(f"button '{name}'", lambda: find(self.window, "push button", name))
+
+    def status(self, key_text):
+        return find(self.window, "label", key_text)
+
+    def wait_ready(self, what, timeout=60.0):
+        wait_for(what, lambda: self.status("Ready"), timeout)
+
+    def select_tab(self, caption):
+        tab = wait_for(f"tab '{caption}'",
+                       lambda: find(self.window, "page tab", caption, showing=False))
+        press(tab)
+
+    def answer(self, button_name):
+        dialog = wait_for("a question", lambda: find(self.app, "push button", button_name))
+        press(dialog)
+
+
+def run(bin_dir, scenario):
+    s = Session(bin_dir, scenario)
+    try:
+        check(s.relay_line(3).find("latched yes") > 0, "relay 3 starts latched")
+        check(s.relay_line(8).find("acknowledged no") > 0, "relay 8 starts unacknowledged")
+
+        press(s.menu_item("Upload Configuration"))
+        wait_for("the caption of the uploaded configuration",
+                 lambda: find(s.app, "frame", "Com1_Node1 - " + CAPTION), timeout=90)
+        s.wait_ready("the upload to end")
+
+        press(s.button("Enter On-Line mode"))
+        wait_for("the on-line marker", lambda: s.status("On-Line"))
+
+        s.select_tab("Relays")
+        reset = s.button("Reset Trips")
+        wait_for("Reset Trips to be offered", lambda: sensitive(reset), timeout=20)
+        press(reset)
+        ack = s.button("Ack Alarms")
+        wait_for("Ack Alarms to be offered", lambda: sensitive(ack), timeout=20)
+        press(ack)
+        # Each button stays disabled once nothing is left for it to do.
+        wait_for("the commands to have run",
+                 lambda: not sensitive(reset) and not sensitive(ack)
+                 and not find(s.window, "label", "ALARMS"), timeout=20)
+
+        # Off-line the configurator leaves the line alone, so tzlctl may use it.
+        press(s.button("Enter Off-Line mode"))
+        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
+        s.wait_ready("the last refresh to end")
+        time.sleep(1.5)
+        check("latched no" in s.relay_line(3), "the latch of relay 3 is reset")
+        check("acknowledged yes" in s.relay_line(8), "the alarm of relay 8 is acknowledged")
+
+        # The relay's primary volts changed behind the configurator's back;
+        # a download puts the uploaded configuration back.
+        s.tzlctl("write", "6", "6600")
+        check("6600 V" in s.tzlctl("system"), "the relay took 6600 V")
+        download = s.menu_item("Download Configuration")
+        press(download)
+        # The line is the configurator's until the download has run.
+        wait_for("the download to run", lambda: sensitive(download), timeout=90)
+        s.wait_ready("the download to end")
+        check("11000 V" in s.tzlctl("system"), "the download put 11000 V back")
+
+        press_into_question(s.menu_item("Exit"))
+        s.answer("Yes")  # "Do you really want to Exit?"
+        code = s.configurator.wait(20)
+        check(code == 0, f"the configurator exits with 0 (got {code})")
+        ini = os.path.join(s.home.name, ".config", "VI_TZLConfigurator",
+                           "VI_TZLConfigurator.ini")
+        check(os.path.isfile(ini), f"the settings file {ini} is written")
+        with open(ini, encoding="utf-8") as settings:
+            text = settings.read()
+        check("SlaveID=1" in text, "the slave ID is in the settings")
+        check(s.device not in text, "the --port device is not stored")
+    except Failure:
+        # What the screen showed, for whoever has to find out why.
+        if os.environ.get("TZL_FAILURE_SCREENSHOT"):
+            subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
+        raise
+    finally:
+        s.close()
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+    print(f"ok: {what}")
+
+
+if __name__ == "__main__":
+    try:
+        run(sys.argv[1], sys.argv[2])
+    except Failure as failure:
+        print(f"FAILED: {failure}")
+        sys.exit(1)
+    print("1 passed, 0 failed")
