@@ -141,6 +141,15 @@ class Session:
                 return line
         raise Failure(f"tzlctl status has no line for relay {relay}")
 
+    def trip_window(self, relay):
+        """The relay's trip-definition window: echo, function code, flags,
+        status and the six parameters."""
+        self.tzlctl("write", "58", str(relay))
+        window = self.tzlctl("read-holding", "58", "20").split()
+        if window[0] != str(relay):
+            raise Failure(f"the trip window answered for relay {window[0]}, not {relay}")
+        return window
+
     def menu_item(self, name):
         return wait_for(f"menu item '{name}'",
                         lambda: find(self.window, "menu item", name, showing=False))
@@ -158,6 +167,18 @@ class Session:
         tab = wait_for(f"tab '{caption}'",
                        lambda: find(self.window, "page tab", caption, showing=False))
         press(tab)
+
+    def type_into(self, box, text):
+        """Types into a box and presses Enter, as a user would."""
+        # A click, as a user would: a bare X server without a window manager
+        # hands the keyboard to whatever is under the pointer.
+        extents = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        Atspi.generate_mouse_event(extents.x + extents.width // 2,
+                                   extents.y + extents.height // 2, "b1c")
+        wait_for("the box to take the focus",
+                 lambda: box.getState().contains(pyatspi.STATE_FOCUSED), timeout=10)
+        box.queryEditableText().setTextContents(text)
+        Atspi.generate_keyboard_event(0xFF0D, None, Atspi.KeySynthType.SYM)  # Return
 
     def answer(self, button_name):
         dialog = wait_for("a question", lambda: find(self.app, "push button", button_name))
@@ -198,16 +219,26 @@ def run(bin_dir, scenario):
         check("latched no" in s.relay_line(3), "the latch of relay 3 is reset")
         check("acknowledged yes" in s.relay_line(8), "the alarm of relay 8 is acknowledged")
 
-        # The relay's primary volts changed behind the configurator's back;
-        # a download puts the uploaded configuration back.
-        s.tzlctl("write", "6", "6600")
-        check("6600 V" in s.tzlctl("system"), "the relay took 6600 V")
+        # New primary volts on the System tab: the trip points that depend on
+        # them follow, and a download sends both.
+        s.select_tab("System")
+        volts = wait_for("the Primary Volts box", lambda: find(s.window, "text", "Primary Volts"))
+        s.type_into(volts, "10000")
+        wait_for("the edit to mark the data modified", lambda: s.status("Data Modified"))
+        # And relay 2's under-volts trip point, typed on its own tab.
+        s.select_tab("Relay 2")
+        trip_point = wait_for("relay 2's Trip Point box",
+                              lambda: find(s.window, "text", "Trip Point"))
+        s.type_into(trip_point, "9500")
         download = s.menu_item("Download Configuration")
         press(download)
         # The line is the configurator's until the download has run.
         wait_for("the download to run", lambda: sensitive(download), timeout=90)
         s.wait_ready("the download to end")
-        check("11000 V" in s.tzlctl("system"), "the download put 11000 V back")
+        check(not s.status("Data Modified"), "a download clears the modified mark")
+        check("10000 V" in s.tzlctl("system"), "the relay holds the new primary volts")
+        check(s.trip_window(1)[4] == "11000", "relay 1's over-volts trip point followed to 11000 V")
+        check(s.trip_window(2)[4] == "9500", "relay 2 holds the trip point typed for it")
 
         press_into_question(s.menu_item("Exit"))
         s.answer("Yes")  # "Do you really want to Exit?"
