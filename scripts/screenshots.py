@@ -36,11 +36,13 @@ def main(bin_dir, scenario, out):
         s.select_tab("Events")
         time.sleep(4)
         shoot(s, os.path.join(out, "events.png"))
-        for tab, name in (("Relay 3", "trip-editor.png"), ("System", "system.png")):
-            if find(s.window, "page tab", tab, showing=False):
-                s.select_tab(tab)
-                time.sleep(2)
-                shoot(s, os.path.join(out, name))
+        s.select_tab("Relay 3")
+        time.sleep(2)
+        shoot(s, os.path.join(out, "trip-editor.png"))
+        s.select_tab("System")
+        press(s.button("Get TZL Time"))
+        time.sleep(4)
+        shoot(s, os.path.join(out, "system.png"))
         press(s.button("Enter Off-Line mode"))
     finally:
         s.close()
