@@ -360,6 +360,46 @@ private Q_SLOTS:
         QVERIFY(!c.Link.Relay().Accesses().empty());
     }
 
+    void AlarmDisplayReturnsToMeasurements()
+    {
+        Configurator c;
+        c.Store.SaveSetting(App, "Options", "AlarmDisplay", "1");
+        frmMain& w = c.Start();
+        c.Link.Relay().SetRelayStatus(5, SimulatedRelay::StatusInAlarm);
+        QVERIFY(w.Device().TripData.UploadStatus(1, 5));
+        auto* tabs = w.findChild<QTabBar*>("TabStrip1");
+        tabs->setCurrentIndex(17);
+        QCOMPARE(w.CurrentTab(), 18);
+        c.Tick();
+        QCOMPARE(w.CurrentTab(), 20);
+        QVERIFY(w.findChild<QLabel*>("txtAlarmIndicator")->isVisibleTo(&w));
+        // It keeps coming back until the alarm is acknowledged.
+        tabs->setCurrentIndex(2);
+        c.Tick();
+        QCOMPARE(w.CurrentTab(), 20);
+        w.findChild<QAbstractButton*>("cmdAckAlarms")->click();
+        c.Tick();
+        QVERIFY(!w.findChild<QLabel*>("txtAlarmIndicator")->isVisibleTo(&w));
+        tabs->setCurrentIndex(2);
+        c.Tick();
+        QCOMPARE(w.CurrentTab(), 3);
+    }
+
+    void ClockCommandRunsOnTheNextTick()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        auto* getTime = w.findChild<QAbstractButton*>("cmdGetTZLTime");
+        getTime->click();
+        QVERIFY(!getTime->isEnabled());
+        QVERIFY(w.Pending().PendingGetTime);
+        c.Tick();
+        QVERIFY(getTime->isEnabled());
+        QVERIFY(!w.Pending().PendingGetTime);
+        QVERIFY(!c.Link.Relay().Accesses().empty());
+        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
+    }
+
     void UploadDisablesUntilItHasRun()
     {
         Configurator c(12);
