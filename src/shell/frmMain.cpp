@@ -647,10 +647,19 @@ void frmMain::ResetAllLatchedTrips()
 
 void frmMain::ClearLatchOnRelay(std::int16_t relay)
 {
-    SetStatusText(QStringLiteral("Clearing Latch on Relay %1 ....").arg(relay));
-    m_Device.TripData.ResetTrip(m_SlaveID, relay);
+    RunSingleRelayCommand(QStringLiteral("Clearing Latch on Relay %1 ....").arg(relay),
+                          &cTZLTrips::ResetTrip, relay);
+}
+
+void frmMain::RunSingleRelayCommand(const QString& statusText,
+                                    bool (cTZLTrips::*command)(std::int16_t, std::int16_t),
+                                    std::int16_t relay)
+{
+    SetStatusText(statusText);
+    (m_Device.TripData.*command)(m_SlaveID, relay);
     SetStatusText(Ready);
     ShowTab(m_CurrentTab);
+    // The grid took no more clicks while the request waited.
     m_fraRelays->SetGridEnabled(true);
 }
 
@@ -666,11 +675,8 @@ void frmMain::AcknowledgeAllAlarms()
 
 void frmMain::AcknowledgeAlarmOnRelay(std::int16_t relay)
 {
-    SetStatusText(QStringLiteral("Acknowledging Alarm on Relay %1 ....").arg(relay));
-    m_Device.TripData.AcknowledgeAlarm(m_SlaveID, relay);
-    SetStatusText(Ready);
-    ShowTab(m_CurrentTab);
-    m_fraRelays->SetGridEnabled(true);
+    RunSingleRelayCommand(QStringLiteral("Acknowledging Alarm on Relay %1 ....").arg(relay),
+                          &cTZLTrips::AcknowledgeAlarm, relay);
 }
 
 void frmMain::RequestUpload()

@@ -141,6 +141,9 @@ private:
     void ClearLatchOnRelay(std::int16_t relay);
     void AcknowledgeAllAlarms();
     void AcknowledgeAlarmOnRelay(std::int16_t relay);
+    void RunSingleRelayCommand(const QString& statusText,
+                               bool (cTZLTrips::*command)(std::int16_t, std::int16_t),
+                               std::int16_t relay);
     void UploadConfiguration();
     void DownloadConfiguration();
     void RequestUpload();
