@@ -29,24 +29,9 @@ QStringList ConfigFileLines()
     QStringList lines{"\"TZL_CONFIG_FILE\"", "1", "2", "500", "11000"};
     for (int relay = 1; relay <= 16; ++relay) {
         if (relay == 3)
-            lines << "\"Bus over volts\""
-                  << "1"
-                  << "13"
-                  << "12100"
-                  << "110"
-                  << "2.5"
-                  << "0"
-                  << "0"
-                  << "0";
+            lines << "\"Bus over volts\"" << QStringLiteral("1 13 12100 110 2.5 0 0 0").split(u' ');
         else
-            lines << QStringLiteral("\"Relay Trip %1\"").arg(relay) << "0"
-                  << "0"
-                  << "0"
-                  << "0"
-                  << "0"
-                  << "0"
-                  << "0"
-                  << "0";
+            lines << QStringLiteral("\"Relay Trip %1\"").arg(relay) << QStringList(8, "0");
     }
     return lines;
 }

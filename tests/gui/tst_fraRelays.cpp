@@ -191,18 +191,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("reset trips") << "cmdResetTrips"
-                                     << "Reset Trips"
-                                     << "Clear latched trips";
-        QTest::newRow("ack alarms") << "cmdAckAlarms"
-                                    << "Ack Alarms"
-                                    << "Acknowledge new alarms";
+        QTest::newRow("reset trips")
+            << QString("cmdResetTrips") << QString("Reset Trips") << QString("Clear latched trips");
+        QTest::newRow("ack alarms") << QString("cmdAckAlarms") << QString("Ack Alarms")
+                                    << QString("Acknowledge new alarms");
     }
     void ButtonsRequestOnce()
     {
         QFETCH(QString, button);
         QFETCH(QString, caption);
-        QFETCH(QString, tip);
         Shown shown;
         QSignalSpy resets(&shown.Frame, &fraRelays::ResetTripsRequested);
         QSignalSpy acks(&shown.Frame, &fraRelays::AckAlarmsRequested);
@@ -211,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(ShowAsTabPage(shown.Frame));
         QPushButton* cmd = shown.Button(button);
         QCOMPARE(cmd->text(), caption);
-        QCOMPARE(cmd->toolTip(), tip);
+        QTEST(cmd->toolTip(), "tip");
         QCOMPARE(cmd->accessibleName(), caption);
 
         QTest::mouseClick(cmd, Qt::LeftButton);

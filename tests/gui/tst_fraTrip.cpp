@@ -266,45 +266,11 @@ private Q_SLOTS:
         QFETCH(float, volts);
         QFETCH(int, function);
         QFETCH(int, row);
-        QFETCH(QString, tip);
         Editor editor;
         editor.Device.SetSystemVolts(volts);
         editor.Device.SetTripFunction(3, std::int16_t(function));
         editor.Show(3);
-        QCOMPARE(editor.Parameter(row)->toolTip(), tip);
-    }
-
-    // Two decimals would show 1.125 as 1.13, which leaving the box would
-    // then store.
-    void ShownValueIsTheStoredOne_data()
-    {
-        QTest::addColumn<float>("volts");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("whole") << 110.0f << 1 << 121.0f << "121.00";
-        QTest::newRow("three decimals") << 110.0f << 2 << 1.125f << "1.125";
-        QTest::newRow("grouped, four decimals") << 11000.0f << 1 << 1234.5678f << "1,234.5677";
-    }
-
-    void ShownValueIsTheStoredOne()
-    {
-        QFETCH(float, volts);
-        QFETCH(int, position);
-        QFETCH(float, value);
-        QFETCH(QString, shown);
-        Editor editor;
-        QVERIFY(editor.Harness.Active);
-        editor.Device.SetSystemVolts(volts);
-        editor.Device.SetTripFunction(3, OverVolts);
-        editor.Device.TripData.SetParameterValue(3, std::int16_t(position), value);
-        editor.Show(3);
-        QLineEdit* box = editor.Parameter(position - 1);
-        QCOMPARE(box->text(), shown);
-        FocusHarness::Enter(box);
-        editor.Harness.Leave();
-        QCOMPARE(editor.Value(3, position), value);
-        QCOMPARE(editor.Modified, 0);
+        QTEST(editor.Parameter(row)->toolTip(), "tip");
     }
 
     // A narrower phase angle lowers the slip frequency; the redraw after the
@@ -373,31 +339,46 @@ private Q_SLOTS:
                  to != UnUsed);
     }
 
-    void LoadedValueOutOfLimits_data()
+    // Loaded values out of limits fall back to the default; the text shown is
+    // the value stored (two decimals would show 1.125 as 1.13, which leaving
+    // the box would then store).
+    void LoadedValueShown_data()
     {
+        QTest::addColumn<float>("volts");
+        QTest::addColumn<int>("position");
         QTest::addColumn<float>("loaded");
         QTest::addColumn<float>("stored");
         QTest::addColumn<QString>("shown");
         // Over Volts at 110 V: trip point 5.5 to 132, default 121.
-        QTest::newRow("above the maximum") << 200.0f << 121.0f << "121.00";
-        QTest::newRow("below the minimum") << 5.4f << 121.0f << "121.00";
-        QTest::newRow("not a number")
-            << std::numeric_limits<float>::quiet_NaN() << 121.0f << "121.00";
-        QTest::newRow("at the maximum") << 132.0f << 132.0f << "132.00";
-        QTest::newRow("at the minimum") << 5.5f << 5.5f << "5.50";
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        QTest::newRow("above the maximum") << 110.0f << 1 << 200.0f << 121.0f << "121.00";
+        QTest::newRow("below the minimum") << 110.0f << 1 << 5.4f << 121.0f << "121.00";
+        QTest::newRow("not a number") << 110.0f << 1 << nan << 121.0f << "121.00";
+        QTest::newRow("at the maximum") << 110.0f << 1 << 132.0f << 132.0f << "132.00";
+        QTest::newRow("at the minimum") << 110.0f << 1 << 5.5f << 5.5f << "5.50";
+        QTest::newRow("three decimals") << 110.0f << 2 << 1.125f << 1.125f << "1.125";
+        QTest::newRow("grouped, four decimals")
+            << 11000.0f << 1 << 1234.5678f << 1234.5678f << "1,234.5677";
     }
 
-    void LoadedValueOutOfLimits()
+    void LoadedValueShown()
     {
+        QFETCH(float, volts);
+        QFETCH(int, position);
         QFETCH(float, loaded);
         QFETCH(float, stored);
-        QFETCH(QString, shown);
         Editor editor;
+        QVERIFY(editor.Harness.Active);
+        editor.Device.SetSystemVolts(volts);
         editor.Device.SetTripFunction(2, OverVolts);
-        editor.Device.TripData.SetParameterValue(2, 1, loaded);
+        editor.Device.TripData.SetParameterValue(2, std::int16_t(position), loaded);
         editor.Show(2);
-        QCOMPARE(editor.Value(2, 1), stored);
-        QCOMPARE(editor.Parameter(0)->text(), shown);
+        QCOMPARE(editor.Value(2, position), stored);
+        QLineEdit* box = editor.Parameter(position - 1);
+        QTEST(box->text(), "shown");
+        FocusHarness::Enter(box);
+        editor.Harness.Leave();
+        QCOMPARE(editor.Value(2, position), stored);
         QCOMPARE(editor.Modified, 0);
     }
 
@@ -537,7 +518,6 @@ private Q_SLOTS:
     {
         QFETCH(QLocale, locale);
         QFETCH(QString, typed);
-        QFETCH(QString, range);
         QLocale::setDefault(locale);
         Editor editor;
         QVERIFY(editor.Harness.Active);
@@ -545,7 +525,7 @@ private Q_SLOTS:
         editor.Device.SetTripFunction(3, OverVolts);
         editor.Show(3);
         QLineEdit* box = editor.Parameter(0);
-        QCOMPARE(box->toolTip(), range);
+        QTEST(box->toolTip(), "range");
         FocusHarness::Type(box, typed);
         FocusHarness::PressEnter(box);
         QCOMPARE(editor.Value(3, 1), 1234.5f);

@@ -62,14 +62,13 @@ private Q_SLOTS:
         QFETCH(int, tab);
         QFETCH(bool, displayAlarms);
         QFETCH(bool, clockShown);
-        QFETCH(int, thirdTick);
         cPollingCycle cycle;
         const cPollingCycle::Window window{false, onLine, tab, displayAlarms, clockShown};
         // Two ticks out of three always run the pending commands.
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
             QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-            QCOMPARE(int(cycle.Tick(window)), thirdTick);
+            QTEST(int(cycle.Tick(window)), "thirdTick");
         }
     }
 
@@ -186,27 +185,17 @@ private Q_SLOTS:
         QTest::addColumn<double>("restoredLeft");
         QTest::addColumn<int>("restoredSlave");
         QTest::addColumn<bool>("checked");
-        QTest::newRow("in range") << "500"
-                                  << "247"
-                                  << "1" << 500.0 << 247 << true;
-        QTest::newRow("at 0.9 of the width") << "900"
-                                             << "1"
-                                             << "0" << 900.0 << 1 << false;
-        QTest::newRow("beyond 0.9") << "900.5"
-                                    << "0"
-                                    << "0" << 0.0 << 1 << false;
-        QTest::newRow("negative") << "-20"
-                                  << "300"
-                                  << "0" << 0.0 << 1 << false;
-        QTest::newRow("not numbers") << "left"
-                                     << "node"
-                                     << "yes" << 0.0 << 1 << false;
-        QTest::newRow("beyond 16 bits") << "1e9"
-                                        << "70000"
-                                        << "0" << 0.0 << 1 << false;
-        QTest::newRow("fraction rounds half to even") << "10.5"
-                                                      << "2.5"
-                                                      << "1" << 10.5 << 2 << true;
+        const auto row = [](const char* name, QStringList stored, double left, int slave,
+                            bool checked) {
+            QTest::newRow(name) << stored[0] << stored[1] << stored[2] << left << slave << checked;
+        };
+        row("in range", {"500", "247", "1"}, 500, 247, true);
+        row("at 0.9 of the width", {"900", "1", "0"}, 900, 1, false);
+        row("beyond 0.9", {"900.5", "0", "0"}, 0, 1, false);
+        row("negative", {"-20", "300", "0"}, 0, 1, false);
+        row("not numbers", {"left", "node", "yes"}, 0, 1, false);
+        row("beyond 16 bits", {"1e9", "70000", "0"}, 0, 1, false);
+        row("fraction rounds half to even", {"10.5", "2.5", "1"}, 10.5, 2, true);
     }
     void StoredWindowSettings()
     {
@@ -215,7 +204,6 @@ private Q_SLOTS:
         QFETCH(QString, option);
         QFETCH(double, restoredLeft);
         QFETCH(int, restoredSlave);
-        QFETCH(bool, checked);
         MemorySettingsStore store;
         store.SaveSetting(App, "MainForm", "Left", left);
         store.SaveSetting(App, "TargetTZL", "SlaveID", slave);
@@ -224,7 +212,7 @@ private Q_SLOTS:
         const MainWindowSettings s = MainWindowSettings::Restore(store, App, screen);
         QCOMPARE(s.Position.x(), restoredLeft);
         QCOMPARE(s.SlaveID, std::int16_t(restoredSlave));
-        QCOMPARE(s.AlarmDisplay, checked);
+        QTEST(s.AlarmDisplay, "checked");
 
         // Written back as the rule allows, even if the window was moved off
         // the screen since.

@@ -32,54 +32,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scenario"); // given with --scenario when not empty
         QTest::addColumn<QString>("error");    // a part of it; empty: accepted
 
+        const auto row = [](const char* name, QStringList arguments, const char* error,
+                            const QString& scenario = {}) {
+            QTest::newRow(name) << arguments << scenario << QString::fromUtf8(error);
+        };
         const QStringList pty{"--pty"};
-        QTest::newRow("pty") << pty << ""
-                             << "";
-        QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << ""
-                                                    << "unknown option";
-        QTest::newRow("neither line") << QStringList{"--slave", "3"} << ""
-                                      << "--pty or --port";
-        QTest::newRow("missing value") << QStringList{"--pty", "--slave"} << ""
-                                       << "needs a value";
-        QTest::newRow("slave 247") << QStringList{"--pty", "--slave", "247"} << ""
-                                   << "";
-        QTest::newRow("slave 0") << QStringList{"--pty", "--slave=0"} << ""
-                                 << "1 to 247";
-        QTest::newRow("slave 248") << QStringList{"--pty", "--slave", "248"} << ""
-                                   << "1 to 247";
-        QTest::newRow("word order 2") << QStringList{"--pty", "--word-order", "2"} << ""
-                                      << "0 or 1";
-        QTest::newRow("settings 9600,X,8,1")
-            << QStringList{"--pty", "--settings", "9600,X,8,1"} << ""
-            << "bad --settings";
-        QTest::newRow("relay 17") << QStringList{"--pty", "--trip", "3,17"} << ""
-                                  << "1 to 16";
-        QTest::newRow("fault short:5") << QStringList{"--pty", "--fault", "short:5"} << ""
-                                       << "bad value '5'";
-        QTest::newRow("fault bad-crc:3") << QStringList{"--pty", "--fault", "bad-crc:3"} << ""
-                                         << "takes no value";
-        QTest::newRow("fault bad-crc@0") << QStringList{"--pty", "--fault", "bad-crc@0"} << ""
-                                         << "bad exchange";
-        QTest::newRow("fault flaky") << QStringList{"--pty", "--fault", "flaky"} << ""
-                                     << "unknown fault 'flaky'";
+        row("pty", pty, "");
+        row("unknown option before help", {"--bogus", "--help"}, "unknown option");
+        row("neither line", {"--slave", "3"}, "--pty or --port");
+        row("missing value", {"--pty", "--slave"}, "needs a value");
+        row("slave 247", {"--pty", "--slave", "247"}, "");
+        row("slave 0", {"--pty", "--slave=0"}, "1 to 247");
+        row("slave 248", {"--pty", "--slave", "248"}, "1 to 247");
+        row("word order 2", {"--pty", "--word-order", "2"}, "0 or 1");
+        row("settings 9600,X,8,1", {"--pty", "--settings", "9600,X,8,1"}, "bad --settings");
+        row("relay 17", {"--pty", "--trip", "3,17"}, "1 to 16");
+        row("fault short:5", {"--pty", "--fault", "short:5"}, "bad value '5'");
+        row("fault bad-crc:3", {"--pty", "--fault", "bad-crc:3"}, "takes no value");
+        row("fault bad-crc@0", {"--pty", "--fault", "bad-crc@0"}, "bad exchange");
+        row("fault flaky", {"--pty", "--fault", "flaky"}, "unknown fault 'flaky'");
         // A value takes a register pair, which starts at an even register.
-        QTest::newRow("nan at odd register") << QStringList{"--pty", "--fault", "nan:i71"} << ""
-                                             << "even register";
-        QTest::newRow("value at odd register")
-            << QStringList{"--pty", "--fault", "value:239=2"} << ""
-            << "even register";
-        QTest::newRow("missing scenario")
-            << QStringList{"--pty", "--scenario", "/nonexistent/x.sim"} << ""
-            << "cannot read";
-        QTest::newRow("unknown statement") << pty << "volts 1\nvoltage 2\n"
-                                           << "t.sim:2: unknown statement 'voltage'";
-        QTest::newRow("event date") << pty << "event 1 2 2026-02-30 10:00:00\n"
-                                    << "t.sim:1: bad event date or time";
-        QTest::newRow("bad fault") << pty << "\n\nfault babble:0\n"
-                                   << "t.sim:3: bad value '0' for fault 'babble'";
-        QTest::newRow("51 events")
-            << pty << QStringLiteral("event 1 1 2026-01-01 00:00:00\n").repeated(51)
-            << "t.sim:51: the event log holds at most 50 events";
+        row("nan at odd register", {"--pty", "--fault", "nan:i71"}, "even register");
+        row("value at odd register", {"--pty", "--fault", "value:239=2"}, "even register");
+        row("missing scenario", {"--pty", "--scenario", "/nonexistent/x.sim"}, "cannot read");
+        row("unknown statement", pty, "t.sim:2: unknown statement 'voltage'",
+            "volts 1\nvoltage 2\n");
+        row("event date", pty, "t.sim:1: bad event date or time",
+            "event 1 2 2026-02-30 10:00:00\n");
+        row("bad fault", pty, "t.sim:3: bad value '0' for fault 'babble'", "\n\nfault babble:0\n");
+        row("51 events", pty, "t.sim:51: the event log holds at most 50 events",
+            QStringLiteral("event 1 1 2026-01-01 00:00:00\n").repeated(51));
     }
 
     void Parse()
