@@ -108,8 +108,7 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
         QString error;
         if (args != 2)
             return QStringLiteral("'%1' needs a register and a number").arg(keyword);
-        return ScenarioFile::ApplyStoreRule(keyword, w[1], w[2], relay, error) ? QString()
-                                                                               : error;
+        return ScenarioFile::ApplyStoreRule(keyword, w[1], w[2], relay, error) ? QString() : error;
     }
     if (keyword == u"fault") {
         QString error;

@@ -11,11 +11,11 @@ namespace {
 
 // Options that take a value; the others are switches.
 const QStringList ValueOptions{
-    QStringLiteral("port"),       QStringLiteral("settings"),  QStringLiteral("slave"),
-    QStringLiteral("word-order"), QStringLiteral("fault"),     QStringLiteral("firmware"),
-    QStringLiteral("psc-number"), QStringLiteral("psc-issue"), QStringLiteral("volts"),
-    QStringLiteral("current"),    QStringLiteral("type"),      QStringLiteral("trip"),
-    QStringLiteral("latch"),      QStringLiteral("alarm"),     QStringLiteral("ack"),
+    QStringLiteral("port"),       QStringLiteral("settings"),    QStringLiteral("slave"),
+    QStringLiteral("word-order"), QStringLiteral("fault"),       QStringLiteral("firmware"),
+    QStringLiteral("psc-number"), QStringLiteral("psc-issue"),   QStringLiteral("volts"),
+    QStringLiteral("current"),    QStringLiteral("type"),        QStringLiteral("trip"),
+    QStringLiteral("latch"),      QStringLiteral("alarm"),       QStringLiteral("ack"),
     QStringLiteral("scenario"),   QStringLiteral("store-limit"), QStringLiteral("store-step")};
 const QStringList SwitchOptions{QStringLiteral("pty"), QStringLiteral("verbose"),
                                 QStringLiteral("strict-line"), QStringLiteral("help"),
@@ -129,8 +129,8 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
     }
     if (name == u"store-limit" || name == u"store-step") {
         QString error;
-        return ScenarioFile::ApplyStoreRule(name, value.section(u'=', 0, 0),
-                                            value.section(u'=', 1), relay, error)
+        return ScenarioFile::ApplyStoreRule(name, value.section(u'=', 0, 0), value.section(u'=', 1),
+                                            relay, error)
                || Fail(QStringLiteral("--%1: %2").arg(name, error));
     }
     if (name == u"fault") {

@@ -46,8 +46,7 @@ ParameterSide Parameter(const TripRecord& record, std::int16_t position)
     const auto function = std::int16_t(record.FunctionIndex);
     if (position > cTripCatalogue::NumberOfParameters(function))
         return {false, 0.0f, {}};
-    return {true,
-            RoundAsRelayStores(function, position, record.ParameterValues[position - 1]),
+    return {true, RoundAsRelayStores(function, position, record.ParameterValues[position - 1]),
             cTripCatalogue::ParameterUnitName(function, position).trimmed()};
 }
 
@@ -56,8 +55,8 @@ QString ParameterText(const ParameterSide& side)
     return side.Exists ? WithUnit(side.Value, side.Unit) : QStringLiteral("(none)");
 }
 
-void CompareParameters(QList<ConfigDifference>& list, const QString& relay,
-                       const TripRecord& old, const TripRecord& now)
+void CompareParameters(QList<ConfigDifference>& list, const QString& relay, const TripRecord& old,
+                       const TripRecord& now)
 {
     const auto oldFunction = std::int16_t(old.FunctionIndex);
     const auto newFunction = std::int16_t(now.FunctionIndex);
@@ -94,16 +93,16 @@ QList<ConfigDifference> ConfigComparison::Compare(const ConfigSnapshot& old,
                          + ShortestFloatText(now.SystemType) + u')'});
     AddIfDifferent(list, QStringLiteral("Primary VT value"), old.SystemVolts, now.SystemVolts,
                    QStringLiteral("V"));
-    AddIfDifferent(list, QStringLiteral("Primary CT value"), old.SystemCurrent,
-                   now.SystemCurrent, QStringLiteral("A"));
+    AddIfDifferent(list, QStringLiteral("Primary CT value"), old.SystemCurrent, now.SystemCurrent,
+                   QStringLiteral("A"));
 
     for (int r = 1; r <= cTripCatalogue::RelayCount; ++r) {
         const TripRecord& a = old.Trips[std::size_t(r - 1)];
         const TripRecord& b = now.Trips[std::size_t(r - 1)];
         const QString relay = QStringLiteral("Relay %1").arg(r);
         if (names == Names::Compared && a.Name != b.Name)
-            list.append({relay + QStringLiteral(" name"), u'"' + a.Name + u'"',
-                         u'"' + b.Name + u'"'});
+            list.append(
+                {relay + QStringLiteral(" name"), u'"' + a.Name + u'"', u'"' + b.Name + u'"'});
         if (a.FunctionIndex != b.FunctionIndex)
             list.append({relay + QStringLiteral(" function"),
                          cTripCatalogue::FunctionName(a.FunctionIndex),
@@ -112,24 +111,22 @@ QList<ConfigDifference> ConfigComparison::Compare(const ConfigSnapshot& old,
             const bool oldOn = (a.Flags & flag.Bit) != 0;
             const bool newOn = (b.Flags & flag.Bit) != 0;
             if (oldOn != newOn)
-                list.append({relay + u' ' + QLatin1String(flag.Name), YesNo(oldOn),
-                             YesNo(newOn)});
+                list.append({relay + u' ' + QLatin1String(flag.Name), YesNo(oldOn), YesNo(newOn)});
         }
         CompareParameters(list, relay, a, b);
     }
     return list;
 }
 
-QString ConfigComparison::Report(const QList<ConfigDifference>& differences,
-                                 const QString& oldSide, const QString& newSide,
-                                 const QString& sameText)
+QString ConfigComparison::Report(const QList<ConfigDifference>& differences, const QString& oldSide,
+                                 const QString& newSide, const QString& sameText)
 {
     if (differences.isEmpty())
         return sameText + u'\n';
-    QString text = QStringLiteral("%1 difference%2 (%3 -> %4):\n")
-                       .arg(differences.size())
-                       .arg(differences.size() == 1 ? QString() : QStringLiteral("s"), oldSide,
-                            newSide);
+    QString text =
+        QStringLiteral("%1 difference%2 (%3 -> %4):\n")
+            .arg(differences.size())
+            .arg(differences.size() == 1 ? QString() : QStringLiteral("s"), oldSide, newSide);
     for (const ConfigDifference& d : differences)
         text += QStringLiteral("%1: %2 -> %3\n").arg(d.Where, d.Old, d.New);
     return text;

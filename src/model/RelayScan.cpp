@@ -45,8 +45,8 @@ private:
 
 bool Plausible(const std::vector<float>& v)
 {
-    return v.size() == 3 && v[0] >= 1.0f && v[0] <= 400000.0f && v[1] >= 1.0f
-           && v[1] <= 10000.0f && (v[2] == 2.0f || v[2] == 3.0f);
+    return v.size() == 3 && v[0] >= 1.0f && v[0] <= 400000.0f && v[1] >= 1.0f && v[1] <= 10000.0f
+           && (v[2] == 2.0f || v[2] == 3.0f);
 }
 
 // Restores the port's line settings however the scan ends.
@@ -84,8 +84,7 @@ ScanPlan::ScanPlan(int firstSlave, int lastSlave, milliseconds responseTimeout)
 milliseconds ScanPlan::ProbeAllowance(const SerialLineSettings& line) const
 {
     const auto onLine = line.CharacterTime() * (RequestBytes + AnswerBytes);
-    return m_ResponseTimeout + SilenceAfterAnswer
-           + std::chrono::ceil<milliseconds>(onLine);
+    return m_ResponseTimeout + SilenceAfterAnswer + std::chrono::ceil<milliseconds>(onLine);
 }
 
 milliseconds ScanPlan::Bound() const

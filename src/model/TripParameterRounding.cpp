@@ -17,11 +17,11 @@ Resolution ResolutionOf(std::int16_t function, std::int16_t position)
     }
     switch (function) {
     case 13: // Time Overcurrent with Voltage Restraint: curve, dial
-        return position == 3 ? Resolution::WholeNumbers
+        return position == 3   ? Resolution::WholeNumbers
                : position == 4 ? Resolution::Tenths
                                : Resolution::AsSent;
     case 14: // Time Overcurrent: curve, dial
-        return position == 2 ? Resolution::WholeNumbers
+        return position == 2   ? Resolution::WholeNumbers
                : position == 3 ? Resolution::Tenths
                                : Resolution::AsSent;
     case 15: // Ground Fault: dial

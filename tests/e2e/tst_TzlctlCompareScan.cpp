@@ -21,7 +21,9 @@ QString WriteConfig(const QTemporaryDir& dir, const QString& name, float overVol
         const bool trip = r == 1 && overVolts > 0;
         lines << QStringLiteral("\"Relay Trip %1\"").arg(r) << (trip ? "1" : "0")
               << (trip ? "1" : "0") << (trip ? QString::number(overVolts) : "0")
-              << (trip ? "1.1" : "0") << (trip ? "0.2" : "0") << "0" << "0" << "0";
+              << (trip ? "1.1" : "0") << (trip ? "0.2" : "0") << "0"
+              << "0"
+              << "0";
     }
     const QString path = dir.filePath(name);
     QFile file(path);
@@ -66,7 +68,8 @@ void tst_TzlctlCompareScan::CompareExitCodes()
     QCOMPARE(run.ExitCode, 3);
     QCOMPARE(run.Out.section(u'\n', 1, 1), QStringLiteral("Primary VT value: 240 V -> 110 V"));
     // Nobody answers at slave 9: the exchange failed, which is not "same".
-    run = RunTzlctl(Target(sim) + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
+    run =
+        RunTzlctl(Target(sim) + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
     QCOMPARE(run.ExitCode, 1);
 }
 
@@ -88,13 +91,13 @@ void tst_TzlctlCompareScan::VerifyCatchesALimitedValue()
 
 void tst_TzlctlCompareScan::ScanFindsAnOddlySetRelay()
 {
-    SimulatorProcess sim({"--strict-line", "--settings", "4800,E,8,1", "--slave", "7",
-                          "--word-order", "1"});
+    SimulatorProcess sim(
+        {"--strict-line", "--settings", "4800,E,8,1", "--slave", "7", "--word-order", "1"});
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
     QElapsedTimer clock;
     clock.start();
-    const ToolRun run = RunTzlctl(Target(sim) + QStringList{"scan", "--slaves", "1-10",
-                                                            "--probe-timeout", "60"});
+    const ToolRun run =
+        RunTzlctl(Target(sim) + QStringList{"scan", "--slaves", "1-10", "--probe-timeout", "60"});
     const qint64 tookMs = clock.elapsed();
     QVERIFY2(run.ExitCode == 0, qPrintable(run.Out + run.Err));
     QVERIFY2(run.Out.contains("Found a TZL at 4800,E,8,1, slave 7, word order 1 (its values "

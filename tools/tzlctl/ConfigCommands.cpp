@@ -158,8 +158,7 @@ int DownloadConfig(CommandContext& context, const QStringList& args)
     if (!held)
         return ExitRelayFailed;
     return PrintDifferences(
-        context.Out,
-        ConfigComparison::Compare(sent, *held, ConfigComparison::Names::Ignored),
+        context.Out, ConfigComparison::Compare(sent, *held, ConfigComparison::Names::Ignored),
         QStringLiteral("sent"), QStringLiteral("TZL"),
         QStringLiteral("Verified: the TZL holds this configuration"));
 }
@@ -175,8 +174,8 @@ int Compare(CommandContext& context, const QStringList& args)
             return ExitRelayFailed;
         return PrintDifferences(
             context.Out,
-            ConfigComparison::Compare(*first, *second, ConfigComparison::Names::Compared),
-            args[0], args[1], QStringLiteral("The files hold the same configuration"));
+            ConfigComparison::Compare(*first, *second, ConfigComparison::Names::Compared), args[0],
+            args[1], QStringLiteral("The files hold the same configuration"));
     }
     // The file first: a file that cannot be read is not worth the relay's time.
     const std::optional<ConfigSnapshot> file = ReadFileConfig(context, args[0]);
@@ -253,8 +252,7 @@ void AddConfigCommands(CommandTable& table)
                QStringLiteral("read system parameters and the 16 trip definitions into a "
                               "configuration file (.tcf)"),
                UploadConfig});
-    table.Add({QStringLiteral("download-config"),
-               QStringLiteral("FILE [--yes | --no] [--verify]"),
+    table.Add({QStringLiteral("download-config"), QStringLiteral("FILE [--yes | --no] [--verify]"),
                QStringLiteral("send a configuration file to the relay; --yes or --no answers its "
                               "questions about system type and firmware (without either they "
                               "are answered No and the command fails); --verify reads the "

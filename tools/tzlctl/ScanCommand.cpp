@@ -29,7 +29,8 @@ public:
     InterruptCatcher()
     {
         InterruptRequested = 0;
-        struct sigaction action{};
+        struct sigaction action
+        {};
         action.sa_handler = RequestInterrupt;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_Previous);
@@ -39,7 +40,8 @@ public:
     InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
 private:
-    struct sigaction m_Previous{};
+    struct sigaction m_Previous
+    {};
 };
 
 QString Duration(std::chrono::milliseconds time)
@@ -64,16 +66,15 @@ int Scan(CommandContext& context, const QStringList& args)
                                      : first;
     }
     const int timeoutMs =
-        timeout.isEmpty()
-            ? DefaultProbeTimeoutMs
-            : ParseIntArgument(timeout, QStringLiteral("--probe-timeout"), 20, 1000);
+        timeout.isEmpty() ? DefaultProbeTimeoutMs
+                          : ParseIntArgument(timeout, QStringLiteral("--probe-timeout"), 20, 1000);
 
     const ScanPlan plan(first, last, std::chrono::milliseconds(timeoutMs));
     QTextStream& out = context.Out;
     QTextStream& err = context.Err;
-    out << "Scanning " << context.Modbus.SerialPort().PortName() << ": "
-        << plan.Probes().size() << " combinations, " << timeoutMs
-        << " ms time-out each; at most " << Duration(plan.Bound()) << ". Ctrl+C stops.\n";
+    out << "Scanning " << context.Modbus.SerialPort().PortName() << ": " << plan.Probes().size()
+        << " combinations, " << timeoutMs << " ms time-out each; at most " << Duration(plan.Bound())
+        << ". Ctrl+C stops.\n";
     out.flush();
 
     const InterruptCatcher catcher;
@@ -100,15 +101,15 @@ int Scan(CommandContext& context, const QStringList& args)
 
     switch (result.Result) {
     case ScanResult::Outcome::Found:
-        out << "Found a TZL at " << result.Where.Line.ToString() << ", slave "
-            << result.Where.Slave << ", word order " << result.WordOrder;
+        out << "Found a TZL at " << result.Where.Line.ToString() << ", slave " << result.Where.Slave
+            << ", word order " << result.WordOrder;
         if (result.OnlyInThisWordOrder)
             out << " (its values make no sense in word order " << 1 - result.WordOrder << ')';
         out << ".\nOptions: " << result.Options() << '\n';
         return ExitOk;
     case ScanResult::Outcome::Cancelled:
-        err << "tzlctl: scan stopped after " << result.ProbesTried << " of "
-            << plan.Probes().size() << " combinations\n";
+        err << "tzlctl: scan stopped after " << result.ProbesTried << " of " << plan.Probes().size()
+            << " combinations\n";
         return ExitRelayFailed;
     case ScanResult::Outcome::BoundReached:
         err << "tzlctl: scan gave up at its time bound after " << result.ProbesTried

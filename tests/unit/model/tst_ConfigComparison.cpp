@@ -51,28 +51,26 @@ void tst_ConfigComparison::EachKindOfField_data()
     const auto compared = ConfigComparison::Names::Compared;
     const auto ignored = ConfigComparison::Names::Ignored;
 
-    QTest::newRow("system type") << Change([](ConfigSnapshot& s) { s.SystemType = 2; })
-                                 << ignored
+    QTest::newRow("system type") << Change([](ConfigSnapshot& s) { s.SystemType = 2; }) << ignored
                                  << QStringList{"System type|3 Phase 4 Wire System (3)|3 Phase "
                                                 "3 Wire System (2)"};
     QTest::newRow("volts") << Change([](ConfigSnapshot& s) { s.SystemVolts = 415; }) << ignored
                            << QStringList{"Primary VT value|11000 V|415 V"};
-    QTest::newRow("current") << Change([](ConfigSnapshot& s) { s.SystemCurrent = 250; })
-                             << ignored << QStringList{"Primary CT value|500 A|250 A"};
+    QTest::newRow("current") << Change([](ConfigSnapshot& s) { s.SystemCurrent = 250; }) << ignored
+                             << QStringList{"Primary CT value|500 A|250 A"};
     QTest::newRow("name between files")
         << Change([](ConfigSnapshot& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); })
         << compared << QStringList{"Relay 2 name|\"Relay Trip 2\"|\"Bus over volts\""};
     QTest::newRow("name against a relay, which holds none")
         << Change([](ConfigSnapshot& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); })
         << ignored << QStringList{};
-    QTest::newRow("each flag")
-        << Change([](ConfigSnapshot& s) { s.Trips[1].Flags = TripFlag::Alarm | TripFlag::Latched; })
-        << ignored
-        << QStringList{"Relay 2 Fail Safe|yes|no", "Relay 2 Alarm|no|yes",
-                       "Relay 2 Latched|no|yes", "Relay 2 Logged|yes|no"};
+    QTest::newRow("each flag") << Change([](ConfigSnapshot& s) {
+        s.Trips[1].Flags = TripFlag::Alarm | TripFlag::Latched;
+    }) << ignored
+                               << QStringList{"Relay 2 Fail Safe|yes|no", "Relay 2 Alarm|no|yes",
+                                              "Relay 2 Latched|no|yes", "Relay 2 Logged|yes|no"};
     QTest::newRow("flag bits with no meaning")
-        << Change([](ConfigSnapshot& s) { s.Trips[1].Flags |= 0x30; }) << ignored
-        << QStringList{};
+        << Change([](ConfigSnapshot& s) { s.Trips[1].Flags |= 0x30; }) << ignored << QStringList{};
     QTest::newRow("parameter with its unit")
         << Change([](ConfigSnapshot& s) { s.Trips[1].ParameterValues[0] = 13200; }) << ignored
         << QStringList{"Relay 2 Trip Point|12100 V|13200 V"};
