@@ -31,17 +31,11 @@ QByteArray LineMismatch::AsReceived(const QByteArray& sent, QChar relayParity, Q
     QByteArray received;
     for (const char c : sent) {
         const auto byte = std::uint8_t(c);
-        if (masterParity == u'N') {
-            // The relay's parity bit stands where the master wants its stop bit.
-            if (BitAfterData(byte, relayParity))
-                received.append(c);
-        } else {
-            // Without parity from the relay, the next byte's start bit stands
-            // where the master wants its stop bit: a framing error for every
-            // byte of a back-to-back answer. Even against odd: every parity
-            // bit is wrong.
-            received.append('\0');
-        }
+        // Without parity from the relay, its stop bit (1) is what the master
+        // checks as parity.
+        const bool sentBit = BitAfterData(byte, relayParity);
+        if (sentBit == BitAfterData(byte, masterParity))
+            received.append(c);
     }
     return received;
 }

@@ -12,9 +12,9 @@
 // right speed with another parity it hears the request (like many relays, it
 // does not check parity on receive), but its answer reaches the master
 // damaged: the bit after the data is taken for the master's parity or stop
-// bit, and a byte for which that bit is wrong arrives as 0 (parity checked,
-// errors neither ignored nor marked) or not at all (no parity: errors
-// ignored). Either way the master sees a bad CRC.
+// bit, and a byte for which that bit is wrong is dropped by the master's UART
+// (errors ignored, as the configurator's port sets it). What is left fails
+// the CRC; even against odd nothing is left, and the master hears silence.
 class LineMismatch
 {
 public:

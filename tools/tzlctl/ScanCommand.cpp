@@ -6,6 +6,7 @@
 #include "link/frmModbus.h"
 #include "model/RelayScan.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/ISerialPort.h"
 
 #include <QTextStream>
 #include <csignal>
