@@ -1,5 +1,6 @@
 #include "PtyFrontEnd.h"
 
+#include "LineMismatch.h"
 #include "SlaveSession.h"
 
 #include <QSocketNotifier>
@@ -11,6 +12,30 @@
 #include <unistd.h>
 
 namespace {
+
+int BaudRate(speed_t speed)
+{
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
+    }
+}
 
 QString SystemError(const char* what)
 {
@@ -66,12 +91,34 @@ bool PtyFrontEnd::Open(QString& error)
     return true;
 }
 
+void PtyFrontEnd::SetStrictLine(const SerialLineSettings& line)
+{
+    m_StrictLine = line;
+}
+
+SerialLineSettings PtyFrontEnd::MasterLine() const
+{
+    SerialLineSettings line;
+    termios t{};
+    if (tcgetattr(m_Master, &t) != 0)
+        return line;
+    line.BaudRate = BaudRate(cfgetospeed(&t));
+    line.Parity = (t.c_iflag & INPCK) == 0 ? u'N' : (t.c_cflag & PARODD) != 0 ? u'O' : u'E';
+    return line;
+}
+
 void PtyFrontEnd::ReadInput()
 {
     char buffer[512];
     for (;;) {
         const ssize_t n = ::read(m_Master, buffer, sizeof buffer);
         if (n > 0) {
+            if (m_StrictLine) {
+                const SerialLineSettings master = MasterLine();
+                if (!LineMismatch::RelayHears(*m_StrictLine, master))
+                    continue;
+                m_MasterParity = master.Parity;
+            }
             m_Session.BytesReceived(QByteArray(buffer, qsizetype(n)));
             continue;
         }
@@ -81,8 +128,11 @@ void PtyFrontEnd::ReadInput()
     }
 }
 
-void PtyFrontEnd::Send(const QByteArray& bytes)
+void PtyFrontEnd::Send(const QByteArray& answer)
 {
+    const QByteArray bytes =
+        m_StrictLine ? LineMismatch::AsReceived(answer, m_StrictLine->Parity, m_MasterParity)
+                     : answer;
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_Master, bytes.constData() + done, size_t(bytes.size() - done));

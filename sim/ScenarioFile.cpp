@@ -104,6 +104,12 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
         relay.SetMeasurement(n, f);
         return {};
     }
+    if (keyword == u"store-limit" || keyword == u"store-step") {
+        QString error;
+        if (args != 2)
+            return QStringLiteral("'%1' needs a register and a number").arg(keyword);
+        return ScenarioFile::ApplyStoreRule(keyword, w[1], w[2], relay, error) ? QString() : error;
+    }
     if (keyword == u"fault") {
         QString error;
         if (args != 1 || !faults.ApplyFaultText(w[1], error))
@@ -114,6 +120,26 @@ QString ApplyStatement(const QStringList& w, SimulatedRelay& relay, SimFaults& f
 }
 
 } // namespace
+
+bool ScenarioFile::ApplyStoreRule(const QString& rule, const QString& reg, const QString& value,
+                                  SimulatedRelay& relay, QString& error)
+{
+    int pair = 0;
+    float number = 0;
+    if (!ToInt(reg, 0, 65535, pair) || !SimulatedRelay::IsStoredValuePair(pair)) {
+        error = QStringLiteral("'%1' is not a stored value (6, 8, 66, 68 .. 76)").arg(reg);
+        return false;
+    }
+    if (!ToFloat(value, number) || (rule == u"store-step" && number <= 0)) {
+        error = QStringLiteral("bad value '%1'").arg(value);
+        return false;
+    }
+    if (rule == u"store-step")
+        relay.SetStoreStep(pair, number);
+    else
+        relay.SetStoreLimit(pair, number);
+    return true;
+}
 
 int ScenarioFile::ParseStatus(const QStringList& words)
 {

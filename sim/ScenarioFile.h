@@ -23,6 +23,9 @@ class SimulatedRelay;
 //                                      are delivered in the order of the file
 //   measurement 0 231.5                pins the input register pair at 0
 //   fault short:3@2                    as the --fault option
+//   store-limit 66 150                 a value written to holding pair 66 is
+//                                      stored at most 150
+//   store-step 70 0.5                  ... is stored to the nearest 0.5
 class ScenarioFile
 {
 public:
@@ -36,4 +39,8 @@ public:
     // Status bits from words ("tripped", "latched", "alarm", "acknowledged")
     // or from one number; -1 when not understood.
     static int ParseStatus(const QStringList& words);
+    // "store-limit" or "store-step" for the holding pair `reg` with `value`;
+    // false with the reason when either does not fit.
+    static bool ApplyStoreRule(const QString& rule, const QString& reg, const QString& value,
+                               SimulatedRelay& relay, QString& error);
 };

@@ -11,14 +11,15 @@ namespace {
 
 // Options that take a value; the others are switches.
 const QStringList ValueOptions{
-    QStringLiteral("port"),       QStringLiteral("settings"),  QStringLiteral("slave"),
-    QStringLiteral("word-order"), QStringLiteral("fault"),     QStringLiteral("firmware"),
-    QStringLiteral("psc-number"), QStringLiteral("psc-issue"), QStringLiteral("volts"),
-    QStringLiteral("current"),    QStringLiteral("type"),      QStringLiteral("trip"),
-    QStringLiteral("latch"),      QStringLiteral("alarm"),     QStringLiteral("ack"),
-    QStringLiteral("scenario")};
+    QStringLiteral("port"),       QStringLiteral("settings"),    QStringLiteral("slave"),
+    QStringLiteral("word-order"), QStringLiteral("fault"),       QStringLiteral("firmware"),
+    QStringLiteral("psc-number"), QStringLiteral("psc-issue"),   QStringLiteral("volts"),
+    QStringLiteral("current"),    QStringLiteral("type"),        QStringLiteral("trip"),
+    QStringLiteral("latch"),      QStringLiteral("alarm"),       QStringLiteral("ack"),
+    QStringLiteral("scenario"),   QStringLiteral("store-limit"), QStringLiteral("store-step")};
 const QStringList SwitchOptions{QStringLiteral("pty"), QStringLiteral("verbose"),
-                                QStringLiteral("help"), QStringLiteral("version")};
+                                QStringLiteral("strict-line"), QStringLiteral("help"),
+                                QStringLiteral("version")};
 
 struct Option
 {
@@ -64,6 +65,7 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, Simu
             }
             pty = pty || name == u"pty";
             m_Verbose = m_Verbose || name == u"verbose";
+            m_StrictLine = m_StrictLine || name == u"strict-line";
             continue;
         }
         if (!ValueOptions.contains(name)) {
@@ -124,6 +126,12 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
             return Fail(QStringLiteral("--word-order must be 0 or 1"));
         relay.SetWordOrder(value.toInt());
         return true;
+    }
+    if (name == u"store-limit" || name == u"store-step") {
+        QString error;
+        return ScenarioFile::ApplyStoreRule(name, value.section(u'=', 0, 0), value.section(u'=', 1),
+                                            relay, error)
+               || Fail(QStringLiteral("--%1: %2").arg(name, error));
     }
     if (name == u"fault") {
         QString error;
@@ -191,6 +199,13 @@ QString SimCommandLine::HelpText()
         "  --slave N            slave ID 1-247, default 1\n"
         "  --word-order 0|1     0: first register of a value holds the high half (default)\n"
         "  --verbose            log every frame to standard error\n"
+        "  --strict-line        on a pseudo-terminal, behave like a relay whose UART is set\n"
+        "                       to --settings: a master at another baud rate is not heard\n"
+        "                       (no answer); one at another parity is heard, but the\n"
+        "                       answer arrives damaged (bad CRC), as a UART checking the\n"
+        "                       other parity would deliver it. A pseudo-terminal carries\n"
+        "                       bytes at any setting, so the simulator reads the master's\n"
+        "                       baud rate and parity check from the terminal itself\n"
         "\n"
         "Relay:\n"
         "  --volts V --current A --type 2|3   system volts, current, type\n"
@@ -198,6 +213,10 @@ QString SimCommandLine::HelpText()
         "  --trip LIST --latch LIST --alarm LIST --ack LIST\n"
         "                       relays (e.g. 3,5) that are tripped, latched, in alarm,\n"
         "                       or in an acknowledged alarm\n"
+        "  --store-limit REG=MAX, --store-step REG=STEP\n"
+        "                       a value written to holding pair REG (6 volts, 8 current,\n"
+        "                       66-76 trip parameters 1-6) is stored at most MAX, or\n"
+        "                       rounded to the nearest multiple of STEP\n"
         "  --scenario FILE      start from a scenario file (options given here override it)\n"
         "\n"
         "Faults (--fault, repeatable):\n"
@@ -216,6 +235,7 @@ QString SimCommandLine::HelpText()
         "  status RELAY tripped|latched|alarm|acknowledged ... (or a number 0-255)\n"
         "  event NUMBER RELAY YYYY-MM-DD HH:MM:SS   (delivered in file order, then 0)\n"
         "  measurement REG VALUE | fault FAULT (as --fault)\n"
+        "  store-limit REG MAX | store-step REG STEP (as the options)\n"
         "\n"
         "  --help, --version\n"
         "\n"

@@ -26,6 +26,8 @@ public:
     SerialLineSettings Line() const { return m_Line; }
     int SlaveID() const { return m_SlaveID; }
     bool Verbose() const { return m_Verbose; }
+    // On a pseudo-terminal, hear the master only at the line settings given.
+    bool StrictLine() const { return m_StrictLine; }
 
     static QString HelpText();
     static QString VersionText();
@@ -42,4 +44,5 @@ private:
     SerialLineSettings m_Line;
     int m_SlaveID = 1;
     bool m_Verbose = false;
+    bool m_StrictLine = false;
 };

@@ -382,8 +382,25 @@ ModbusException SimulatedRelay::CheckWrite(int reg, float value) const
     return ok ? ModbusException::None : ModbusException::IllegalDataValue;
 }
 
+bool SimulatedRelay::IsStoredValuePair(int reg)
+{
+    return reg == RegSystemVolts || reg == RegSystemCurrent
+           || (reg >= RegTripParameter1 && reg < RegTripParameter1 + 12 && reg % 2 == 0);
+}
+
+float SimulatedRelay::StoreRule::Apply(float value) const
+{
+    if (Step > 0.0f)
+        value = float(std::round(double(value) / Step) * Step);
+    if (Maximum && value > *Maximum)
+        value = *Maximum;
+    return value;
+}
+
 void SimulatedRelay::ApplyWrite(int reg, float value)
 {
+    if (const auto rule = m_StoreRules.find(reg); rule != m_StoreRules.end())
+        value = rule->second.Apply(value);
     if (reg == RegSystemVolts)
         m_SystemVolts = value;
     else if (reg == RegSystemCurrent)

@@ -169,6 +169,16 @@ public:
     void SetSystemType(float type) { m_SystemType = type; }
     float SystemType() const { return m_SystemType; }
 
+    // ---- how written values are stored ----
+    // A relay that keeps a written value other than as sent: the value written
+    // to the holding pair at `reg` is stored at most `maximum`, or rounded to
+    // the nearest multiple of `step`. Shows what a download's read-back and a
+    // verification are for.
+    void SetStoreLimit(int reg, float maximum) { m_StoreRules[reg].Maximum = maximum; }
+    void SetStoreStep(int reg, float step) { m_StoreRules[reg].Step = step; }
+    // True for the pairs a rule can apply to: volts, current, trip parameters.
+    static bool IsStoredValuePair(int reg);
+
     // ---- trip definitions and relay status (relay numbers 1..16; others are
     // ignored by setters and give a default by getters) ----
     void SetTripDefinition(int relay, const TripDefinition& definition);
@@ -260,6 +270,14 @@ private:
     std::array<int, 6> AdvancedClockFields() const;
     double SecondsRunning() const;
     void Record(RegisterAccess access);
+
+    struct StoreRule
+    {
+        std::optional<float> Maximum;
+        float Step = 0.0f;
+        float Apply(float value) const;
+    };
+    std::map<int, StoreRule> m_StoreRules;
 
     int m_WordOrder = 0;
     float m_SystemVolts = 110.0f;

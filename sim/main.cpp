@@ -68,6 +68,8 @@ int main(int argc, char* argv[])
             PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);
             return ExitFailure;
         }
+        if (commandLine.StrictLine())
+            pty->SetStrictLine(commandLine.Line());
         PrintLine(stdout, pty->DevicePath());
     } else {
         serial = std::make_unique<SerialDeviceFrontEnd>(session);

@@ -1,5 +1,7 @@
 #include "platform/QtSerialPort.h"
 
+#include <termios.h>
+
 namespace {
 
 QSerialPort::Parity ToQtParity(QChar letter)
@@ -9,6 +11,19 @@ QSerialPort::Parity ToQtParity(QChar letter)
     if (letter == u'E')
         return QSerialPort::EvenParity;
     return QSerialPort::NoParity;
+}
+
+// Qt sets the parity bit for the line but leaves the check of received
+// parity off, so an answer at another parity would pass unchecked. With the
+// check on, bytes with a parity error are dropped (Qt ignores, not marks,
+// them) and the link sees a broken frame instead of wrong data.
+void CheckReceivedParity(int handle, QChar parity)
+{
+    termios t{};
+    if (parity == u'N' || tcgetattr(handle, &t) != 0)
+        return;
+    t.c_iflag |= INPCK;
+    tcsetattr(handle, TCSANOW, &t);
 }
 
 } // namespace
@@ -54,6 +69,7 @@ bool QtSerialPort::Open()
         RecordError(QStringLiteral("Open ") + m_Device);
         return false;
     }
+    CheckReceivedParity(int(m_Port.handle()), m_Line.Parity);
     return true;
 }
 

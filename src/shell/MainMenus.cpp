@@ -83,6 +83,9 @@ MainMenus::MainMenus(QMainWindow& window)
                                   QStringLiteral("&Upload Configuration"));
     mnuitmSendConfig = AddItem(comms, QStringLiteral("mnuitmSendConfig"),
                                QStringLiteral("&Download Configuration"));
+    mnuitmVerifyDownload = AddItem(comms, QStringLiteral("mnuitmVerifyDownload"),
+                                   QStringLiteral("Verify after Download"));
+    mnuitmVerifyDownload->setCheckable(true);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));

@@ -49,6 +49,8 @@ MainWindowSettings MainWindowSettings::Restore(const ISettingsStore& store,
     s.EventLogUseCurrent =
         CheckedFrom(get(OptionsSection, QStringLiteral("EventLogUseCurrent"), "0"));
     s.AlarmDisplay = CheckedFrom(get(OptionsSection, QStringLiteral("AlarmDisplay"), "0"));
+    s.VerifyAfterDownload =
+        CheckedFrom(get(OptionsSection, QStringLiteral("VerifyAfterDownload"), "0"));
     s.WorkDirectory = get(OptionsSection, QStringLiteral("WorkDirectory"), QString());
     return s;
 }
@@ -66,6 +68,7 @@ void MainWindowSettings::Save(ISettingsStore& store, const QString& application,
     put(TargetSection, QStringLiteral("SlaveID"), QString::number(SlaveID));
     put(OptionsSection, QStringLiteral("EventLogUseCurrent"), EventLogUseCurrent ? "1" : "0");
     put(OptionsSection, QStringLiteral("AlarmDisplay"), AlarmDisplay ? "1" : "0");
+    put(OptionsSection, QStringLiteral("VerifyAfterDownload"), VerifyAfterDownload ? "1" : "0");
     if (const QString folder = FolderOf(lastChosenFile); !folder.isEmpty())
         put(OptionsSection, QStringLiteral("WorkDirectory"), folder);
 }

@@ -18,6 +18,7 @@ struct MainWindowSettings
     std::int16_t SlaveID = 1;
     bool EventLogUseCurrent = false;
     bool AlarmDisplay = false;
+    bool VerifyAfterDownload = false;
     QString WorkDirectory;
 
     static MainWindowSettings Restore(const ISettingsStore& store, const QString& application,

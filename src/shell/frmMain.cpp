@@ -1,5 +1,6 @@
 #include "shell/frmMain.h"
 
+#include "model/ConfigComparison.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialogs.h"
 #include "platform/ISettingsStore.h"
@@ -272,6 +273,7 @@ void frmMain::RestoreMainSettings()
     m_SlaveID = s.SlaveID;
     m_fraEvents->SetUseCurrentDefinitions(s.EventLogUseCurrent);
     m_fraStatus->SetDisplayAlarms(s.AlarmDisplay);
+    m_Menus->mnuitmVerifyDownload->setChecked(s.VerifyAfterDownload);
     m_WorkDirectory = s.WorkDirectory.isEmpty() ? DocumentsFolder() : s.WorkDirectory;
     m_ConfigFolder = m_WorkDirectory;
 }
@@ -283,6 +285,7 @@ void frmMain::SaveMainSettings()
     s.SlaveID = m_SlaveID;
     s.EventLogUseCurrent = m_fraEvents->UseCurrentDefinitions();
     s.AlarmDisplay = m_fraStatus->DisplayAlarms();
+    s.VerifyAfterDownload = m_Menus->mnuitmVerifyDownload->isChecked();
     s.Save(m_Services.Settings, ApplicationName, ScreenSize(), m_LastChosenFile);
 }
 
@@ -715,12 +718,37 @@ void frmMain::UploadConfiguration()
 void frmMain::DownloadConfiguration()
 {
     SetStatusText(QStringLiteral("Downloading configuration to the TZL ...."));
-    if (m_Device.DownloadConfig(m_SlaveID))
+    // The download replaces the model with the relay's read-back; what was
+    // sent is kept apart for the verification.
+    const ConfigSnapshot sent = ConfigSnapshot::Of(m_Device);
+    if (m_Device.DownloadConfig(m_SlaveID)) {
         SetDataModified(false);
+        if (m_Menus->mnuitmVerifyDownload->isChecked())
+            VerifyDownload(sent);
+    }
     ShowTab(m_CurrentTab);
     SetStatusText(Ready);
     m_Menus->mnuitmSendConfig->setEnabled(true);
     m_Menus->Toolbar1->setEnabled(true);
+}
+
+// Reads the whole configuration back into a model of its own, so the one in
+// memory stays as the download left it, and says what the relay holds.
+void frmMain::VerifyDownload(const ConfigSnapshot& sent)
+{
+    SetStatusText(QStringLiteral("Verifying the TZL's configuration ...."));
+    cTZL relay(m_Link, m_UI, m_Services.Clock);
+    if (!relay.UploadConfig(m_SlaveID))
+        return;
+    const auto differences = ConfigComparison::Compare(sent, ConfigSnapshot::Of(relay),
+                                                       ConfigComparison::Names::Ignored);
+    if (differences.isEmpty())
+        m_UI.MsgBox(QStringLiteral("Verified: the TZL holds this configuration"),
+                    QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Information);
+    else
+        m_UI.MsgBox(ConfigComparison::Report(differences, QStringLiteral("sent"),
+                                             QStringLiteral("TZL"), QString()),
+                    QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Exclamation);
 }
 
 // ---------------------------------------------------------------- files

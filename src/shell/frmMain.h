@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 
+struct ConfigSnapshot;
 class IClock;
 class IFileDialogs;
 class IPrintSetup;
@@ -146,6 +147,7 @@ private:
                                std::int16_t relay);
     void UploadConfiguration();
     void DownloadConfiguration();
+    void VerifyDownload(const ConfigSnapshot& sent);
     void RequestUpload();
     void RequestDownload();
 

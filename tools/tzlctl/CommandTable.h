@@ -13,7 +13,8 @@ class QTextStream;
 class frmModbus;
 
 // Exit statuses of tzlctl.
-enum ExitStatus : int { ExitOk = 0, ExitRelayFailed = 1, ExitUsage = 2 };
+// ExitDiffers: the exchange worked, and the configurations compared differ.
+enum ExitStatus : int { ExitOk = 0, ExitRelayFailed = 1, ExitUsage = 2, ExitDiffers = 3 };
 
 // Thrown for a command line that cannot be carried out as written; main()
 // prints it with the command's usage and exits with ExitUsage.
@@ -69,3 +70,4 @@ void AddLinkCommands(CommandTable& table);
 void AddRelayStatusCommands(CommandTable& table);
 void AddConfigCommands(CommandTable& table);
 void AddLiveCommands(CommandTable& table);
+void AddScanCommand(CommandTable& table);

@@ -4,6 +4,7 @@
 #include "CommandTable.h"
 #include "PdfOutput.h"
 
+#include "model/ConfigComparison.h"
 #include "model/cTZL.h"
 #include "model/SystemTypeText.h"
 #include "model/cTZLHoldingRegisters.h"
@@ -11,6 +12,7 @@
 #include "platform/ConsoleUserInterface.h"
 
 #include <QTextStream>
+#include <optional>
 
 namespace {
 
@@ -92,16 +94,44 @@ int UploadConfig(CommandContext& context, const QStringList& args)
     return ExitOk;
 }
 
+// The relay's configuration, read with the traffic of an upload; nothing
+// when the exchange failed (the reason is already on standard error).
+std::optional<ConfigSnapshot> ReadRelayConfig(CommandContext& context)
+{
+    cTZL relay(context.Modbus, context.UI, context.Clock);
+    if (!relay.UploadConfig(context.Slave))
+        return std::nullopt;
+    return ConfigSnapshot::Of(relay);
+}
+
+std::optional<ConfigSnapshot> ReadFileConfig(CommandContext& context, const QString& path)
+{
+    cTZL file(context.Modbus, context.UI, context.Clock);
+    if (!file.LoadConfigFromFile(path))
+        return std::nullopt;
+    return ConfigSnapshot::Of(file);
+}
+
+int PrintDifferences(QTextStream& out, const QList<ConfigDifference>& differences,
+                     const QString& oldSide, const QString& newSide, const QString& sameText)
+{
+    out << ConfigComparison::Report(differences, oldSide, newSide, sameText);
+    return differences.isEmpty() ? ExitOk : ExitDiffers;
+}
+
 int DownloadConfig(CommandContext& context, const QStringList& args)
 {
     QStringList files;
     bool yes = false;
     bool no = false;
+    bool verify = false;
     for (const QString& arg : args) {
         if (arg == QStringLiteral("--yes"))
             yes = true;
         else if (arg == QStringLiteral("--no"))
             no = true;
+        else if (arg == QStringLiteral("--verify"))
+            verify = true;
         else
             files << arg;
     }
@@ -116,10 +146,46 @@ int DownloadConfig(CommandContext& context, const QStringList& args)
     cTZL device(context.Modbus, context.UI, context.Clock);
     if (!device.LoadConfigFromFile(files[0]))
         return ExitRelayFailed;
+    // The download replaces the model with the relay's read-back, so what was
+    // sent is kept apart for the verification.
+    const ConfigSnapshot sent = ConfigSnapshot::Of(device);
     if (!device.DownloadConfig(context.Slave))
         return ExitRelayFailed;
     context.Out << "Configuration " << files[0] << " sent to the relay\n";
-    return ExitOk;
+    if (!verify)
+        return ExitOk;
+    const std::optional<ConfigSnapshot> held = ReadRelayConfig(context);
+    if (!held)
+        return ExitRelayFailed;
+    return PrintDifferences(
+        context.Out, ConfigComparison::Compare(sent, *held, ConfigComparison::Names::Ignored),
+        QStringLiteral("sent"), QStringLiteral("TZL"),
+        QStringLiteral("Verified: the TZL holds this configuration"));
+}
+
+int Compare(CommandContext& context, const QStringList& args)
+{
+    RequireArgumentCount(args, 1, 2);
+    if (args.size() == 2) {
+        const std::optional<ConfigSnapshot> first = ReadFileConfig(context, args[0]);
+        const std::optional<ConfigSnapshot> second =
+            first ? ReadFileConfig(context, args[1]) : std::nullopt;
+        if (!second)
+            return ExitRelayFailed;
+        return PrintDifferences(
+            context.Out,
+            ConfigComparison::Compare(*first, *second, ConfigComparison::Names::Compared), args[0],
+            args[1], QStringLiteral("The files hold the same configuration"));
+    }
+    // The file first: a file that cannot be read is not worth the relay's time.
+    const std::optional<ConfigSnapshot> file = ReadFileConfig(context, args[0]);
+    const std::optional<ConfigSnapshot> relay = file ? ReadRelayConfig(context) : std::nullopt;
+    if (!relay)
+        return ExitRelayFailed;
+    return PrintDifferences(
+        context.Out, ConfigComparison::Compare(*relay, *file, ConfigComparison::Names::Ignored),
+        QStringLiteral("TZL"), args[0],
+        QStringLiteral("No differences: the TZL holds the configuration of ") + args[0]);
 }
 
 void PrintRelay(QTextStream& out, const cTZL& device, std::int16_t relay)
@@ -186,11 +252,19 @@ void AddConfigCommands(CommandTable& table)
                QStringLiteral("read system parameters and the 16 trip definitions into a "
                               "configuration file (.tcf)"),
                UploadConfig});
-    table.Add({QStringLiteral("download-config"), QStringLiteral("FILE [--yes | --no]"),
+    table.Add({QStringLiteral("download-config"), QStringLiteral("FILE [--yes | --no] [--verify]"),
                QStringLiteral("send a configuration file to the relay; --yes or --no answers its "
                               "questions about system type and firmware (without either they "
-                              "are answered No and the command fails)"),
+                              "are answered No and the command fails); --verify reads the "
+                              "whole configuration back and lists every difference (exit 3 "
+                              "if any)"),
                DownloadConfig});
+    table.Add({QStringLiteral("compare"), QStringLiteral("FILE [FILE2]"),
+               QStringLiteral("read the relay's configuration and list how FILE differs from "
+                              "it, as the relay stores values (names are not on the relay); "
+                              "with FILE2, compare two files without a relay. Exit 0 same, 3 "
+                              "different"),
+               Compare});
     table.Add({QStringLiteral("show-config"), QStringLiteral("FILE"),
                QStringLiteral("show a configuration file as text, one relay per block"),
                ShowConfig});

@@ -27,6 +27,7 @@ CommandTable BuildCommandTable()
     AddRelayStatusCommands(table);
     AddConfigCommands(table);
     AddLiveCommands(table);
+    AddScanCommand(table);
     return table;
 }
 
@@ -44,7 +45,8 @@ QString HelpText(const CommandTable& table, const QString& options)
     text += QStringLiteral(
                 "\nThe device defaults to $TZL_PORT, else %1.\n"
                 "Exit status: 0 success, 1 the relay exchange or a file failed (the reason is on\n"
-                "standard error), 2 the command line was wrong.\n")
+                "standard error), 2 the command line was wrong, 3 the configurations compared\n"
+                "differ.\n")
                 .arg(DefaultDevice);
     return text;
 }

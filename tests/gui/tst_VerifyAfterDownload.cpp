@@ -1,0 +1,111 @@
+// "Verify after Download": the comparison that ends a download when the
+// option is on, and the option kept in the settings.
+
+#include "FakeClock.h"
+#include "MemorySettingsStore.h"
+#include "ScriptedFileDialogs.h"
+#include "ScriptedPrintSetup.h"
+#include "SimulatedLink.h"
+
+#include "shell/MainMenus.h"
+#include "shell/frmMain.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QString App = QStringLiteral("VI_TZLConfigurator");
+
+struct Configurator
+{
+    Configurator() { Link.UseClock(Clock); }
+    frmMain& Start()
+    {
+        Window = std::make_unique<frmMain>(ShellServices{Link.Port(), Link.UI(), Store, Clock,
+                                                         Dialogs, Printing, LogFolder.path(),
+                                                         QString(), QString(), false});
+        Window->Link().SetResponseTimeout(SimulatedLink::TestResponseTimeoutMs);
+        Window->Link().SetCharacterTimeout(1);
+        Window->SplashFinished();
+        return *Window;
+    }
+    // Requests a download of relay 2 as an Over Volts trip at 121 V and lets
+    // the tick run it; the messages shown on the way.
+    QStringList Download()
+    {
+        Window->Device().SetTripFunction(2, 1);
+        float tripPoint = 121.0f;
+        Window->Device().SetTripParameterValue(2, 1, tripPoint);
+        Link.UI().ClearMessages();
+        Window->Menus().mnuitmSendConfig->trigger();
+        Window->Timer1_Timer();
+        QStringList shown;
+        for (const auto& m : Link.UI().Messages())
+            shown << m.Text + u'|' + m.Title;
+        return shown;
+    }
+
+    SimulatedLink Link;
+    FakeClock Clock;
+    MemorySettingsStore Store;
+    ScriptedFileDialogs Dialogs;
+    ScriptedPrintSetup Printing;
+    QTemporaryDir LogFolder;
+    std::unique_ptr<frmMain> Window;
+};
+
+} // namespace
+
+class tst_VerifyAfterDownload : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void VerifiesOnlyWhenAsked_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<float>("relayLimit");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("off") << false << 1000.0f << QStringList{};
+        QTest::newRow("on, the relay holds it")
+            << true << 1000.0f
+            << QStringList{"Verified: the TZL holds this configuration|Verify after Download"};
+        QTest::newRow("on, the relay limits the trip point")
+            << true << 100.0f
+            << QStringList{"1 difference (sent -> TZL):\n"
+                           "Relay 2 Trip Point: 121 V -> 100 V\n|Verify after Download"};
+    }
+    void VerifiesOnlyWhenAsked()
+    {
+        QFETCH(bool, verify);
+        QFETCH(float, relayLimit);
+        QFETCH(QStringList, messages);
+        Configurator c;
+        c.Link.Relay().SetStoreLimit(66, relayLimit);
+        frmMain& w = c.Start();
+        w.Menus().mnuitmVerifyDownload->setChecked(verify);
+        QCOMPARE(c.Download(), messages);
+        // The comparison reads the relay into a model of its own: the one in
+        // memory holds the download's read-back.
+        QCOMPARE(w.Device().TripData.ParameterValue(2, 1), std::min(121.0f, relayLimit));
+    }
+
+    void OptionIsRemembered()
+    {
+        Configurator c;
+        c.Store.SaveSetting(App, "Options", "VerifyAfterDownload", "1");
+        frmMain& w = c.Start();
+        QVERIFY(w.Menus().mnuitmVerifyDownload->isCheckable());
+        QVERIFY(w.Menus().mnuitmVerifyDownload->isChecked());
+        w.Menus().mnuitmVerifyDownload->setChecked(false);
+        c.Link.UI().QueueAnswer(MsgResult::Yes); // "Do you really want to Exit?"
+        QVERIFY(w.close());
+        QCOMPARE(c.Store.GetSetting(App, "Options", "VerifyAfterDownload", "<absent>"),
+                 QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(tst_VerifyAfterDownload)
+#include "tst_VerifyAfterDownload.moc"
