@@ -21,7 +21,7 @@ frmSystemInfo::frmSystemInfo(const QString& summary, QWidget* parent)
     txtSummary->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Fixed pitch keeps the device names lined up, as they will be in a mail.
     txtSummary->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    txtSummary->setMinimumSize(620, 260);
+    txtSummary->setMinimumSize(760, 260);
 
     auto* buttons = new QDialogButtonBox(this);
     auto* cmdCopy =
