@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QIcon>
 
 int main(int argc, char* argv[])
@@ -27,11 +28,15 @@ int main(int argc, char* argv[])
         icon.addFile(QStringLiteral(":/icons/tzl-configurator-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
 
+    const QString userGuide = FindUserGuide(QApplication::applicationDirPath());
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configures and watches one TZL protection relay over Modbus RTU.\n"
                        "Serial settings, the slave ID and the window position are kept in\n"
-                       "~/.config/VI_TZLConfigurator/VI_TZLConfigurator.ini."));
+                       "~/.config/VI_TZLConfigurator/VI_TZLConfigurator.ini.\n"
+                       "User guide: %1")
+            .arg(userGuide.isEmpty() ? QStringLiteral("not installed")
+                                     : QDir::toNativeSeparators(userGuide)));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
@@ -51,7 +56,7 @@ int main(int argc, char* argv[])
 
     frmMain window(ShellServices{port, ui, settings, clock, dialogs, printSetup,
                                  cCommsErrorLog::DefaultFolder(), parser.value(portOption),
-                                 FindUserGuide(QApplication::applicationDirPath())});
+                                 userGuide});
     dialogs.SetOwner(&window);
     printSetup.SetParent(&window);
     return QApplication::exec();

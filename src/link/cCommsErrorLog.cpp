@@ -34,8 +34,13 @@ QString cCommsErrorLog::DefaultFolder()
         QDir().mkpath(chosen);
         return chosen;
     }
+    // Beside the program only while it runs from where it was built: an
+    // installed program keeps its log per user even where it could write
+    // beside itself (run as root, or installed under the home folder), so
+    // that the log is never mixed with the programs or shared between users.
     const QString own = QCoreApplication::applicationDirPath();
-    if (QFileInfo(own).isWritable())
+    const bool installed = QFileInfo::exists(own + QStringLiteral("/../share/tzl-configurator"));
+    if (!installed && QFileInfo(own).isWritable())
         return own;
     // Named after the settings, not after the executable, so that the
     // configurator and tzlctl write to the same log.

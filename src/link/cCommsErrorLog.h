@@ -21,8 +21,8 @@ public:
 
     // The folder named by $TZL_LOG_DIR when it is set (tests, or a log kept
     // with the site's papers). Otherwise the program's own folder while it
-    // may write there, else a per-user folder that the configurator and
-    // tzlctl share.
+    // runs uninstalled and may write there, else a per-user folder that the
+    // configurator and tzlctl share.
     static QString DefaultFolder();
 
     const QString& Folder() const { return m_Folder; }

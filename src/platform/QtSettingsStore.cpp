@@ -11,6 +11,12 @@ QString KeyPath(const QString& section, const QString& key)
 
 } // namespace
 
+QString QtSettingsStore::FileName(const QString& application)
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, application, application)
+        .fileName();
+}
+
 QString QtSettingsStore::GetSetting(const QString& application, const QString& section,
                                     const QString& key, const QString& defaultValue) const
 {

@@ -7,6 +7,9 @@
 class QtSettingsStore : public ISettingsStore
 {
 public:
+    // The INI file that holds this application's settings.
+    static QString FileName(const QString& application);
+
     QString GetSetting(const QString& application, const QString& section, const QString& key,
                        const QString& defaultValue) const override;
     void SaveSetting(const QString& application, const QString& section, const QString& key,

@@ -5,9 +5,11 @@
 #include "platform/IFileDialogs.h"
 #include "platform/ISettingsStore.h"
 #include "platform/IUserInterface.h"
+#include "platform/QtSettingsStore.h"
 #include "shell/MainMenus.h"
 #include "shell/MainStatusBar.h"
 #include "shell/SlaveIdBox.h"
+#include "shell/SystemSummary.h"
 #include "shell/fraEvents.h"
 #include "shell/fraRelays.h"
 #include "shell/fraStatus.h"
@@ -17,6 +19,7 @@
 #include "shell/frmCommsSettings.h"
 #include "shell/frmCommsStatus.h"
 #include "shell/frmSplash.h"
+#include "shell/frmSystemInfo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -937,6 +940,8 @@ void frmMain::ShowAbout()
 
 void frmMain::ShowSystemInfo()
 {
-    m_UI.MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), QuestionTitle,
-                MsgButtons::OK, MsgIcon::None);
+    frmSystemInfo info(SystemSummary(CurrentSystemFacts(QtSettingsStore::FileName(ApplicationName),
+                                                        m_ErrorLog.Folder(), m_Services.HelpFile)),
+                       this);
+    info.exec();
 }
