@@ -31,6 +31,11 @@ public:
     virtual QString GetParity() const = 0;
     virtual int GetStopBits() const = 0;
 
+    // The link's fast response detection; the link sets it before each
+    // display and reads it back after OK.
+    virtual void SetFastResponseDetection(bool on) = 0;
+    virtual bool GetFastResponseDetection() const = 0;
+
     // The dialog's own screen position.
     virtual void SaveSettings(ISettingsStore& store, const QString& application) const = 0;
     virtual void RestoreSettings(const ISettingsStore& store, const QString& application) = 0;

@@ -4,6 +4,7 @@
 #include "link/ICommsSettingsDialog.h"
 #include "link/ICommsStatusWindow.h"
 #include "link/ModbusFrames.h"
+#include "link/ResponseFraming.h"
 #include "platform/ISerialPort.h"
 #include "platform/ISettingsStore.h"
 #include "platform/IUserInterface.h"
@@ -46,6 +47,7 @@ const QString DeviceKey = QStringLiteral("Device");
 const QString SettingsKey = QStringLiteral("Settings");
 const QString ModbusSection = QStringLiteral("Modbus");
 const QString WordOrderKey = QStringLiteral("WordOrder");
+const QString FastResponseKey = QStringLiteral("FastResponse");
 
 // COM1 is the first on-board UART, which Linux calls ttyS0.
 QString NumberedPortDevice(std::int16_t port)
@@ -126,6 +128,7 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
     if (m_SettingsDialog == nullptr)
         return;
     ICommsSettingsDialog& dialog = *m_SettingsDialog;
+    dialog.SetFastResponseDetection(m_FastResponseDetection);
     dialog.DisplaySettingsString(m_CommPort, m_Device, m_Port.Settings(), owner, allowChange);
     // OK is disabled when changes are not allowed; whatever the dialog does,
     // such a display never changes anything.
@@ -148,6 +151,7 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
                            .arg(dialog.GetParity())
                            .arg(dialog.GetDataBits())
                            .arg(dialog.GetStopBits()));
+    m_FastResponseDetection = dialog.GetFastResponseDetection();
     if (m_StatusWindow != nullptr && m_StatusWindow->IsShowing()) {
         m_StatusWindow->CommsSettingsChanged(m_Port.Settings());
         m_StatusWindow->CommsPortChanged(m_CommPort, m_Device);
@@ -168,6 +172,8 @@ void frmModbus::SaveSettings(ISettingsStore& store, const QString& application) 
     store.SaveSetting(application, CommsSection, PortKey, QString::number(m_CommPort));
     store.SaveSetting(application, CommsSection, DeviceKey, m_Device);
     store.SaveSetting(application, CommsSection, SettingsKey, m_Port.Settings());
+    store.SaveSetting(application, CommsSection, FastResponseKey,
+                      m_FastResponseDetection ? QStringLiteral("1") : QStringLiteral("0"));
     store.SaveSetting(application, ModbusSection, WordOrderKey, QString::number(m_WordOrder));
 }
 
@@ -189,6 +195,9 @@ void frmModbus::RestoreSettings(const ISettingsStore& store, const QString& appl
         store.GetSetting(application, CommsSection, SettingsKey, DefaultSettings);
     if (!m_Port.SetSettings(settings))
         m_Port.SetSettings(DefaultSettings);
+    m_FastResponseDetection =
+        store.GetSetting(application, CommsSection, FastResponseKey, QStringLiteral("0")).trimmed()
+        == QStringLiteral("1");
 
     // Any number other than 0 selects the swapped order, as SetWordOrder does;
     // a word order that is not a number is the default.
@@ -295,14 +304,18 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
     if (!m_Port.IsOpen())
         return false;
     qint64 received = 0;
-    const bool fellSilent = WaitForResponse(received);
-    if (fellSilent && received < ModbusFrames::MinimumResponseLength)
+    const WaitEnd end = WaitForResponse(received);
+    if (end == WaitEnd::Silence && received < ModbusFrames::MinimumResponseLength)
         return TimeoutFailure(buffer, QByteArray());
     buffer = m_Port.ReadAll();
     if (buffer.size() < received)
         return ReceiveFailure(buffer, m_Port.ErrorDescription(), m_Port.ErrorSource());
-    if (!fellSilent)
+    if (end == WaitEnd::LineNeverSilent)
         return TimeoutFailure(buffer, QByteArray(buffer));
+    // Anything that came in behind a whole answer is no part of it; it goes
+    // the way of stale input.
+    if (end == WaitEnd::CompleteResponse)
+        buffer.truncate(received);
     m_LastResponse = buffer;
     m_Statistics.AddCharactersRx(buffer.size());
     m_Statistics.AddResponses(1);
@@ -312,10 +325,11 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
 }
 
 // Waits for the first byte for up to the response time-out, then for the
-// first silence of the character time-out. Sleeps between events. False when
-// the line never fell silent within the bound on the total wait; `received`
-// is the number of bytes waiting at the end.
-bool frmModbus::WaitForResponse(qint64& received)
+// first silence of the character time-out, or, with fast response detection,
+// until the bytes in are a whole answer. Sleeps between events. Ends as
+// LineNeverSilent when neither came within the bound on the total wait;
+// `received` is the number of bytes waiting at the end.
+frmModbus::WaitEnd frmModbus::WaitForResponse(qint64& received)
 {
     m_TotalWaitExpired = false;
     m_TotalWait.start(TotalWaitInResponseTimeouts * m_ResponseTimeoutMs);
@@ -327,13 +341,23 @@ bool frmModbus::WaitForResponse(qint64& received)
         if (waiting > received) {
             StopTimeout();
             received = waiting;
+            if (ResponseComplete()) {
+                m_TotalWait.stop();
+                return WaitEnd::CompleteResponse;
+            }
             SetTimeoutInterval(m_CharacterTimeoutMs);
             StartTimeout();
         }
     }
     StopTimeout();
     m_TotalWait.stop();
-    return !m_TotalWaitExpired;
+    return m_TotalWaitExpired ? WaitEnd::LineNeverSilent : WaitEnd::Silence;
+}
+
+bool frmModbus::ResponseComplete()
+{
+    return m_FastResponseDetection
+           && ResponseFraming::IsComplete(m_CRC, m_LastRequest, m_Port.PeekWaiting());
 }
 
 // No answer, too short an answer, or a line that never fell silent. The bytes

@@ -67,6 +67,13 @@ public:
     int ResponseTimeout() const { return m_ResponseTimeoutMs; }
     int CharacterTimeout() const { return m_CharacterTimeoutMs; }
 
+    // When on, the wait for a response ends as soon as the bytes in form the
+    // whole answer to the request, CRC included, instead of at the silence
+    // after them. Whatever is not such an answer still waits for the silence.
+    // Off by default.
+    void SetFastResponseDetection(bool on) { m_FastResponseDetection = on; }
+    bool FastResponseDetection() const { return m_FastResponseDetection; }
+
     // The numbered port COM1..COM4 (or any number a stored setting names).
     std::int16_t Port() const { return m_CommPort; }
     // A device path used instead of the numbered port; empty when none is.
@@ -103,7 +110,9 @@ private:
     bool ValidSlaveID(std::int16_t slave);
     bool SendRequest(const QByteArray& frame);
     bool ReceiveResponse(QByteArray& buffer);
-    bool WaitForResponse(qint64& received);
+    enum class WaitEnd { Silence, CompleteResponse, LineNeverSilent };
+    WaitEnd WaitForResponse(qint64& received);
+    bool ResponseComplete();
     bool TimeoutFailure(QByteArray& buffer, const QByteArray& noise);
     bool ValidateResponse(QByteArray& buffer);
     bool LogCommsError(const QString& text, QByteArray& buffer);
@@ -133,6 +142,7 @@ private:
     int m_ResponseTimeoutMs = DefaultResponseTimeoutMs;
     int m_CharacterTimeoutMs = DefaultCharacterTimeoutMs;
     int m_WordOrder = 0;
+    bool m_FastResponseDetection = false;
     QByteArray m_LastRequest;
     QByteArray m_LastResponse;
     QStringList m_ExceptionTexts;

@@ -5,8 +5,9 @@
 
 // The serial line as the Modbus link sees it. The link opens the port for one
 // transaction only, writes a whole request, then watches the count of bytes
-// waiting until the line falls silent. Errors carry a description and a
-// source, which the link shows to the user as text and title.
+// waiting (and, to end an answer early, the bytes themselves) until the line
+// falls silent. Errors carry a description and a source, which the link
+// shows to the user as text and title.
 class ISerialPort
 {
 public:
@@ -29,6 +30,8 @@ public:
     // Throws away whatever arrived before the request was written.
     virtual void DiscardInput() = 0;
     virtual qint64 BytesWaiting() = 0;
+    // The bytes waiting, left in place for ReadAll.
+    virtual QByteArray PeekWaiting() = 0;
     virtual QByteArray ReadAll() = 0;
 
     // Description and source of the last failure of Open, Write or ReadAll.

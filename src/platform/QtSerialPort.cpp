@@ -104,6 +104,11 @@ qint64 QtSerialPort::BytesWaiting()
     return m_Port.bytesAvailable();
 }
 
+QByteArray QtSerialPort::PeekWaiting()
+{
+    return m_Port.peek(m_Port.bytesAvailable());
+}
+
 QByteArray QtSerialPort::ReadAll()
 {
     return m_Port.readAll();

@@ -22,6 +22,7 @@ public:
     bool Write(const QByteArray& frame) override;
     void DiscardInput() override;
     qint64 BytesWaiting() override;
+    QByteArray PeekWaiting() override;
     QByteArray ReadAll() override;
     QString ErrorDescription() const override;
     QString ErrorSource() const override;

@@ -2,6 +2,7 @@
 
 #include "platform/ISettingsStore.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -75,6 +76,7 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
           FixedList({QStringLiteral("NONE"), QStringLiteral("ODD"), QStringLiteral("EVEN")}, this))
     , cboDataBits(FixedList({QStringLiteral("7"), QStringLiteral("8")}, this))
     , cboStopBits(FixedList({QStringLiteral("1"), QStringLiteral("2")}, this))
+    , chkFastResponse(new QCheckBox(QStringLiteral("Fast response detection"), this))
     , cmdOK(new QPushButton(QStringLiteral("&OK"), this))
     , cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
 {
@@ -84,6 +86,10 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
     cboParity->setObjectName(QStringLiteral("cboParity"));
     cboDataBits->setObjectName(QStringLiteral("cboDataBits"));
     cboStopBits->setObjectName(QStringLiteral("cboStopBits"));
+    chkFastResponse->setObjectName(QStringLiteral("chkFastResponse"));
+    chkFastResponse->setToolTip(
+        QStringLiteral("End each answer as soon as all of it is in, instead of after 50 ms of "
+                       "silence on the line."));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     FillPortList(QString());
@@ -104,6 +110,7 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(chkFastResponse);
     layout->addWidget(buttons);
 }
 
@@ -157,6 +164,16 @@ QString frmCommsSettings::GetParity() const
 int frmCommsSettings::GetStopBits() const
 {
     return cboStopBits->currentText().toInt();
+}
+
+void frmCommsSettings::SetFastResponseDetection(bool on)
+{
+    chkFastResponse->setChecked(on);
+}
+
+bool frmCommsSettings::GetFastResponseDetection() const
+{
+    return chkFastResponse->isChecked();
 }
 
 void frmCommsSettings::SaveSettings(ISettingsStore& store, const QString& application) const

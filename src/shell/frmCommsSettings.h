@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 
@@ -33,6 +34,8 @@ public:
     int GetDataBits() const override;
     QString GetParity() const override;
     int GetStopBits() const override;
+    void SetFastResponseDetection(bool on) override;
+    bool GetFastResponseDetection() const override;
 
     void SaveSettings(ISettingsStore& store, const QString& application) const override;
     void RestoreSettings(const ISettingsStore& store, const QString& application) override;
@@ -54,6 +57,7 @@ private:
     QComboBox* cboParity;
     QComboBox* cboDataBits;
     QComboBox* cboStopBits;
+    QCheckBox* chkFastResponse;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
     bool m_Cancelled = false;

@@ -34,6 +34,7 @@ public:
     bool Write(const QByteArray& frame) override;
     void DiscardInput() override { m_Input.clear(); }
     qint64 BytesWaiting() override { return m_Input.size(); }
+    QByteArray PeekWaiting() override { return m_Input; }
     QByteArray ReadAll() override;
     QString ErrorDescription() const override { return m_ErrorDescription; }
     QString ErrorSource() const override { return m_ErrorSource; }

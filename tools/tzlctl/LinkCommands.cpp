@@ -55,15 +55,23 @@ int WriteRegisters(CommandContext& context, const QStringList& args)
     return ExitRelayFailed;
 }
 
-int Bench(CommandContext& context, const QStringList& args)
+int Bench(CommandContext& context, QStringList args)
 {
+    const bool compare = args.removeAll(QStringLiteral("--compare-framing")) > 0;
     int count = 100;
     if (!args.isEmpty()) {
         if (args.size() != 2 || args[0] != QStringLiteral("--count"))
-            throw UsageError("expected: bench [--count N]");
+            throw UsageError("expected: bench [--count N] [--compare-framing]");
         count = ParseIntArgument(args[1], QStringLiteral("N"), 1, 1000000);
     }
     TransactionBenchmark bench(context.Modbus, context.Slave);
+    if (compare) {
+        const auto comparison = bench.Compare(count);
+        if (!comparison)
+            return ExitRelayFailed;
+        comparison->Print(context.Out);
+        return ExitOk;
+    }
     const auto result = bench.Run(count);
     if (!result)
         return ExitRelayFailed;
@@ -84,6 +92,8 @@ void AddLinkCommands(CommandTable& table)
     table.Add({QStringLiteral("write"), QStringLiteral("START VALUE..."),
                QStringLiteral("write the values to holding registers from START in one request"),
                WriteRegisters});
-    table.Add({QStringLiteral("bench"), QStringLiteral("[--count N]"),
-               QStringLiteral("time N reads of 4 registers at 238 (default 100)"), Bench});
+    table.Add({QStringLiteral("bench"), QStringLiteral("[--count N] [--compare-framing]"),
+               QStringLiteral("time N reads of 4 registers at 238 (default 100); "
+                              "--compare-framing times N in each way of ending a response"),
+               Bench});
 }

@@ -35,6 +35,12 @@ double Percentile(std::vector<double> samples, double fraction)
 
 } // namespace
 
+struct TransactionBenchmark::Samples
+{
+    std::vector<double> ElapsedMs;
+    double CpuMs = 0;
+};
+
 TransactionBenchmark::TransactionBenchmark(frmModbus& link, std::int16_t slave)
     : m_Link(link)
     , m_Slave(slave)
@@ -42,32 +48,63 @@ TransactionBenchmark::TransactionBenchmark(frmModbus& link, std::int16_t slave)
 
 std::optional<TransactionBenchmark::Result> TransactionBenchmark::Run(int count)
 {
-    std::vector<double> samples;
-    samples.reserve(std::size_t(count));
+    Samples samples;
+    for (int i = 0; i < count; ++i) {
+        if (!TimeOneRead(samples))
+            return std::nullopt;
+    }
+    return Summarise(samples, m_Link.FastResponseDetection());
+}
+
+std::optional<TransactionBenchmark::Comparison> TransactionBenchmark::Compare(int count)
+{
+    const bool modeBefore = m_Link.FastResponseDetection();
+    Samples silence;
+    Samples fast;
+    bool ok = true;
+    for (int i = 0; ok && i < count; ++i) {
+        m_Link.SetFastResponseDetection(false);
+        ok = TimeOneRead(silence);
+        m_Link.SetFastResponseDetection(true);
+        ok = ok && TimeOneRead(fast);
+    }
+    m_Link.SetFastResponseDetection(modeBefore);
+    if (!ok)
+        return std::nullopt;
+    return Comparison{Summarise(silence, false), Summarise(fast, true)};
+}
+
+bool TransactionBenchmark::TimeOneRead(Samples& samples)
+{
     std::vector<float> values;
     const double cpuBefore = ProcessCpuMs();
-    for (int i = 0; i < count; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!m_Link.ReadHoldingRegisters(m_Slave, BenchRegister, BenchRegisterCount, values))
-            return std::nullopt;
-        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
+    QElapsedTimer timer;
+    timer.start();
+    if (!m_Link.ReadHoldingRegisters(m_Slave, BenchRegister, BenchRegisterCount, values))
+        return false;
+    samples.ElapsedMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+    samples.CpuMs += ProcessCpuMs() - cpuBefore;
+    return true;
+}
+
+TransactionBenchmark::Result TransactionBenchmark::Summarise(const Samples& samples,
+                                                             bool fast) const
+{
     Result result;
-    result.Count = count;
-    result.CpuPerTransactionMs = (ProcessCpuMs() - cpuBefore) / count;
-    result.MedianMs = Percentile(samples, 0.5);
-    result.Percentile95Ms = Percentile(samples, 0.95);
-    result.FloorMs = FloorMs();
+    result.Count = int(samples.ElapsedMs.size());
+    result.CpuPerTransactionMs = samples.CpuMs / result.Count;
+    result.MedianMs = Percentile(samples.ElapsedMs, 0.5);
+    result.Percentile95Ms = Percentile(samples.ElapsedMs, 0.95);
+    result.FloorMs = FloorMs(fast);
     return result;
 }
 
-double TransactionBenchmark::FloorMs() const
+double TransactionBenchmark::FloorMs(bool fast) const
 {
     const auto line =
         SerialLineSettings::Parse(m_Link.SerialPort().Settings()).value_or(SerialLineSettings{});
     const double characterMs = 1000.0 * line.BitsPerCharacter() / line.BaudRate;
-    return (RequestBytes + ResponseBytes) * characterMs + m_Link.CharacterTimeout();
+    return (RequestBytes + ResponseBytes) * characterMs + (fast ? 0 : m_Link.CharacterTimeout());
 }
 
 void TransactionBenchmark::Result::Print(QTextStream& out) const
@@ -78,4 +115,16 @@ void TransactionBenchmark::Result::Print(QTextStream& out) const
         << QStringLiteral("floor:               %1 ms\n").arg(FloorMs, 0, 'f', 2)
         << QStringLiteral("median / floor:      %1\n").arg(MedianMs / FloorMs, 0, 'f', 3)
         << QStringLiteral("CPU per transaction: %1 ms\n").arg(CpuPerTransactionMs, 0, 'f', 3);
+}
+
+void TransactionBenchmark::Comparison::Print(QTextStream& out) const
+{
+    out << "silence ends each response:\n";
+    Silence.Print(out);
+    out << "\nfast response detection:\n";
+    Fast.Print(out);
+    out << QStringLiteral("\nmedian, fast / silence:          %1\n")
+               .arg(Fast.MedianMs / Silence.MedianMs, 0, 'f', 3)
+        << QStringLiteral("95th percentile, fast / silence: %1\n")
+               .arg(Fast.Percentile95Ms / Silence.Percentile95Ms, 0, 'f', 3);
 }

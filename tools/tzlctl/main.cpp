@@ -97,11 +97,14 @@ int main(int argc, char* argv[])
         QStringLiteral("timeout"),
         QStringLiteral("Longest wait for the first byte of an answer, ms (default 3000)."),
         QStringLiteral("MS"), QString::number(frmModbus::DefaultResponseTimeoutMs));
+    const QCommandLineOption fastOption(
+        QStringLiteral("fast"),
+        QStringLiteral("End each answer as soon as all of it is in, not after 50 ms of silence."));
     const QCommandLineOption statsOption(
         QStringLiteral("stats"),
         QStringLiteral("Print the communication counters after the command."));
-    parser.addOptions(
-        {portOption, settingsOption, slaveOption, wordOrderOption, timeoutOption, statsOption});
+    parser.addOptions({portOption, settingsOption, slaveOption, wordOrderOption, timeoutOption,
+                       fastOption, statsOption});
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("What to do."));
@@ -150,6 +153,7 @@ int main(int argc, char* argv[])
         link.SetResponseTimeout(ParseIntArgument(parser.value(timeoutOption),
                                                  QStringLiteral("--timeout"), 1,
                                                  frmModbus::MaximumTimeoutMs));
+        link.SetFastResponseDetection(parser.isSet(fastOption));
 
         CommandContext context{link, ui, clock, std::int16_t(slave), out, err};
         const int status = command->Run(context, args);

@@ -58,6 +58,7 @@ public:
     }
     void DiscardInput() override { m_Input.clear(); }
     qint64 BytesWaiting() override { return m_Input.size(); }
+    QByteArray PeekWaiting() override { return m_Input; }
     QByteArray ReadAll() override { return std::exchange(m_Input, {}); }
     QString ErrorDescription() const override { return {}; }
     QString ErrorSource() const override { return {}; }
