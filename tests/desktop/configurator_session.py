@@ -5,8 +5,8 @@ bus (AT-SPI) by the names a screen reader would read: upload, go on-line,
 reset a latch and acknowledge an alarm, download, go off-line and exit.
 tzlctl, on the same line, checks what the relay holds at each step.
 
-Run under a display and a session bus, e.g.
-    xvfb-run -a dbus-run-session -- python3 configurator_session.py BIN_DIR SCENARIO
+Run on a display and session bus of its own:
+    run-on-virtual-display python3 configurator_session.py BIN_DIR SCENARIO
 """
 
 import os
@@ -97,20 +97,32 @@ class Session:
     def __init__(self, bin_dir, scenario):
         self.bin_dir = bin_dir
         self.home = tempfile.TemporaryDirectory()
+        self.processes = []
+        try:
+            self.start(scenario)
+        except BaseException:
+            # Nothing may outlive a failed start: a leftover process holding
+            # the test's output open would keep the test runner waiting.
+            self.close()
+            raise
+
+    def start(self, scenario):
         self.sim = subprocess.Popen(
-            [os.path.join(bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
+            [os.path.join(self.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
             stdout=subprocess.PIPE, text=True)
+        self.processes.append(self.sim)
         self.device = self.sim.stdout.readline().strip()
         if not self.device.startswith("/dev/"):
             raise Failure(f"the simulator did not start: {self.device!r}")
-        env = dict(os.environ, HOME=self.home.name,
-                   XDG_CONFIG_HOME=os.path.join(self.home.name, ".config"),
-                   XDG_DATA_HOME=os.path.join(self.home.name, ".local", "share"),
-                   TZL_LOG_DIR=os.path.join(self.home.name, "logs"),
-                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        self.env = env
+        self.env = dict(os.environ, HOME=self.home.name,
+                        XDG_CONFIG_HOME=os.path.join(self.home.name, ".config"),
+                        XDG_DATA_HOME=os.path.join(self.home.name, ".local", "share"),
+                        TZL_LOG_DIR=os.path.join(self.home.name, "logs"),
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         self.configurator = subprocess.Popen(
-            [os.path.join(bin_dir, "tzl-configurator"), "--port", self.device], env=env)
+            [os.path.join(self.bin_dir, "tzl-configurator"), "--port", self.device],
+            env=self.env)
+        self.processes.insert(0, self.configurator)
         self.app = wait_for("the configurator on the accessibility bus",
                             lambda: application("tzl-configurator"))
         # The main window shows once the splash has had its four seconds.
@@ -118,7 +130,7 @@ class Session:
                                lambda: find(self.app, "frame", CAPTION), timeout=40)
 
     def close(self):
-        for process in (self.configurator, self.sim):
+        for process in self.processes:
             if process.poll() is None:
                 process.terminate()
                 try:
