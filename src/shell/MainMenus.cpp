@@ -83,6 +83,8 @@ MainMenus::MainMenus(QMainWindow& window)
                                   QStringLiteral("&Upload Configuration"));
     mnuitmSendConfig = AddItem(comms, QStringLiteral("mnuitmSendConfig"),
                                QStringLiteral("&Download Configuration"));
+    mnuitmCompareConfig =
+        AddItem(comms, QStringLiteral("mnuitmCompareConfig"), QStringLiteral("Co&mpare with TZL"));
     mnuitmVerifyDownload = AddItem(comms, QStringLiteral("mnuitmVerifyDownload"),
                                    QStringLiteral("Verify after Download"));
     mnuitmVerifyDownload->setCheckable(true);

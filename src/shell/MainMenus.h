@@ -33,6 +33,7 @@ public:
     QAction* mnuitmRevWordOrder;
     QAction* mnuitmRequestConfig;
     QAction* mnuitmSendConfig;
+    QAction* mnuitmCompareConfig;
     QAction* mnuitmVerifyDownload;
     // Help
     QAction* mnuitmHelpContents;

@@ -16,6 +16,7 @@
 #include "shell/frmAbout.h"
 #include "shell/frmCommsSettings.h"
 #include "shell/frmCommsStatus.h"
+#include "shell/frmCompareResult.h"
 #include "shell/frmSplash.h"
 
 #include <QAction>
@@ -215,6 +216,7 @@ void frmMain::ConnectCommands()
     connect(m.mnuitmRevWordOrder, &QAction::triggered, this, &frmMain::ToggleWordOrder);
     connect(m.mnuitmRequestConfig, &QAction::triggered, this, &frmMain::RequestUpload);
     connect(m.mnuitmSendConfig, &QAction::triggered, this, &frmMain::RequestDownload);
+    connect(m.mnuitmCompareConfig, &QAction::triggered, this, &frmMain::RequestCompare);
     connect(m.mnuitmHelpContents, &QAction::triggered, this, &frmMain::ShowHelpContents);
     connect(m.mnuitmAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 
@@ -467,6 +469,7 @@ void frmMain::SetTransferControlsEnabled(bool enabled)
 {
     m_Menus->mnuitmRequestConfig->setEnabled(enabled);
     m_Menus->mnuitmSendConfig->setEnabled(enabled);
+    m_Menus->mnuitmCompareConfig->setEnabled(enabled);
     m_Menus->Toolbar1->setEnabled(enabled);
 }
 
@@ -544,6 +547,9 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
         break;
     case DeferredCommand::Download:
         DownloadConfiguration();
+        break;
+    case DeferredCommand::Compare:
+        CompareWithTZL();
         break;
     }
 }
@@ -697,6 +703,13 @@ void frmMain::RequestDownload()
     m_Pending.PendingDownload = true;
 }
 
+void frmMain::RequestCompare()
+{
+    CommitOpenEdit();
+    m_Menus->mnuitmCompareConfig->setEnabled(false);
+    m_Pending.PendingCompare = true;
+}
+
 void frmMain::UploadConfiguration()
 {
     if (!IsDataModified() || !PromptSaveChanges()) {
@@ -732,16 +745,26 @@ void frmMain::DownloadConfiguration()
     m_Menus->Toolbar1->setEnabled(true);
 }
 
-// Reads the whole configuration back into a model of its own, so the one in
-// memory stays as the download left it, and says what the relay holds.
+// Reads the whole configuration into a model of its own, so the one in memory
+// stays as it is; nothing when the relay could not be read (the link has
+// already said why).
+std::optional<ConfigSnapshot> frmMain::ReadRelayConfig()
+{
+    cTZL relay(m_Link, m_UI, m_Services.Clock);
+    if (!relay.UploadConfig(m_SlaveID))
+        return std::nullopt;
+    return ConfigSnapshot::Of(relay);
+}
+
+// Says what the relay holds after a download.
 void frmMain::VerifyDownload(const ConfigSnapshot& sent)
 {
     SetStatusText(QStringLiteral("Verifying the TZL's configuration ...."));
-    cTZL relay(m_Link, m_UI, m_Services.Clock);
-    if (!relay.UploadConfig(m_SlaveID))
+    const std::optional<ConfigSnapshot> held = ReadRelayConfig();
+    if (!held)
         return;
-    const auto differences = ConfigComparison::Compare(sent, ConfigSnapshot::Of(relay),
-                                                       ConfigComparison::Names::Ignored);
+    const auto differences =
+        ConfigComparison::Compare(sent, *held, ConfigComparison::Names::Ignored);
     if (differences.isEmpty())
         m_UI.MsgBox(QStringLiteral("Verified: the TZL holds this configuration"),
                     QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Information);
@@ -749,6 +772,26 @@ void frmMain::VerifyDownload(const ConfigSnapshot& sent)
         m_UI.MsgBox(ConfigComparison::Report(differences, QStringLiteral("sent"),
                                              QStringLiteral("TZL"), QString()),
                     QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+// Shows how the relay's configuration differs from the one in memory, which
+// neither the read nor the comparison touches.
+void frmMain::CompareWithTZL()
+{
+    SetStatusText(QStringLiteral("Comparing the configuration with the TZL ...."));
+    const std::optional<ConfigSnapshot> held = ReadRelayConfig();
+    SetStatusText(Ready);
+    m_Menus->mnuitmCompareConfig->setEnabled(true);
+    if (!held)
+        return;
+    const auto differences = ConfigComparison::Compare(ConfigSnapshot::Of(m_Device), *held,
+                                                       ConfigComparison::Names::Ignored);
+    if (m_CompareResult == nullptr)
+        m_CompareResult = new frmCompareResult(m_UI, m_Services.FileDialogs, this);
+    m_CompareResult->ShowReport(
+        ConfigComparison::Report(differences, QStringLiteral("memory"), QStringLiteral("TZL"),
+                                 QStringLiteral("The TZL holds the configuration in memory.")),
+        m_WorkDirectory);
 }
 
 // ---------------------------------------------------------------- files

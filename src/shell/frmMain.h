@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct ConfigSnapshot;
 class IClock;
@@ -35,6 +36,7 @@ class fraSystem;
 class fraTrip;
 class frmCommsSettings;
 class frmCommsStatus;
+class frmCompareResult;
 class frmSplash;
 
 // What the main window works with: the outside world behind its interfaces,
@@ -148,8 +150,11 @@ private:
     void UploadConfiguration();
     void DownloadConfiguration();
     void VerifyDownload(const ConfigSnapshot& sent);
+    void CompareWithTZL();
+    std::optional<ConfigSnapshot> ReadRelayConfig();
     void RequestUpload();
     void RequestDownload();
+    void RequestCompare();
 
     // ---- files ----
     void NewConfiguration();
@@ -197,6 +202,7 @@ private:
     fraStatus* m_fraStatus = nullptr;
     std::unique_ptr<frmCommsSettings> m_CommsSettings;
     std::unique_ptr<frmCommsStatus> m_CommsStatus;
+    frmCompareResult* m_CompareResult = nullptr;
     QPointer<frmSplash> m_Splash;
 
     int m_CurrentTab = 0;
