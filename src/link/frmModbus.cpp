@@ -148,6 +148,19 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
                            .arg(dialog.GetParity())
                            .arg(dialog.GetDataBits())
                            .arg(dialog.GetStopBits()));
+    ReportSettingsChanged();
+}
+
+bool frmModbus::SetLineSettings(const SerialLineSettings& line)
+{
+    if (!m_Port.SetSettings(line.ToString()))
+        return false;
+    ReportSettingsChanged();
+    return true;
+}
+
+void frmModbus::ReportSettingsChanged()
+{
     if (m_StatusWindow != nullptr && m_StatusWindow->IsShowing()) {
         m_StatusWindow->CommsSettingsChanged(m_Port.Settings());
         m_StatusWindow->CommsPortChanged(m_CommPort, m_Device);

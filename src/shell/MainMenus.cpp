@@ -85,6 +85,7 @@ MainMenus::MainMenus(QMainWindow& window)
                                QStringLiteral("&Download Configuration"));
     mnuitmCompareConfig =
         AddItem(comms, QStringLiteral("mnuitmCompareConfig"), QStringLiteral("Co&mpare with TZL"));
+    mnuitmFindTZL = AddItem(comms, QStringLiteral("mnuitmFindTZL"), QStringLiteral("&Find TZL..."));
     mnuitmVerifyDownload = AddItem(comms, QStringLiteral("mnuitmVerifyDownload"),
                                    QStringLiteral("Verify after Download"));
     mnuitmVerifyDownload->setCheckable(true);

@@ -34,6 +34,7 @@ public:
     QAction* mnuitmRequestConfig;
     QAction* mnuitmSendConfig;
     QAction* mnuitmCompareConfig;
+    QAction* mnuitmFindTZL;
     QAction* mnuitmVerifyDownload;
     // Help
     QAction* mnuitmHelpContents;

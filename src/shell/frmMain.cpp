@@ -7,6 +7,7 @@
 #include "platform/IUserInterface.h"
 #include "shell/MainMenus.h"
 #include "shell/MainStatusBar.h"
+#include "shell/FindTZLProgress.h"
 #include "shell/SlaveIdBox.h"
 #include "shell/fraEvents.h"
 #include "shell/fraRelays.h"
@@ -77,6 +78,7 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     , m_Device(m_Link, m_UI, m_Services.Clock)
     , m_Print(m_Device, m_UI, m_Services.PrintSetup,
               [this](const QString& text) { SetStatusText(text); })
+    , m_FindRelay([this] { return FindTZLWithProgress(m_Link.SerialPort(), m_UI, this); })
 {
     setObjectName(QStringLiteral("frmMain"));
     // The link's own start: a new comms error log for this run.
@@ -217,6 +219,7 @@ void frmMain::ConnectCommands()
     connect(m.mnuitmRequestConfig, &QAction::triggered, this, &frmMain::RequestUpload);
     connect(m.mnuitmSendConfig, &QAction::triggered, this, &frmMain::RequestDownload);
     connect(m.mnuitmCompareConfig, &QAction::triggered, this, &frmMain::RequestCompare);
+    connect(m.mnuitmFindTZL, &QAction::triggered, this, &frmMain::FindTZL);
     connect(m.mnuitmHelpContents, &QAction::triggered, this, &frmMain::ShowHelpContents);
     connect(m.mnuitmAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 
@@ -954,6 +957,51 @@ void frmMain::ToggleWordOrder()
     const bool reversed = m_Link.GetWordOrder() != 0;
     m_Link.SetWordOrder(reversed ? 0 : 1);
     m_Menus->mnuitmRevWordOrder->setChecked(!reversed);
+}
+
+// The scan changes the port's settings under the polling, so it runs only
+// while nothing else talks to the relay.
+void frmMain::FindTZL()
+{
+    if (m_OnLine) {
+        m_UI.MsgBox(QStringLiteral("Please switch to off-line mode before searching for the TZL"),
+                    QuestionTitle, MsgButtons::OK, MsgIcon::None);
+        return;
+    }
+    m_Menus->mnuitmFindTZL->setEnabled(false);
+    const ScanResult found = m_FindRelay();
+    m_Menus->mnuitmFindTZL->setEnabled(true);
+    switch (found.Result) {
+    case ScanResult::Outcome::Found:
+        ApplyFoundSettings(found);
+        break;
+    case ScanResult::Outcome::NotFound:
+    case ScanResult::Outcome::BoundReached:
+        m_UI.MsgBox(QStringLiteral("No TZL answered in %1 combinations of line settings and "
+                                   "slave ID")
+                        .arg(found.ProbesTried),
+                    QuestionTitle, MsgButtons::OK, MsgIcon::Information);
+        break;
+    case ScanResult::Outcome::Cancelled:
+        break;
+    }
+}
+
+void frmMain::ApplyFoundSettings(const ScanResult& found)
+{
+    if (m_UI.MsgBox(QStringLiteral("Found a TZL at %1, slave %2, word order %3. Use these "
+                                   "settings?")
+                        .arg(found.Where.Line.ToString())
+                        .arg(found.Where.Slave)
+                        .arg(found.WordOrder),
+                    QuestionTitle, MsgButtons::YesNo, MsgIcon::Question)
+        != MsgResult::Yes)
+        return;
+    m_Link.SetLineSettings(found.Where.Line);
+    m_Link.SetWordOrder(std::int16_t(found.WordOrder));
+    m_Menus->mnuitmRevWordOrder->setChecked(found.WordOrder != 0);
+    // As if typed into the Node box, so unsaved changes are asked about.
+    OnSlaveIdEntered(std::int16_t(found.Where.Slave));
 }
 
 void frmMain::ShowHelpContents()

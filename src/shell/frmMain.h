@@ -2,6 +2,7 @@
 
 #include "link/cCommsErrorLog.h"
 #include "link/frmModbus.h"
+#include "model/RelayScan.h"
 #include "model/cTZL.h"
 #include "shell/MainWindowSettings.h"
 #include "shell/PendingCommands.h"
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -104,6 +106,9 @@ public:
     // Every accepted edit marks the configuration modified; opening, saving,
     // uploading and a successful download clear the mark.
     void SetDataModified(bool flag);
+    // What Find TZL runs to search the line; tests put a result of their own
+    // in place of the real scan and its progress dialog.
+    void SetRelayFinder(std::function<ScanResult()> finder) { m_FindRelay = std::move(finder); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -172,6 +177,8 @@ private:
 
     // ---- commands ----
     void ToggleWordOrder();
+    void FindTZL();
+    void ApplyFoundSettings(const ScanResult& found);
     void ShowHelpContents();
     void ShowAbout();
     void ShowSystemInfo();
@@ -188,6 +195,7 @@ private:
     cPollingCycle m_Cycle;
     PendingCommands m_Pending;
     QTimer Timer1;
+    std::function<ScanResult()> m_FindRelay;
 
     MainMenus* m_Menus = nullptr;
     MainStatusBar* StatusBar1 = nullptr;
