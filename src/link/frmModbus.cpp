@@ -152,6 +152,19 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
                            .arg(dialog.GetDataBits())
                            .arg(dialog.GetStopBits()));
     m_FastResponseDetection = dialog.GetFastResponseDetection();
+    ReportSettingsChanged();
+}
+
+bool frmModbus::SetLineSettings(const SerialLineSettings& line)
+{
+    if (!m_Port.SetSettings(line.ToString()))
+        return false;
+    ReportSettingsChanged();
+    return true;
+}
+
+void frmModbus::ReportSettingsChanged()
+{
     if (m_StatusWindow != nullptr && m_StatusWindow->IsShowing()) {
         m_StatusWindow->CommsSettingsChanged(m_Port.Settings());
         m_StatusWindow->CommsPortChanged(m_CommPort, m_Device);

@@ -2,6 +2,7 @@
 
 #include "link/cCommsStatistics.h"
 #include "link/cModbusCRC.h"
+#include "platform/SerialLineSettings.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -82,6 +83,9 @@ public:
     // an empty path returns to the numbered port.
     void SetDevice(const QString& device);
     QString Settings() const;
+    // Line settings found or chosen elsewhere, such as by a scan of the line;
+    // false, and nothing changed, when the port cannot take them.
+    bool SetLineSettings(const SerialLineSettings& line);
 
     // Shows the settings dialog over the owner and applies the user's choice.
     // Changes are refused while a transaction holds the port.
@@ -123,6 +127,7 @@ private:
     QString GetExceptionText(int code) const;
     void ClosePort();
     void ApplyPortName();
+    void ReportSettingsChanged();
 
     ISerialPort& m_Port;
     IUserInterface& m_UI;

@@ -86,6 +86,11 @@ MainMenus::MainMenus(QMainWindow& window)
     mnuitmVerifyDownload = AddItem(comms, QStringLiteral("mnuitmVerifyDownload"),
                                    QStringLiteral("Verify after Download"));
     mnuitmVerifyDownload->setCheckable(true);
+    // The download's option stays beside it; these two only read the line.
+    comms->addSeparator();
+    mnuitmCompareConfig =
+        AddItem(comms, QStringLiteral("mnuitmCompareConfig"), QStringLiteral("Co&mpare with TZL"));
+    mnuitmFindTZL = AddItem(comms, QStringLiteral("mnuitmFindTZL"), QStringLiteral("&Find TZL..."));
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));

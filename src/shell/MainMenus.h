@@ -33,6 +33,8 @@ public:
     QAction* mnuitmRevWordOrder;
     QAction* mnuitmRequestConfig;
     QAction* mnuitmSendConfig;
+    QAction* mnuitmCompareConfig;
+    QAction* mnuitmFindTZL;
     QAction* mnuitmVerifyDownload;
     // Help
     QAction* mnuitmHelpContents;

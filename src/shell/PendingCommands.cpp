@@ -19,6 +19,8 @@ bool PendingCommands::IsPending(DeferredCommand command) const
         return PendingUpload;
     case DeferredCommand::Download:
         return PendingDownload;
+    case DeferredCommand::Compare:
+        return PendingCompare;
     }
     return false;
 }
@@ -49,6 +51,9 @@ void PendingCommands::Done(DeferredCommand command)
         break;
     case DeferredCommand::Download:
         PendingDownload = false;
+        break;
+    case DeferredCommand::Compare:
+        PendingCompare = false;
         break;
     }
 }

@@ -14,13 +14,14 @@ enum class DeferredCommand {
     AckAlarms,
     AckAlarm,
     Upload,
-    Download
+    Download,
+    Compare
 };
 
-inline constexpr std::array<DeferredCommand, 8> DeferredCommandOrder{
+inline constexpr std::array<DeferredCommand, 9> DeferredCommandOrder{
     DeferredCommand::GetTime,   DeferredCommand::SendTime,  DeferredCommand::ResetTrips,
     DeferredCommand::ResetTrip, DeferredCommand::AckAlarms, DeferredCommand::AckAlarm,
-    DeferredCommand::Upload,    DeferredCommand::Download};
+    DeferredCommand::Upload,    DeferredCommand::Download,  DeferredCommand::Compare};
 
 struct PendingCommands
 {
@@ -32,6 +33,7 @@ struct PendingCommands
     std::int16_t PendingAckAlarm = 0; // relay number; 0 = none
     bool PendingUpload = false;
     bool PendingDownload = false;
+    bool PendingCompare = false;
 
     bool IsPending(DeferredCommand command) const;
     void Done(DeferredCommand command);

@@ -8,6 +8,7 @@
 #include "platform/QtSettingsStore.h"
 #include "shell/MainMenus.h"
 #include "shell/MainStatusBar.h"
+#include "shell/FindTZLProgress.h"
 #include "shell/SlaveIdBox.h"
 #include "shell/SystemSummary.h"
 #include "shell/fraEvents.h"
@@ -18,6 +19,7 @@
 #include "shell/frmAbout.h"
 #include "shell/frmCommsSettings.h"
 #include "shell/frmCommsStatus.h"
+#include "shell/frmCompareResult.h"
 #include "shell/frmSplash.h"
 #include "shell/frmSystemInfo.h"
 
@@ -79,6 +81,7 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     , m_Device(m_Link, m_UI, m_Services.Clock)
     , m_Print(m_Device, m_UI, m_Services.PrintSetup,
               [this](const QString& text) { SetStatusText(text); })
+    , m_FindRelay([this] { return FindTZLWithProgress(m_Link.SerialPort(), m_UI, this); })
 {
     setObjectName(QStringLiteral("frmMain"));
     // The link's own start: a new comms error log for this run.
@@ -218,6 +221,8 @@ void frmMain::ConnectCommands()
     connect(m.mnuitmRevWordOrder, &QAction::triggered, this, &frmMain::ToggleWordOrder);
     connect(m.mnuitmRequestConfig, &QAction::triggered, this, &frmMain::RequestUpload);
     connect(m.mnuitmSendConfig, &QAction::triggered, this, &frmMain::RequestDownload);
+    connect(m.mnuitmCompareConfig, &QAction::triggered, this, &frmMain::RequestCompare);
+    connect(m.mnuitmFindTZL, &QAction::triggered, this, &frmMain::FindTZL);
     connect(m.mnuitmHelpContents, &QAction::triggered, this, &frmMain::ShowHelpContents);
     connect(m.mnuitmAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 
@@ -470,6 +475,7 @@ void frmMain::SetTransferControlsEnabled(bool enabled)
 {
     m_Menus->mnuitmRequestConfig->setEnabled(enabled);
     m_Menus->mnuitmSendConfig->setEnabled(enabled);
+    m_Menus->mnuitmCompareConfig->setEnabled(enabled);
     m_Menus->Toolbar1->setEnabled(enabled);
 }
 
@@ -547,6 +553,9 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
         break;
     case DeferredCommand::Download:
         DownloadConfiguration();
+        break;
+    case DeferredCommand::Compare:
+        CompareWithTZL();
         break;
     }
 }
@@ -700,6 +709,13 @@ void frmMain::RequestDownload()
     m_Pending.PendingDownload = true;
 }
 
+void frmMain::RequestCompare()
+{
+    CommitOpenEdit();
+    m_Menus->mnuitmCompareConfig->setEnabled(false);
+    m_Pending.PendingCompare = true;
+}
+
 void frmMain::UploadConfiguration()
 {
     if (!IsDataModified() || !PromptSaveChanges()) {
@@ -735,16 +751,26 @@ void frmMain::DownloadConfiguration()
     m_Menus->Toolbar1->setEnabled(true);
 }
 
-// Reads the whole configuration back into a model of its own, so the one in
-// memory stays as the download left it, and says what the relay holds.
+// Reads the whole configuration into a model of its own, so the one in memory
+// stays as it is; nothing when the relay could not be read (the link has
+// already said why).
+std::optional<ConfigSnapshot> frmMain::ReadRelayConfig()
+{
+    cTZL relay(m_Link, m_UI, m_Services.Clock);
+    if (!relay.UploadConfig(m_SlaveID))
+        return std::nullopt;
+    return ConfigSnapshot::Of(relay);
+}
+
+// Says what the relay holds after a download.
 void frmMain::VerifyDownload(const ConfigSnapshot& sent)
 {
     SetStatusText(QStringLiteral("Verifying the TZL's configuration ...."));
-    cTZL relay(m_Link, m_UI, m_Services.Clock);
-    if (!relay.UploadConfig(m_SlaveID))
+    const std::optional<ConfigSnapshot> held = ReadRelayConfig();
+    if (!held)
         return;
-    const auto differences = ConfigComparison::Compare(sent, ConfigSnapshot::Of(relay),
-                                                       ConfigComparison::Names::Ignored);
+    const auto differences =
+        ConfigComparison::Compare(sent, *held, ConfigComparison::Names::Ignored);
     if (differences.isEmpty())
         m_UI.MsgBox(QStringLiteral("Verified: the TZL holds this configuration"),
                     QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Information);
@@ -752,6 +778,26 @@ void frmMain::VerifyDownload(const ConfigSnapshot& sent)
         m_UI.MsgBox(ConfigComparison::Report(differences, QStringLiteral("sent"),
                                              QStringLiteral("TZL"), QString()),
                     QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+// Shows how the relay's configuration differs from the one in memory, which
+// neither the read nor the comparison touches.
+void frmMain::CompareWithTZL()
+{
+    SetStatusText(QStringLiteral("Comparing the configuration with the TZL ...."));
+    const std::optional<ConfigSnapshot> held = ReadRelayConfig();
+    SetStatusText(Ready);
+    m_Menus->mnuitmCompareConfig->setEnabled(true);
+    if (!held)
+        return;
+    const auto differences = ConfigComparison::Compare(ConfigSnapshot::Of(m_Device), *held,
+                                                       ConfigComparison::Names::Ignored);
+    if (m_CompareResult == nullptr)
+        m_CompareResult = new frmCompareResult(m_UI, m_Services.FileDialogs, this);
+    m_CompareResult->ShowReport(
+        ConfigComparison::Report(differences, QStringLiteral("memory"), QStringLiteral("TZL"),
+                                 QStringLiteral("The TZL holds the configuration in memory.")),
+        m_WorkDirectory);
 }
 
 // ---------------------------------------------------------------- files
@@ -914,6 +960,51 @@ void frmMain::ToggleWordOrder()
     const bool reversed = m_Link.GetWordOrder() != 0;
     m_Link.SetWordOrder(reversed ? 0 : 1);
     m_Menus->mnuitmRevWordOrder->setChecked(!reversed);
+}
+
+// The scan changes the port's settings under the polling, so it runs only
+// while nothing else talks to the relay.
+void frmMain::FindTZL()
+{
+    if (m_OnLine) {
+        m_UI.MsgBox(QStringLiteral("Please switch to off-line mode before searching for the TZL"),
+                    QuestionTitle, MsgButtons::OK, MsgIcon::None);
+        return;
+    }
+    m_Menus->mnuitmFindTZL->setEnabled(false);
+    const ScanResult found = m_FindRelay();
+    m_Menus->mnuitmFindTZL->setEnabled(true);
+    switch (found.Result) {
+    case ScanResult::Outcome::Found:
+        ApplyFoundSettings(found);
+        break;
+    case ScanResult::Outcome::NotFound:
+    case ScanResult::Outcome::BoundReached:
+        m_UI.MsgBox(QStringLiteral("No TZL answered in %1 combinations of line settings and "
+                                   "slave ID")
+                        .arg(found.ProbesTried),
+                    QuestionTitle, MsgButtons::OK, MsgIcon::Information);
+        break;
+    case ScanResult::Outcome::Cancelled:
+        break;
+    }
+}
+
+void frmMain::ApplyFoundSettings(const ScanResult& found)
+{
+    if (m_UI.MsgBox(QStringLiteral("Found a TZL at %1, slave %2, word order %3. Use these "
+                                   "settings?")
+                        .arg(found.Where.Line.ToString())
+                        .arg(found.Where.Slave)
+                        .arg(found.WordOrder),
+                    QuestionTitle, MsgButtons::YesNo, MsgIcon::Question)
+        != MsgResult::Yes)
+        return;
+    m_Link.SetLineSettings(found.Where.Line);
+    m_Link.SetWordOrder(std::int16_t(found.WordOrder));
+    m_Menus->mnuitmRevWordOrder->setChecked(found.WordOrder != 0);
+    // As if typed into the Node box, so unsaved changes are asked about.
+    OnSlaveIdEntered(std::int16_t(found.Where.Slave));
 }
 
 void frmMain::ShowHelpContents()

@@ -2,6 +2,7 @@
 
 #include "link/cCommsErrorLog.h"
 #include "link/frmModbus.h"
+#include "model/RelayScan.h"
 #include "model/cTZL.h"
 #include "shell/MainWindowSettings.h"
 #include "shell/PendingCommands.h"
@@ -13,7 +14,9 @@
 #include <QPointer>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 struct ConfigSnapshot;
 class IClock;
@@ -35,6 +38,7 @@ class fraSystem;
 class fraTrip;
 class frmCommsSettings;
 class frmCommsStatus;
+class frmCompareResult;
 class frmSplash;
 
 // What the main window works with: the outside world behind its interfaces,
@@ -102,6 +106,9 @@ public:
     // Every accepted edit marks the configuration modified; opening, saving,
     // uploading and a successful download clear the mark.
     void SetDataModified(bool flag);
+    // What Find TZL runs to search the line; tests put a result of their own
+    // in place of the real scan and its progress dialog.
+    void SetRelayFinder(std::function<ScanResult()> finder) { m_FindRelay = std::move(finder); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -148,8 +155,11 @@ private:
     void UploadConfiguration();
     void DownloadConfiguration();
     void VerifyDownload(const ConfigSnapshot& sent);
+    void CompareWithTZL();
+    std::optional<ConfigSnapshot> ReadRelayConfig();
     void RequestUpload();
     void RequestDownload();
+    void RequestCompare();
 
     // ---- files ----
     void NewConfiguration();
@@ -167,6 +177,8 @@ private:
 
     // ---- commands ----
     void ToggleWordOrder();
+    void FindTZL();
+    void ApplyFoundSettings(const ScanResult& found);
     void ShowHelpContents();
     void ShowAbout();
     void ShowSystemInfo();
@@ -183,6 +195,7 @@ private:
     cPollingCycle m_Cycle;
     PendingCommands m_Pending;
     QTimer Timer1;
+    std::function<ScanResult()> m_FindRelay;
 
     MainMenus* m_Menus = nullptr;
     MainStatusBar* StatusBar1 = nullptr;
@@ -197,6 +210,7 @@ private:
     fraStatus* m_fraStatus = nullptr;
     std::unique_ptr<frmCommsSettings> m_CommsSettings;
     std::unique_ptr<frmCommsStatus> m_CommsStatus;
+    frmCompareResult* m_CompareResult = nullptr;
     QPointer<frmSplash> m_Splash;
 
     int m_CurrentTab = 0;
