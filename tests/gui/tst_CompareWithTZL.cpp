@@ -1,11 +1,7 @@
 // "Compare with TZL": the relay read as a deferred command, its differences
 // from the configuration in memory shown in a window that saves them as text.
 
-#include "FakeClock.h"
-#include "MemorySettingsStore.h"
-#include "ScriptedFileDialogs.h"
-#include "ScriptedPrintSetup.h"
-#include "SimulatedLink.h"
+#include "ConfiguratorFixture.h"
 
 #include "shell/MainMenus.h"
 #include "shell/frmCompareResult.h"
@@ -25,17 +21,11 @@ const QString Holds = QStringLiteral("The TZL holds the configuration in memory.
 
 // The main window over the simulated relay, which holds what was downloaded
 // to it: relay 2 an Over Volts trip at 121 V.
-struct Configurator
+struct Configurator : ConfiguratorFixture
 {
     Configurator()
     {
-        Link.UseClock(Clock);
-        Window = std::make_unique<frmMain>(ShellServices{Link.Port(), Link.UI(), Store, Clock,
-                                                         Dialogs, Printing, Folder.path(),
-                                                         QString(), QString(), false});
-        Window->Link().SetResponseTimeout(SimulatedLink::TestResponseTimeoutMs);
-        Window->Link().SetCharacterTimeout(1);
-        Window->SplashFinished();
+        Start();
         Window->Device().SetTripFunction(2, 1);
         float tripPoint = 121.0f;
         Window->Device().SetTripParameterValue(2, 1, tripPoint);
@@ -55,14 +45,6 @@ struct Configurator
     }
     frmCompareResult* Result() const { return Window->findChild<frmCompareResult*>(); }
     QPlainTextEdit* Text() const { return Result()->findChild<QPlainTextEdit*>("txtDifferences"); }
-
-    SimulatedLink Link;
-    FakeClock Clock;
-    MemorySettingsStore Store;
-    ScriptedFileDialogs Dialogs;
-    ScriptedPrintSetup Printing;
-    QTemporaryDir Folder;
-    std::unique_ptr<frmMain> Window;
 };
 
 } // namespace
@@ -105,7 +87,7 @@ private Q_SLOTS:
         c.Link.Relay().SetSystemVolts(240.0f);
         const QString report = c.Compare();
         QPushButton* save = c.Result()->findChild<QPushButton*>("cmdSaveAs");
-        const QString path = c.Folder.filePath("compare.txt");
+        const QString path = c.LogFolder.filePath("compare.txt");
         c.Dialogs.QueueAnswer(path);
         save->click();
         QFile file(path);
@@ -115,7 +97,7 @@ private Q_SLOTS:
                  QStringLiteral("Text Files (*.txt)"));
 
         c.Link.UI().ClearMessages();
-        c.Dialogs.QueueAnswer(c.Folder.filePath("no such folder/compare.txt"));
+        c.Dialogs.QueueAnswer(c.LogFolder.filePath("no such folder/compare.txt"));
         save->click();
         QCOMPARE(c.Link.UI().Messages().size(), 1);
         QCOMPARE(c.Link.UI().Messages().first().Title, QStringLiteral("Filesystem Error"));

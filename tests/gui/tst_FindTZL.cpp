@@ -1,11 +1,7 @@
 // "Find TZL...": refused on-line; what a scan found is applied to the link
 // and the Node box only when the user says so.
 
-#include "FakeClock.h"
-#include "MemorySettingsStore.h"
-#include "ScriptedFileDialogs.h"
-#include "ScriptedPrintSetup.h"
-#include "SimulatedLink.h"
+#include "ConfiguratorFixture.h"
 
 #include "shell/MainMenus.h"
 #include "shell/frmMain.h"
@@ -20,16 +16,12 @@
 
 namespace {
 
-struct Configurator
+struct Configurator : ConfiguratorFixture
 {
     explicit Configurator(std::int16_t relaySlave = 1)
-        : Link(relaySlave)
+        : ConfiguratorFixture(relaySlave)
     {
-        Link.UseClock(Clock);
-        Window = std::make_unique<frmMain>(ShellServices{Link.Port(), Link.UI(), Store, Clock,
-                                                         Dialogs, Printing, Folder.path(),
-                                                         QString(), QString(), false});
-        Window->SplashFinished();
+        Start();
     }
     void UseScriptedScan()
     {
@@ -42,19 +34,9 @@ struct Configurator
     {
         Link.UI().ClearMessages();
         Window->Menus().mnuitmFindTZL->trigger();
-        QStringList shown;
-        for (const auto& m : Link.UI().Messages())
-            shown << m.Text + u'|' + m.Title;
-        return shown;
+        return Messages();
     }
 
-    SimulatedLink Link;
-    FakeClock Clock;
-    MemorySettingsStore Store;
-    ScriptedFileDialogs Dialogs;
-    ScriptedPrintSetup Printing;
-    QTemporaryDir Folder;
-    std::unique_ptr<frmMain> Window;
     ScanResult Found;
     int Scans = 0;
 };

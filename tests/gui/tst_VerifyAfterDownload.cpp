@@ -1,11 +1,7 @@
 // "Verify after Download": the comparison that ends a download when the
 // option is on, and the option kept in the settings.
 
-#include "FakeClock.h"
-#include "MemorySettingsStore.h"
-#include "ScriptedFileDialogs.h"
-#include "ScriptedPrintSetup.h"
-#include "SimulatedLink.h"
+#include "ConfiguratorFixture.h"
 
 #include "shell/MainMenus.h"
 #include "shell/frmMain.h"
@@ -19,19 +15,8 @@ namespace {
 
 const QString App = QStringLiteral("VI_TZLConfigurator");
 
-struct Configurator
+struct Configurator : ConfiguratorFixture
 {
-    Configurator() { Link.UseClock(Clock); }
-    frmMain& Start()
-    {
-        Window = std::make_unique<frmMain>(ShellServices{Link.Port(), Link.UI(), Store, Clock,
-                                                         Dialogs, Printing, LogFolder.path(),
-                                                         QString(), QString(), false});
-        Window->Link().SetResponseTimeout(SimulatedLink::TestResponseTimeoutMs);
-        Window->Link().SetCharacterTimeout(1);
-        Window->SplashFinished();
-        return *Window;
-    }
     // Requests a download of relay 2 as an Over Volts trip at 121 V and lets
     // the tick run it; the messages shown on the way.
     QStringList Download()
@@ -41,20 +26,9 @@ struct Configurator
         Window->Device().SetTripParameterValue(2, 1, tripPoint);
         Link.UI().ClearMessages();
         Window->Menus().mnuitmSendConfig->trigger();
-        Window->Timer1_Timer();
-        QStringList shown;
-        for (const auto& m : Link.UI().Messages())
-            shown << m.Text + u'|' + m.Title;
-        return shown;
+        Tick();
+        return Messages();
     }
-
-    SimulatedLink Link;
-    FakeClock Clock;
-    MemorySettingsStore Store;
-    ScriptedFileDialogs Dialogs;
-    ScriptedPrintSetup Printing;
-    QTemporaryDir LogFolder;
-    std::unique_ptr<frmMain> Window;
 };
 
 } // namespace

@@ -1,8 +1,4 @@
-#include "FakeClock.h"
-#include "MemorySettingsStore.h"
-#include "ScriptedFileDialogs.h"
-#include "ScriptedPrintSetup.h"
-#include "SimulatedLink.h"
+#include "ConfiguratorFixture.h"
 
 #include "shell/MainMenus.h"
 #include "shell/frmMain.h"
@@ -28,32 +24,9 @@ const QString App = QStringLiteral("VI_TZLConfigurator");
 const QString Caption = QStringLiteral("Velmar Dudodozozuz TZL Configurator");
 using Access = RegisterAccess::Type;
 
-// The configurator's main window over the simulated relay, with settings in
-// memory, a fake clock and scripted file dialogs. The polling timer never
-// runs by itself: the test ticks it.
-struct Configurator
+struct Configurator : ConfiguratorFixture
 {
-    explicit Configurator(std::int16_t relaySlave = 1)
-        : Link(relaySlave)
-    {
-        Link.UseClock(Clock);
-    }
-    frmMain& Start()
-    {
-        Window = std::make_unique<frmMain>(ShellServices{Link.Port(), Link.UI(), Store, Clock,
-                                                         Dialogs, Printing, LogFolder.path(),
-                                                         QString(), QString(), false});
-        Window->Link().SetResponseTimeout(SimulatedLink::TestResponseTimeoutMs);
-        Window->Link().SetCharacterTimeout(1);
-        Window->SplashFinished();
-        Link.Relay().ClearAccesses();
-        return *Window;
-    }
-    void Tick(int times = 1)
-    {
-        for (int i = 0; i < times; ++i)
-            Window->Timer1_Timer();
-    }
+    using ConfiguratorFixture::ConfiguratorFixture;
     QString Panel(const char* key) const
     {
         return Window->findChild<QLabel*>(QLatin1String(key))->text();
@@ -71,13 +44,6 @@ struct Configurator
         QCloseEvent event;
         QApplication::sendEvent(Window.get(), &event);
         return event.isAccepted();
-    }
-    QStringList Messages()
-    {
-        QStringList shown;
-        for (const auto& m : Link.UI().Messages())
-            shown << m.Text + u'|' + m.Title;
-        return shown;
     }
     // Start registers of the input-register reads the relay heard.
     QList<int> InputReads()
@@ -97,14 +63,6 @@ struct Configurator
     {
         return Store.GetSetting(App, QLatin1String(section), QLatin1String(key), "<absent>");
     }
-
-    SimulatedLink Link;
-    FakeClock Clock;
-    MemorySettingsStore Store;
-    ScriptedFileDialogs Dialogs;
-    ScriptedPrintSetup Printing;
-    QTemporaryDir LogFolder;
-    std::unique_ptr<frmMain> Window;
 };
 
 } // namespace
@@ -181,9 +139,7 @@ private Q_SLOTS:
     {
         Configurator c;
         c.Store.SaveSetting(App, "Comms", "Device", "/dev/ttyUSB3");
-        c.Window = std::make_unique<frmMain>(
-            ShellServices{c.Link.Port(), c.Link.UI(), c.Store, c.Clock, c.Dialogs, c.Printing,
-                          c.LogFolder.path(), "/dev/pts/9", QString(), false});
+        c.Start(QStringLiteral("/dev/pts/9"));
         QCOMPARE(c.Window->Link().Device(), QStringLiteral("/dev/pts/9"));
         c.Link.UI().QueueAnswer(MsgResult::Yes);
         QVERIFY(c.Close());
