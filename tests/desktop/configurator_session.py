@@ -119,12 +119,23 @@ class Session:
                         XDG_DATA_HOME=os.path.join(self.home.name, ".local", "share"),
                         TZL_LOG_DIR=os.path.join(self.home.name, "logs"),
                         QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        self.configurator = subprocess.Popen(
-            [os.path.join(self.bin_dir, "tzl-configurator"), "--port", self.device],
-            env=self.env)
-        self.processes.insert(0, self.configurator)
-        self.app = wait_for("the configurator on the accessibility bus",
-                            lambda: application("tzl-configurator"))
+        self.app = None
+        for attempt in range(2):
+            self.configurator = subprocess.Popen(
+                [os.path.join(self.bin_dir, "tzl-configurator"), "--port", self.device],
+                env=self.env)
+            self.processes.insert(0, self.configurator)
+            # A program that could not reach the display ends at once; a
+            # virtual display that was not quite ready gets a second chance.
+            self.app = wait_for("the configurator on the accessibility bus",
+                                lambda: application("tzl-configurator")
+                                or self.configurator.poll() is not None)
+            if self.app is not True:
+                break
+            print(f"the configurator ended at start (attempt {attempt + 1}); starting it again")
+            time.sleep(1)
+        if self.app is True:
+            raise Failure("the configurator could not start")
         # The main window shows once the splash has had its four seconds.
         self.window = wait_for("the main window",
                                lambda: find(self.app, "frame", CAPTION), timeout=40)
