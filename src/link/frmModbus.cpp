@@ -75,6 +75,12 @@ frmModbus::frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent)
     connect(&tmrTimeout, &QTimer::timeout, this, [this] { m_TimedOut = true; });
     m_TotalWait.setSingleShot(true);
     connect(&m_TotalWait, &QTimer::timeout, this, [this] { m_TotalWaitExpired = true; });
+    m_IdleClose.setSingleShot(true);
+    m_IdleClose.setInterval(IdleCloseMs);
+    connect(&m_IdleClose, &QTimer::timeout, this, [this] {
+        if (!m_InTransaction)
+            ClosePort();
+    });
     // A caller that named the device before handing the port over keeps it.
     if (m_Port.PortName().isEmpty())
         ApplyPortName();
@@ -112,8 +118,25 @@ bool frmModbus::WriteHoldingRegisters(std::int16_t slave, std::int16_t start, st
     return WriteRequest(slave, start, count, values);
 }
 
+void frmModbus::SetFastResponseDetection(bool on)
+{
+    if (!m_InTransaction)
+        ClosePort();
+    m_FastResponseDetection = on;
+}
+
+ISerialPort& frmModbus::ClosedPort()
+{
+    if (!m_InTransaction)
+        ClosePort();
+    return m_Port;
+}
+
 void frmModbus::SetDevice(const QString& device)
 {
+    // A port kept open from the last answer must not outlive its name.
+    if (!m_InTransaction)
+        ClosePort();
     m_Device = device;
     ApplyPortName();
 }
@@ -136,12 +159,13 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
         return;
     // The dialog ran while events were being processed, perhaps inside a
     // transaction's wait: the port must not change under it.
-    if (m_InTransaction || m_Port.IsOpen()) {
+    if (m_InTransaction) {
         m_UI.MsgBox(QStringLiteral("Please switch to off-line mode before changing the comms "
                                    "settings!"),
                     QStringLiteral("TZL Configurator"), MsgButtons::OK, MsgIcon::None);
         return;
     }
+    ClosePort();
     m_Device = dialog.GetDevice();
     if (m_Device.isEmpty())
         m_CommPort = dialog.GetPort();
@@ -157,6 +181,10 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
 
 bool frmModbus::SetLineSettings(const SerialLineSettings& line)
 {
+    // The port takes new settings when it opens.
+    if (m_InTransaction)
+        return false;
+    ClosePort();
     if (!m_Port.SetSettings(line.ToString()))
         return false;
     ReportSettingsChanged();
@@ -194,6 +222,8 @@ void frmModbus::RestoreSettings(const ISettingsStore& store, const QString& appl
 {
     if (m_SettingsDialog != nullptr)
         m_SettingsDialog->RestoreSettings(store, application);
+    if (!m_InTransaction)
+        ClosePort();
 
     bool ok = false;
     const std::int16_t port =
@@ -298,7 +328,8 @@ bool frmModbus::ValidSlaveID(std::int16_t slave)
 
 bool frmModbus::SendRequest(const QByteArray& frame)
 {
-    if (!m_Port.Open() || !m_Port.Write(frame)) {
+    m_IdleClose.stop();
+    if (!(m_Port.IsOpen() || m_Port.Open()) || !m_Port.Write(frame)) {
         const QString description = m_Port.ErrorDescription();
         const QString source = m_Port.ErrorSource();
         ClosePort();
@@ -333,7 +364,7 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
     m_Statistics.AddCharactersRx(buffer.size());
     m_Statistics.AddResponses(1);
     const bool valid = ValidateResponse(buffer);
-    ClosePort();
+    ReleasePort(valid);
     return valid;
 }
 
@@ -467,8 +498,17 @@ QString frmModbus::GetExceptionText(int code) const
     return QStringLiteral("Unknown error");
 }
 
+void frmModbus::ReleasePort(bool goodAnswer)
+{
+    if (goodAnswer && m_FastResponseDetection)
+        m_IdleClose.start();
+    else
+        ClosePort();
+}
+
 void frmModbus::ClosePort()
 {
+    m_IdleClose.stop();
     if (m_Port.IsOpen())
         m_Port.Close();
 }

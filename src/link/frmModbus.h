@@ -22,6 +22,8 @@ class IUserInterface;
 // The Modbus RTU master: the program's only path to the relay. Each
 // transaction opens the port, sends one request, waits for the answer while
 // the user interface keeps running, closes the port and checks the answer.
+// With fast response detection on, a port that has just answered well stays
+// open for a moment, so that a run of transactions pays for opening it once.
 // Failures are shown to the user here; callers only see true or false.
 class frmModbus : public QObject
 {
@@ -35,6 +37,10 @@ public:
     // The longest time-out the timers can take, that bound included (about
     // 60 hours).
     static constexpr int MaximumTimeoutMs = INT32_MAX / TotalWaitInResponseTimeouts;
+
+    // With fast response detection, how long the port stays open after a
+    // good answer for the next request of a run to find it open.
+    static constexpr int IdleCloseMs = 100;
 
     static constexpr std::int16_t DefaultPort = 1;
     static inline const QString DefaultSettings = QStringLiteral("9600,n,8,1");
@@ -72,7 +78,7 @@ public:
     // whole answer to the request, CRC included, instead of at the silence
     // after them. Whatever is not such an answer still waits for the silence.
     // Off by default.
-    void SetFastResponseDetection(bool on) { m_FastResponseDetection = on; }
+    void SetFastResponseDetection(bool on);
     bool FastResponseDetection() const { return m_FastResponseDetection; }
 
     // The numbered port COM1..COM4 (or any number a stored setting names).
@@ -103,7 +109,9 @@ public:
     cCommsStatistics& Statistics() { return m_Statistics; }
     // The log that records each failed exchange; none by default.
     void SetErrorLog(ICommsErrorLog* log) { m_ErrorLog = log; }
-    ISerialPort& SerialPort() { return m_Port; }
+    const ISerialPort& SerialPort() const { return m_Port; }
+    // The port, closed, for a caller that drives the line itself (a scan).
+    ISerialPort& ClosedPort();
     IUserInterface& UserInterface() { return m_UI; }
 
 private:
@@ -126,6 +134,9 @@ private:
     void StopTimeout();
     QString GetExceptionText(int code) const;
     void ClosePort();
+    // Ends a transaction's hold on the port: closes it, or after a good
+    // answer with fast detection keeps it open for IdleCloseMs.
+    void ReleasePort(bool goodAnswer);
     void ApplyPortName();
     void ReportSettingsChanged();
 
@@ -141,6 +152,7 @@ private:
     cCommsStatistics m_Statistics;
     QTimer tmrTimeout;
     QTimer m_TotalWait;
+    QTimer m_IdleClose;
     bool m_TimedOut = false;
     bool m_TotalWaitExpired = false;
     bool m_InTransaction = false;

@@ -81,7 +81,7 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     , m_Device(m_Link, m_UI, m_Services.Clock)
     , m_Print(m_Device, m_UI, m_Services.PrintSetup,
               [this](const QString& text) { SetStatusText(text); })
-    , m_FindRelay([this] { return FindTZLWithProgress(m_Link.SerialPort(), m_UI, this); })
+    , m_FindRelay([this] { return FindTZLWithProgress(m_Link.ClosedPort(), m_UI, this); })
 {
     setObjectName(QStringLiteral("frmMain"));
     // The link's own start: a new comms error log for this run.

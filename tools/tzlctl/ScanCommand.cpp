@@ -79,7 +79,7 @@ int Scan(CommandContext& context, const QStringList& args)
     out.flush();
 
     const InterruptCatcher catcher;
-    RelayScan scan(context.Modbus.SerialPort(), context.UI);
+    RelayScan scan(context.Modbus.ClosedPort(), context.UI);
     QString lastLine;
     scan.Progress = [&](int index, const ScanProbe& probe) {
         const QString line = probe.Line.ToString();

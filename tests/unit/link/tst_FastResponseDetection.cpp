@@ -55,6 +55,7 @@ class tst_FastResponseDetection : public QObject
 private Q_SLOTS:
     void WholeAnswerNeedsNoSilence_data();
     void WholeAnswerNeedsNoSilence();
+    void PortKeptOpenThroughARun();
     void EverythingElseEndsAsWithoutIt_data();
     void EverythingElseEndsAsWithoutIt();
     void KeptWithTheSerialSettings();
@@ -95,7 +96,29 @@ void tst_FastResponseDetection::WholeAnswerNeedsNoSilence()
         QCOMPARE(values, (std::vector<float>{415.0f, 5.0f}));
     if (!result)
         QCOMPARE(link.UI().Messages().value(0).Title, QStringLiteral("Modbus Exception 2"));
+    // A good answer keeps the port for the next request; a failure lets go at once.
+    QCOMPARE(link.Port().IsOpen(), result);
+}
+
+// A run of transactions opens the port once; it is let go when the run
+// ends, and at once when the line it was opened for changes.
+void tst_FastResponseDetection::PortKeptOpenThroughARun()
+{
+    SimulatedLink link;
+    link.Modbus().SetFastResponseDetection(true);
+    std::vector<float> values;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values));
+    QCOMPARE(link.Port().OpenCount(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!link.Port().IsOpen(), 10 * frmModbus::IdleCloseMs);
+
+    QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values));
+    QVERIFY(link.Port().IsOpen());
+    QVERIFY(link.Modbus().SetLineSettings(*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1"))));
     QVERIFY(!link.Port().IsOpen());
+    QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values));
+    QCOMPARE(link.Port().Settings(), QStringLiteral("19200,E,8,1"));
+    QCOMPARE(link.Port().OpenCount(), 3);
 }
 
 void tst_FastResponseDetection::EverythingElseEndsAsWithoutIt_data()
