@@ -44,6 +44,11 @@ def main(bin_dir, scenario, out):
         time.sleep(4)
         shoot(s, os.path.join(out, "system.png"))
         press(s.button("Enter Off-Line mode"))
+        s.wait_ready("off-line mode")
+        # The menu opens below the menu bar, inside the window's extents.
+        press(s.menu_item("Communications"))
+        time.sleep(2)
+        shoot(s, os.path.join(out, "communications-menu.png"))
     finally:
         s.close()
 

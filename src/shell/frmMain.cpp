@@ -6,6 +6,7 @@
 #include "platform/ISettingsStore.h"
 #include "platform/IUserInterface.h"
 #include "platform/QtSettingsStore.h"
+#include "shell/CompactTabBar.h"
 #include "shell/MainMenus.h"
 #include "shell/MainStatusBar.h"
 #include "shell/FindTZLProgress.h"
@@ -153,7 +154,7 @@ void frmMain::SetUpWindow()
     top->addWidget(txtAlarmIndicator);
     layout->addLayout(top);
 
-    TabStrip1 = new QTabBar(central);
+    TabStrip1 = new CompactTabBar(central);
     TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
     TabStrip1->setToolTip(QStringLiteral("Select the tab to view the associated information"));
     TabStrip1->setAccessibleName(QStringLiteral("Tabs"));
