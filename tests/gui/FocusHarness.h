@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -40,6 +42,16 @@ public:
         QTest::keyClicks(box, text);
     }
     static void PressEnter(QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }
+    // Picks an entry from the open list with the mouse, as the user does.
+    static void Choose(QComboBox* list, int entry)
+    {
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        const QModelIndex item = view->model()->index(entry, 0);
+        view->scrollTo(item);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+        QApplication::processEvents();
+    }
     // Moves the focus to the other box.
     void Leave()
     {

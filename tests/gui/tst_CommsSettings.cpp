@@ -78,26 +78,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QStringList>("selected");
-        QTest::newRow("stored default, lower-case n") << 1 << ""
-                                                      << "9600,n,8,1" << Default;
-        QTest::newRow("port 14, lower-case e, no first items")
-            << 14 << ""
-            << "19200,e,8,2" << QStringList{"COM4", "19200", "EVEN", "8", "2"};
-        QTest::newRow("1200 is not offered")
-            << 1 << ""
-            << "1200,N,8,1" << QStringList{"COM1", "2400", "NONE", "8", "1"};
-        QTest::newRow("port 11 ends in 1") << 11 << ""
-                                           << "9600,N,8,1" << Default;
+        const auto row = [](const char* name, int port, const char* device, const char* settings,
+                            const QStringList& selected) {
+            QTest::newRow(name) << port << QString(device) << QString(settings) << selected;
+        };
+        row("stored default, lower-case n", 1, "", "9600,n,8,1", Default);
+        row("port 14, lower-case e, no first items", 14, "", "19200,e,8,2",
+            {"COM4", "19200", "EVEN", "8", "2"});
+        row("1200 is not offered", 1, "", "1200,N,8,1", {"COM1", "2400", "NONE", "8", "1"});
+        row("port 11 ends in 1", 11, "", "9600,N,8,1", Default);
         // Both devices end in 0 too, but a device never matches a number.
-        QTest::newRow("port 10 matches nothing") << 10 << ""
-                                                 << "9600,N,8,1" << Default;
-        QTest::newRow("device in use")
-            << 2 << "/dev/ttyUSB0"
-            << "9600,N,8,1" << QStringList{"/dev/ttyUSB0", "9600", "NONE", "8", "1"};
+        row("port 10 matches nothing", 10, "", "9600,N,8,1", Default);
+        row("device in use", 2, "/dev/ttyUSB0", "9600,N,8,1",
+            {"/dev/ttyUSB0", "9600", "NONE", "8", "1"});
         // Beyond 16 bits: offered as an item of its own, so OK keeps the speed.
-        QTest::newRow("115200 offered")
-            << 1 << ""
-            << "115200,N,8,1" << QStringList{"COM1", "115200", "NONE", "8", "1"};
+        row("115200 offered", 1, "", "115200,N,8,1", {"COM1", "115200", "NONE", "8", "1"});
     }
 
     void Preselection()
@@ -148,11 +143,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("top");
         QTest::addColumn<QPoint>("position");
-        QTest::newRow("where it was at exit") << "120"
-                                              << "80" << QPoint(120, 80);
+        QTest::newRow("where it was at exit") << QString("120") << QString("80") << QPoint(120, 80);
         // A screen unplugged since: a modal dialog nobody can see locks the program.
-        QTest::newRow("beyond the screen") << "30000"
-                                           << "20000" << QPoint(0, 0);
+        QTest::newRow("beyond the screen") << QString("30000") << QString("20000") << QPoint(0, 0);
     }
 
     // The link restores and saves the dialog's position with its own settings.
@@ -190,15 +183,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("state");
         const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0",
                                     "9600,N,8,1"};
-        QTest::newRow("OK") << true << "ok"
-                            << "COM3"
+        const QString com3 = QStringLiteral("COM3");
+        QTest::newRow("OK") << true << QString("ok") << com3
                             << QStringList{"3", "/dev/ttyS2", "19200,E,7,2", "03", "19200,E,7,2"};
-        QTest::newRow("Cancel") << true << "cancel"
-                                << "COM3" << unchanged;
-        QTest::newRow("close box") << true << "close box"
-                                   << "COM3" << unchanged;
-        QTest::newRow("on-line, OK") << false << "ok"
-                                     << "COM3" << unchanged;
+        QTest::newRow("Cancel") << true << QString("cancel") << com3 << unchanged;
+        QTest::newRow("close box") << true << QString("close box") << com3 << unchanged;
+        QTest::newRow("on-line, OK") << false << QString("ok") << com3 << unchanged;
     }
 
     // The link starts on a device not plugged in: still offered, so a new baud
@@ -274,29 +264,21 @@ private Q_SLOTS:
         // Each value that cannot be used falls back to its own default alone.
         const QString s0 = QStringLiteral("/dev/ttyS0");
         const QString n81 = QStringLiteral("9600,n,8,1");
-        QTest::newRow("empty store") << ""
-                                     << "" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("port 11") << "Comms/Port"
-                                 << "11" << QStringList{"11", "/dev/ttyS10", n81, "0"};
-        QTest::newRow("port 0") << "Comms/Port"
-                                << "0" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("port not a number") << "Comms/Port"
-                                           << "COM3" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("device") << "Comms/Device"
-                                << "/dev/ttyUSB0" << QStringList{"1", "/dev/ttyUSB0", n81, "0"};
-        QTest::newRow("settings as stored")
-            << "Comms/Settings"
-            << "19200,e,7,2" << QStringList{"1", s0, "19200,e,7,2", "0"};
-        QTest::newRow("settings the port rejects") << "Comms/Settings"
-                                                   << "9600,X,8" << QStringList{"1", s0, n81, "0"};
-        QTest::newRow("baud 32767") << "Comms/Settings"
-                                    << "32767,N,8,1" << QStringList{"1", s0, "32767,N,8,1", "0"};
-        QTest::newRow("baud 32768") << "Comms/Settings"
-                                    << "32768,N,8,1" << QStringList{"1", s0, "32768,N,8,1", "0"};
-        QTest::newRow("baud 115200") << "Comms/Settings"
-                                     << "115200,N,8,1" << QStringList{"1", s0, "115200,N,8,1", "0"};
-        QTest::newRow("word order 5") << "Modbus/WordOrder"
-                                      << "5" << QStringList{"1", s0, n81, "1"};
+        const auto row = [](const char* name, const char* key, const char* stored,
+                            const QStringList& restored) {
+            QTest::newRow(name) << QString(key) << QString(stored) << restored;
+        };
+        row("empty store", "", "", {"1", s0, n81, "0"});
+        row("port 11", "Comms/Port", "11", {"11", "/dev/ttyS10", n81, "0"});
+        row("port 0", "Comms/Port", "0", {"1", s0, n81, "0"});
+        row("port not a number", "Comms/Port", "COM3", {"1", s0, n81, "0"});
+        row("device", "Comms/Device", "/dev/ttyUSB0", {"1", "/dev/ttyUSB0", n81, "0"});
+        row("settings as stored", "Comms/Settings", "19200,e,7,2", {"1", s0, "19200,e,7,2", "0"});
+        row("settings the port rejects", "Comms/Settings", "9600,X,8", {"1", s0, n81, "0"});
+        row("baud 32767", "Comms/Settings", "32767,N,8,1", {"1", s0, "32767,N,8,1", "0"});
+        row("baud 32768", "Comms/Settings", "32768,N,8,1", {"1", s0, "32768,N,8,1", "0"});
+        row("baud 115200", "Comms/Settings", "115200,N,8,1", {"1", s0, "115200,N,8,1", "0"});
+        row("word order 5", "Modbus/WordOrder", "5", {"1", s0, n81, "1"});
     }
 
     void Restore()

@@ -26,11 +26,7 @@ struct Configurator : ConfiguratorFixture
     Configurator()
     {
         Start();
-        Window->Device().SetTripFunction(2, 1);
-        float tripPoint = 121.0f;
-        Window->Device().SetTripParameterValue(2, 1, tripPoint);
-        Window->Menus().mnuitmSendConfig->trigger();
-        Window->Timer1_Timer();
+        DownloadOverVoltsOnRelay2();
     }
     // Asks for the comparison and lets the tick run it; the window's text.
     QString Compare()

@@ -17,16 +17,11 @@ const QString App = QStringLiteral("VI_TZLConfigurator");
 
 struct Configurator : ConfiguratorFixture
 {
-    // Requests a download of relay 2 as an Over Volts trip at 121 V and lets
-    // the tick run it; the messages shown on the way.
+    // The messages a download of relay 2 shows on the way.
     QStringList Download()
     {
-        Window->Device().SetTripFunction(2, 1);
-        float tripPoint = 121.0f;
-        Window->Device().SetTripParameterValue(2, 1, tripPoint);
         Link.UI().ClearMessages();
-        Window->Menus().mnuitmSendConfig->trigger();
-        Tick();
+        DownloadOverVoltsOnRelay2();
         return Messages();
     }
 };
@@ -55,12 +50,11 @@ private Q_SLOTS:
     {
         QFETCH(bool, verify);
         QFETCH(float, relayLimit);
-        QFETCH(QStringList, messages);
         Configurator c;
         c.Link.Relay().SetStoreLimit(66, relayLimit);
         frmMain& w = c.Start();
         w.Menus().mnuitmVerifyDownload->setChecked(verify);
-        QCOMPARE(c.Download(), messages);
+        QTEST(c.Download(), "messages");
         // The comparison reads the relay into a model of its own: the one in
         // memory holds the download's read-back.
         QCOMPARE(w.Device().TripData.ParameterValue(2, 1), std::min(121.0f, relayLimit));
@@ -76,8 +70,7 @@ private Q_SLOTS:
         w.Menus().mnuitmVerifyDownload->setChecked(false);
         c.Link.UI().QueueAnswer(MsgResult::Yes); // "Do you really want to Exit?"
         QVERIFY(w.close());
-        QCOMPARE(c.Store.GetSetting(App, "Options", "VerifyAfterDownload", "<absent>"),
-                 QStringLiteral("0"));
+        QCOMPARE(c.Saved("Options", "VerifyAfterDownload"), QStringLiteral("0"));
     }
 };
 

@@ -59,10 +59,6 @@ struct Configurator : ConfiguratorFixture
         Window->Device().TripData.SetName(3, QStringLiteral("Bus tie"));
         Window->SetDataModified(true);
     }
-    QString Saved(const char* section, const char* key) const
-    {
-        return Store.GetSetting(App, QLatin1String(section), QLatin1String(key), "<absent>");
-    }
 };
 
 } // namespace
@@ -146,46 +142,39 @@ private Q_SLOTS:
         QCOMPARE(c.Saved("Comms", "Device"), QStringLiteral("/dev/ttyUSB3"));
     }
 
-    void SlaveIdBoxClampsWhatIsTyped_data()
+    void SlaveIdBox_data()
     {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("caret"); // -1: at the end
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letters") << "abc"
-                                 << "1";
-        QTest::newRow("zero") << "0"
-                              << "1";
-        QTest::newRow("500") << "500"
-                             << "247";
-        QTest::newRow("negative") << "-5"
-                                  << "1";
-        QTest::newRow("blanks around") << "  12 "
-                                       << "12";
-        QTest::newRow("empty") << ""
-                               << "1";
+        const auto row = [](const char* name, const char* typed, int caret, const char* shown) {
+            QTest::newRow(name) << QString(typed) << caret << QString(shown);
+        };
+        row("letters", "abc", -1, "1");
+        row("zero", "0", -1, "1");
+        row("500", "500", -1, "247");
+        row("negative", "-5", -1, "1");
+        row("blanks around", "  12 ", -1, "12");
+        row("empty", "", -1, "1");
+        row("cut at the caret", "1234", 2, "12");
     }
-    void SlaveIdBoxClampsWhatIsTyped()
+    void SlaveIdBox()
     {
         QFETCH(QString, typed);
+        QFETCH(int, caret);
         QFETCH(QString, shown);
         Configurator c;
         frmMain& w = c.Start();
-        c.TypeSlaveId(typed);
-        QCOMPARE(c.SlaveBox()->text(), shown);
-        QCOMPARE(w.SlaveID(), std::int16_t(shown.toInt()));
-        QVERIFY(c.Link.UI().Messages().isEmpty());
-    }
-
-    void SlaveIdCutAtTheCaret()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
         QLineEdit* box = c.SlaveBox();
-        box->setText(QStringLiteral("1234"));
-        box->setCursorPosition(2);
+        box->setText(typed);
+        if (caret >= 0)
+            box->setCursorPosition(caret);
         QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(box->text(), QStringLiteral("12"));
-        QCOMPARE(w.SlaveID(), std::int16_t(12));
-        QCOMPARE(box->cursorPosition(), 2);
+        QCOMPARE(box->text(), shown);
+        QCOMPARE(w.SlaveID(), std::int16_t(shown.toInt()));
+        if (caret >= 0)
+            QCOMPARE(box->cursorPosition(), caret);
+        QVERIFY(c.Link.UI().Messages().isEmpty());
     }
 
     void SlaveIdChangeWhileModified()

@@ -6,6 +6,7 @@
 #include "ScriptedPrintSetup.h"
 #include "SimulatedLink.h"
 
+#include "shell/MainMenus.h"
 #include "shell/frmMain.h"
 
 #include <QStringList>
@@ -38,6 +39,21 @@ struct ConfiguratorFixture
     {
         for (int i = 0; i < times; ++i)
             Window->Timer1_Timer();
+    }
+    // Downloads relay 2 as an Over Volts trip at 121 V; the tick runs it.
+    void DownloadOverVoltsOnRelay2()
+    {
+        Window->Device().SetTripFunction(2, 1);
+        float tripPoint = 121.0f;
+        Window->Device().SetTripParameterValue(2, 1, tripPoint);
+        Window->Menus().mnuitmSendConfig->trigger();
+        Tick();
+    }
+    // A setting as stored, or "<absent>".
+    QString Saved(const char* section, const char* key) const
+    {
+        return Store.GetSetting(QStringLiteral("VI_TZLConfigurator"), QLatin1String(section),
+                                QLatin1String(key), QStringLiteral("<absent>"));
     }
     // Every message shown, as "text|title".
     QStringList Messages()

@@ -47,42 +47,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<SystemFacts>("facts");
         QTest::addColumn<QStringList>("lines");
-        const SystemFacts bare{QStringLiteral("1.0.0"),
-                               QStringLiteral("6.4.2"),
-                               QStringLiteral("Debian GNU/Linux 12"),
-                               {},
-                               QString(),
-                               QString(),
-                               QString()};
+        SystemFacts bare;
+        bare.ProgramVersion = QStringLiteral("1.0.0");
+        bare.QtVersion = QStringLiteral("6.4.2");
+        bare.OperatingSystem = QStringLiteral("Debian GNU/Linux 12");
+        const QStringList heading{"TZL Configurator 1.0.0", "Qt: 6.4.2",
+                                  "Operating system: Debian GNU/Linux 12", "Serial devices:"};
         QTest::newRow("nothing found")
             << bare
-            << QStringList{QStringLiteral("TZL Configurator 1.0.0"),
-                           QStringLiteral("Qt: 6.4.2"),
-                           QStringLiteral("Operating system: Debian GNU/Linux 12"),
-                           QStringLiteral("Serial devices:"),
-                           QStringLiteral("  none found"),
-                           QStringLiteral("Settings file: unknown"),
-                           QStringLiteral("Comms error log folder: none"),
-                           QStringLiteral("User guide: not installed")};
+            << heading
+                   + QStringList{"  none found", "Settings file: unknown",
+                                 "Comms error log folder: none", "User guide: not installed"};
         SystemFacts full = bare;
+        const QString alias = QStringLiteral("/dev/serial/by-id/usb-FTDI_A10K-if00-port0");
         full.SerialDevices = {{QStringLiteral("/dev/ttyS0"), {}},
-                              {QStringLiteral("/dev/ttyUSB0"),
-                               {QStringLiteral("/dev/serial/by-id/usb-FTDI_A10K-if00-port0")}}};
+                              {QStringLiteral("/dev/ttyUSB0"), {alias}}};
         full.SettingsFile = QStringLiteral("/home/eng/.config/VI_TZLConfigurator/x.ini");
         full.ErrorLogFolder = QStringLiteral("/home/eng/.local/share/VI_TZLConfigurator");
         full.UserGuide = QStringLiteral("/usr/share/tzl-configurator/help/index.html");
         QTest::newRow("devices and paths")
             << full
-            << QStringList{QStringLiteral("TZL Configurator 1.0.0"),
-                           QStringLiteral("Qt: 6.4.2"),
-                           QStringLiteral("Operating system: Debian GNU/Linux 12"),
-                           QStringLiteral("Serial devices:"),
-                           QStringLiteral("  /dev/ttyS0"),
-                           QStringLiteral("  /dev/ttyUSB0"),
-                           QStringLiteral("    = /dev/serial/by-id/usb-FTDI_A10K-if00-port0"),
-                           QStringLiteral("Settings file: ") + full.SettingsFile,
-                           QStringLiteral("Comms error log folder: ") + full.ErrorLogFolder,
-                           QStringLiteral("User guide: ") + full.UserGuide};
+            << heading
+                   + QStringList{"  /dev/ttyS0",
+                                 "  /dev/ttyUSB0",
+                                 "    = " + alias,
+                                 "Settings file: " + full.SettingsFile,
+                                 "Comms error log folder: " + full.ErrorLogFolder,
+                                 "User guide: " + full.UserGuide};
     }
 
     void SummaryNamesWhatSupportAsksFor()
