@@ -22,15 +22,16 @@ struct SimFault
         Trickle,     // the answer's bytes are sent one by one, Value ms apart
         Babble,      // after the answer the line carries noise, a byte every
                      // Value ms, until the next request or the port closes
-        OtherSlave,  // the answer carries the next slave ID (CRC right)
-        BadFunction, // the answer carries the function code plus one (CRC right)
-        ByteCount,   // a read answer's byte count reads Value; data and length
-                     // stay as they were (CRC right)
+
+        OtherSlave,    // the answer carries the next slave ID (CRC right)
+        BadFunction,   // the answer carries the function code plus one (CRC right)
+        ByteCount,     // a read answer's byte count reads Value; data and length
+                       // stay as they were (CRC right)
         GarbageBefore, // Value noise bytes go out just before the answer
         GarbageAfter,  // Value noise bytes go out just behind the answer
-        Gap,         // the line falls silent for Value ms after At bytes of the answer
-        HangUp,      // the relay sends the first Value bytes of the answer, then
-                     // the simulator ends, as a relay that loses its power
+        Gap,           // the line falls silent for Value ms after At bytes of the answer
+        HangUp,        // the relay sends the first Value bytes of the answer, then
+                       // the simulator ends, as a relay that loses its power
     };
 
     Kind Type = Kind::None;
