@@ -248,16 +248,11 @@ bool frmModbus::ReadRegisters(std::uint8_t function, std::int16_t slave, std::in
         return false;
     if (!ReceiveResponse(buffer))
         return false;
+    // The answer has been checked against the request, so it holds every
+    // value asked for; the decoder still never reads past its end.
     auto decoded = ModbusFrames::DecodeReadValues(buffer, count, m_WordOrder);
-    if (!decoded) {
-        // A relay answering with fewer data than asked for must not be read
-        // past the end of its answer.
-        m_UI.MsgBox(QStringLiteral("Modbus Response Too Short - fewer registers were returned "
-                                   "than requested"),
-                    ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
-        LogCommsError(QStringLiteral("Short Response"), buffer);
+    if (!decoded)
         return false;
-    }
     values = std::move(*decoded);
     return true;
 }
@@ -411,7 +406,33 @@ bool frmModbus::ValidateResponse(QByteArray& buffer)
         buffer = SingleZeroByte();
         return false;
     }
+    const ModbusFrames::ResponseFit fit = ModbusFrames::CheckResponse(m_LastRequest, buffer);
+    if (fit != ModbusFrames::ResponseFit::Fits)
+        return MismatchFailure(fit, buffer);
     return true;
+}
+
+// A frame with a good CRC that does not answer the request. It counts as a
+// response received, as a frame of the wrong length does on a read.
+bool frmModbus::MismatchFailure(ModbusFrames::ResponseFit fit, QByteArray& buffer)
+{
+    using ModbusFrames::ResponseFit;
+    const bool tooShort = fit == ResponseFit::TooFewRegisters;
+    const QString text =
+        tooShort ? QStringLiteral("Modbus Response Too Short - fewer registers were returned "
+                                  "than requested")
+        : fit == ResponseFit::OtherSlave
+            ? QStringLiteral("Modbus Response Mismatch - the answer came from another slave")
+        : fit == ResponseFit::OtherFunction
+            ? QStringLiteral("Modbus Response Mismatch - the answer is to another function")
+            : QStringLiteral("Modbus Response Mismatch - its byte count does not fit the "
+                             "registers asked for");
+    buffer = SingleZeroByte();
+    ClosePort();
+    m_UI.MsgBox(text, ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+    LogCommsError(tooShort ? QStringLiteral("Short Response") : QStringLiteral("Response Mismatch"),
+                  buffer);
+    return false;
 }
 
 bool frmModbus::LogCommsError(const QString& text, QByteArray& buffer)

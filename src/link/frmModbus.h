@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/cCommsStatistics.h"
+#include "link/ModbusFrames.h"
 #include "link/cModbusCRC.h"
 #include "platform/SerialLineSettings.h"
 
@@ -119,6 +120,7 @@ private:
     bool ResponseComplete();
     bool TimeoutFailure(QByteArray& buffer, const QByteArray& noise);
     bool ValidateResponse(QByteArray& buffer);
+    bool MismatchFailure(ModbusFrames::ResponseFit fit, QByteArray& buffer);
     bool LogCommsError(const QString& text, QByteArray& buffer);
     bool ReceiveFailure(QByteArray& buffer, const QString& description, const QString& source);
     void SetTimeoutInterval(int ms);
