@@ -313,6 +313,8 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
         return false;
     qint64 received = 0;
     const WaitEnd end = WaitForResponse(received);
+    if (end == WaitEnd::PortFailed)
+        return ReceiveFailure(buffer, m_Port.ErrorDescription(), m_Port.ErrorSource());
     if (end == WaitEnd::Silence && received < ModbusFrames::MinimumResponseLength)
         return TimeoutFailure(buffer, QByteArray());
     buffer = m_Port.ReadAll();
@@ -335,8 +337,9 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
 // Waits for the first byte for up to the response time-out, then for the
 // first silence of the character time-out, or, with fast response detection,
 // until the bytes in are a whole answer. Sleeps between events. Ends as
-// LineNeverSilent when neither came within the bound on the total wait;
-// `received` is the number of bytes waiting at the end.
+// LineNeverSilent when neither came within the bound on the total wait, and
+// at once as PortFailed when the device goes away; `received` is the number
+// of bytes waiting at the end.
 frmModbus::WaitEnd frmModbus::WaitForResponse(qint64& received)
 {
     m_TotalWaitExpired = false;
@@ -346,6 +349,11 @@ frmModbus::WaitEnd frmModbus::WaitForResponse(qint64& received)
     while (!m_TimedOut && !m_TotalWaitExpired) {
         m_UI.ProcessPendingEvents();
         const qint64 waiting = m_Port.BytesWaiting();
+        if (waiting < 0) {
+            StopTimeout();
+            m_TotalWait.stop();
+            return WaitEnd::PortFailed;
+        }
         if (waiting > received) {
             StopTimeout();
             received = waiting;

@@ -115,7 +115,7 @@ private:
     bool ValidSlaveID(std::int16_t slave);
     bool SendRequest(const QByteArray& frame);
     bool ReceiveResponse(QByteArray& buffer);
-    enum class WaitEnd { Silence, CompleteResponse, LineNeverSilent };
+    enum class WaitEnd { Silence, CompleteResponse, LineNeverSilent, PortFailed };
     WaitEnd WaitForResponse(qint64& received);
     bool ResponseComplete();
     bool TimeoutFailure(QByteArray& buffer, const QByteArray& noise);

@@ -1,5 +1,6 @@
 #include "platform/QtSerialPort.h"
 
+#include <poll.h>
 #include <termios.h>
 
 namespace {
@@ -24,6 +25,12 @@ void CheckReceivedParity(int handle, QChar parity)
         return;
     t.c_iflag |= INPCK;
     tcsetattr(handle, TCSANOW, &t);
+}
+
+bool HungUp(int handle)
+{
+    pollfd line{handle, 0, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLHUP) != 0;
 }
 
 } // namespace
@@ -101,6 +108,19 @@ void QtSerialPort::DiscardInput()
 
 qint64 QtSerialPort::BytesWaiting()
 {
+    // A device that has gone (an adapter pulled out, a terminal hung up)
+    // shows as a read error; Qt then keeps reporting the line readable, so
+    // the wait must end here rather than spin on it.
+    const QSerialPort::SerialPortError error = m_Port.error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
+        // A hang-up reads as an end of file, which leaves Qt only a stale
+        // error text to give.
+        const bool hungUp = HungUp(int(m_Port.handle()));
+        RecordError(QStringLiteral("Read ") + m_Device);
+        if (hungUp)
+            m_ErrorDescription = QStringLiteral("The device has hung up");
+        return -1;
+    }
     return m_Port.bytesAvailable();
 }
 
