@@ -108,6 +108,10 @@ void QtSerialPort::DiscardInput()
 
 qint64 QtSerialPort::BytesWaiting()
 {
+    // Bytes the kernel already holds count as well: a master that was kept
+    // from running for a while would otherwise take its own delay for
+    // silence on the line, and cut a healthy answer in two.
+    m_Port.waitForReadyRead(0);
     // A device that has gone (an adapter pulled out, a terminal hung up)
     // shows as a read error; Qt then keeps reporting the line readable, so
     // the wait must end here rather than spin on it.
