@@ -72,6 +72,9 @@ bool QtSerialPort::Open()
     m_Port.setParity(ToQtParity(m_Line.Parity));
     m_Port.setStopBits(m_Line.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_Port.setFlowControl(QSerialPort::NoFlowControl);
+    // A read error left from the last time the port was open (the line went
+    // after its answer was in) must not end this transaction's wait.
+    m_Port.clearError();
     if (!m_Port.open(QIODevice::ReadWrite)) {
         RecordError(QStringLiteral("Open ") + m_Device);
         return false;
