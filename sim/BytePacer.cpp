@@ -62,6 +62,12 @@ void BytePacer::OnTimer()
         else
             break;
         ++m_Sent;
+        // A pause counts from the byte before it, like a trickle's gaps.
+        if (m_Sent == m_Reply.PauseAfter && m_Reply.Pause.count() > 0
+            && m_Sent < m_Reply.Bytes.size()) {
+            m_NextDueUs = nowUs + microseconds(m_Reply.Pause).count();
+            break;
+        }
         // At line speed a late timer catches up, as the total time is what
         // counts; a trickle's gaps are the point, so they count from the
         // byte actually sent.
@@ -72,13 +78,16 @@ void BytePacer::OnTimer()
         m_NextDueUs += Spacing().count();
     }
     const bool more = m_Sent < m_Reply.Bytes.size() || m_Reply.Babble;
+    const bool hangUp = !more && m_Reply.HangUp;
     if (more)
         ScheduleNext();
     else
         Stop();
-    // Last: a receiver may stop or restart this pacer from the signal.
+    // Last: a receiver may stop or restart this pacer from the signals.
     if (!due.isEmpty())
         Q_EMIT BytesSent(due);
+    if (hangUp)
+        Q_EMIT HungUp();
 }
 
 void BytePacer::ScheduleNext()

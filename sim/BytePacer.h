@@ -41,6 +41,8 @@ public:
 Q_SIGNALS:
     // Bytes that have just gone onto the line.
     void BytesSent(const QByteArray& bytes);
+    // The last byte of an answer that ends in a hang-up has gone.
+    void HungUp();
 
 private:
     void OnTimer();

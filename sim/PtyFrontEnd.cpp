@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -130,6 +131,14 @@ void PtyFrontEnd::ReadInput()
 
 void PtyFrontEnd::Send(const QByteArray& answer)
 {
+    // A request that is already in drops whatever was still to go out for
+    // the last one (noise, the rest of a late answer). Written before it is
+    // read, those bytes would land behind the request, where the master takes
+    // them for the start of its answer.
+    if (InputWaiting()) {
+        ReadInput();
+        return;
+    }
     const QByteArray bytes =
         m_StrictLine ? LineMismatch::AsReceived(answer, m_StrictLine->Parity, m_MasterParity)
                      : answer;
@@ -143,6 +152,12 @@ void PtyFrontEnd::Send(const QByteArray& answer)
         else
             break; // terminal buffer full: nobody is reading, as on an unplugged line
     }
+}
+
+bool PtyFrontEnd::InputWaiting() const
+{
+    pollfd line{m_Master, POLLIN, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLIN) != 0;
 }
 
 void PtyFrontEnd::CloseAll()

@@ -36,6 +36,7 @@ public:
 private:
     void ReadInput();
     void Send(const QByteArray& bytes);
+    bool InputWaiting() const;
     void CloseAll();
     SerialLineSettings MasterLine() const;
 

@@ -20,6 +20,15 @@ int Word(const QByteArray& frame, int offset)
     return (std::uint8_t(frame[offset]) << 8) | std::uint8_t(frame[offset + 1]);
 }
 
+// Bytes no frame starts with: 0xFE and 0xFF are no slave ID.
+QByteArray Noise(int bytes)
+{
+    QByteArray noise(bytes, '\xFE');
+    for (int i = 1; i < bytes; i += 2)
+        noise[i] = '\xFF';
+    return noise;
+}
+
 void AppendWord(QByteArray& frame, int value)
 {
     frame.append(char((value >> 8) & 0xFF));
@@ -174,11 +183,46 @@ SlaveReply RtuSlave::Bend(QByteArray answer, const SimFault& fault) const
         reply.Babble = true;
         reply.BabbleGap = std::chrono::milliseconds(fault.Value);
         break;
+    case SimFault::Kind::OtherSlave:
+        answer[0] = char(m_SlaveID % 247 + 1);
+        ReplaceCRC(answer);
+        break;
+    case SimFault::Kind::BadFunction:
+        answer[1] = char(std::uint8_t(answer[1]) + 1);
+        ReplaceCRC(answer);
+        break;
+    case SimFault::Kind::ByteCount:
+        // Only a read answer has a byte count.
+        if (std::uint8_t(answer[1]) == FnReadHolding || std::uint8_t(answer[1]) == FnReadInput) {
+            answer[2] = char(fault.Value);
+            ReplaceCRC(answer);
+        }
+        break;
+    case SimFault::Kind::GarbageBefore:
+        answer.prepend(Noise(fault.Value));
+        break;
+    case SimFault::Kind::GarbageAfter:
+        answer.append(Noise(fault.Value));
+        break;
+    case SimFault::Kind::Gap:
+        reply.PauseAfter = fault.At;
+        reply.Pause = std::chrono::milliseconds(fault.Value);
+        break;
+    case SimFault::Kind::HangUp:
+        answer.truncate(fault.Value);
+        reply.HangUp = true;
+        break;
     default:
         break;
     }
     reply.Bytes = answer;
     return reply;
+}
+
+void RtuSlave::ReplaceCRC(QByteArray& frame) const
+{
+    frame.chop(2);
+    AppendCRC(frame);
 }
 
 void RtuSlave::AppendCRC(QByteArray& frame) const

@@ -17,8 +17,11 @@ struct SlaveReply
     std::chrono::milliseconds Gap{};   // between bytes; 0 = back to back at line speed
     bool Babble = false;               // after the bytes, noise until stopped
     std::chrono::milliseconds BabbleGap{};
+    qsizetype PauseAfter = 0;          // bytes sent before the line falls silent
+    std::chrono::milliseconds Pause{}; // ... for this long, then the rest
+    bool HangUp = false;               // after the bytes the relay is gone
 
-    bool IsSilent() const { return Bytes.isEmpty() && !Babble; }
+    bool IsSilent() const { return Bytes.isEmpty() && !Babble && !HangUp; }
 };
 
 // The Modbus RTU slave of the simulated relay: takes one request frame apart,
@@ -53,6 +56,7 @@ private:
     void ApplyFixedValues(RegisterKind kind, int start, std::vector<std::uint16_t>& words) const;
     SlaveReply Bend(QByteArray answer, const SimFault& fault) const;
     void AppendCRC(QByteArray& frame) const;
+    void ReplaceCRC(QByteArray& frame) const;
 
     SimulatedRelay& m_Relay;
     SimFaults& m_Faults;

@@ -223,6 +223,17 @@ QString SimCommandLine::HelpText()
         "  none | no-answer | short:N (1-4 bytes) | bad-crc | exception:N | bad-echo |\n"
         "  delay:MS | trickle:GAP_MS | babble[:GAP_MS]\n"
         "                       every exchange; add @N for exchange N only (e.g. bad-crc@3)\n"
+        "  other-slave | bad-function\n"
+        "                       the answer names the next slave ID, or the function code\n"
+        "                       plus one (its CRC right)\n"
+        "  byte-count:N         a read answer's byte count reads N (0-255), its data as\n"
+        "                       they were (its CRC right)\n"
+        "  garbage-before:N | garbage-after:N\n"
+        "                       N noise bytes (1-255) just before or behind the answer\n"
+        "  gap:AFTER_BYTES:MS   the line falls silent for MS ms after that many bytes of\n"
+        "                       the answer\n"
+        "  hang-up:AFTER_BYTES  send that many bytes of the answer, then exit (status 0)\n"
+        "                       as a relay that loses its power: the device goes away\n"
         "  nan:REG | value:REG=V\n"
         "                       the register pair at REG (even) reads NaN or V; REG may\n"
         "                       be written hREG (holding) or iREG (input), plain REG is\n"
@@ -239,6 +250,6 @@ QString SimCommandLine::HelpText()
         "\n"
         "  --help, --version\n"
         "\n"
-        "Exit status: 0 after an interrupt, 2 for a usage error, 1 when the line cannot\n"
-        "be opened.\n");
+        "Exit status: 0 after an interrupt or a hang-up fault, 2 for a usage error, 1\n"
+        "when the line cannot be opened.\n");
 }

@@ -10,16 +10,47 @@ struct FaultName
 {
     SimFault::Kind Kind;
     const char* Name;
-    bool TakesValue;
+    int Values; // numbers after the name, each behind a colon
 };
 
 constexpr FaultName FaultNames[] = {
-    {SimFault::Kind::None, "none", false},          {SimFault::Kind::NoAnswer, "no-answer", false},
-    {SimFault::Kind::ShortAnswer, "short", true},   {SimFault::Kind::BadCrc, "bad-crc", false},
-    {SimFault::Kind::Exception, "exception", true}, {SimFault::Kind::BadEcho, "bad-echo", false},
-    {SimFault::Kind::Delay, "delay", true},         {SimFault::Kind::Trickle, "trickle", true},
-    {SimFault::Kind::Babble, "babble", true},
+    {SimFault::Kind::None, "none", 0},
+    {SimFault::Kind::NoAnswer, "no-answer", 0},
+    {SimFault::Kind::ShortAnswer, "short", 1},
+    {SimFault::Kind::BadCrc, "bad-crc", 0},
+    {SimFault::Kind::Exception, "exception", 1},
+    {SimFault::Kind::BadEcho, "bad-echo", 0},
+    {SimFault::Kind::Delay, "delay", 1},
+    {SimFault::Kind::Trickle, "trickle", 1},
+    {SimFault::Kind::Babble, "babble", 1},
+    {SimFault::Kind::OtherSlave, "other-slave", 0},
+    {SimFault::Kind::BadFunction, "bad-function", 0},
+    {SimFault::Kind::ByteCount, "byte-count", 1},
+    {SimFault::Kind::GarbageBefore, "garbage-before", 1},
+    {SimFault::Kind::GarbageAfter, "garbage-after", 1},
+    {SimFault::Kind::Gap, "gap", 2},
+    {SimFault::Kind::HangUp, "hang-up", 1},
 };
+
+// The range of a fault's value; a gap's first number is a byte count.
+bool InRange(SimFault::Kind kind, int value)
+{
+    switch (kind) {
+    case SimFault::Kind::ShortAnswer:
+        return value >= 1 && value <= 4;
+    case SimFault::Kind::Exception:
+    case SimFault::Kind::GarbageBefore:
+    case SimFault::Kind::GarbageAfter:
+        return value >= 1 && value <= 255;
+    case SimFault::Kind::ByteCount:
+    case SimFault::Kind::HangUp:
+        return value >= 0 && value <= 255;
+    case SimFault::Kind::Babble:
+        return value >= 1 && value <= 60000;
+    default:
+        return value >= 0 && value <= 600000;
+    }
+}
 
 // "h238", "i0" or "238" (both tables). Values take a register pair, which
 // starts at an even register: an odd one would never be read.
@@ -43,10 +74,14 @@ bool ParseRegister(QString text, QList<RegisterKind>& kinds, int& reg)
 QString SimFault::ToString() const
 {
     for (const FaultName& n : FaultNames) {
-        if (n.Kind == Type) {
-            const QString name = QString::fromLatin1(n.Name);
-            return n.TakesValue ? name + u':' + QString::number(Value) : name;
-        }
+        if (n.Kind != Type)
+            continue;
+        QString text = QString::fromLatin1(n.Name);
+        if (n.Values == 2)
+            text += u':' + QString::number(At);
+        if (n.Values > 0)
+            text += u':' + QString::number(Value);
+        return text;
     }
     return {};
 }
@@ -109,37 +144,30 @@ std::optional<float> SimFaults::RegisterValue(RegisterKind kind, int reg) const
 
 std::optional<SimFault> SimFaults::ParseFault(const QString& text, QString& error)
 {
-    const QString name = text.section(u':', 0, 0).trimmed().toLower();
-    const bool hasValue = text.contains(u':');
+    const QStringList parts = text.split(u':');
+    const QString name = parts[0].trimmed().toLower();
     const QString valueText = text.section(u':', 1);
     for (const FaultName& n : FaultNames) {
         if (name != QLatin1String(n.Name))
             continue;
         SimFault fault{n.Kind, 0};
-        if (!n.TakesValue) {
-            if (hasValue) {
+        if (n.Values == 0) {
+            if (parts.size() > 1) {
                 error = QStringLiteral("fault '%1' takes no value").arg(name);
                 return std::nullopt;
             }
             return fault;
         }
-        if (!hasValue && n.Kind == SimFault::Kind::Babble)
+        if (parts.size() == 1 && n.Kind == SimFault::Kind::Babble)
             return SimFault::Babble(DefaultBabbleGapMs);
         bool ok = false;
-        fault.Value = valueText.toInt(&ok);
-        const bool inRange = [&] {
-            switch (n.Kind) {
-            case SimFault::Kind::ShortAnswer:
-                return fault.Value >= 1 && fault.Value <= 4;
-            case SimFault::Kind::Exception:
-                return fault.Value >= 1 && fault.Value <= 255;
-            case SimFault::Kind::Babble:
-                return fault.Value >= 1 && fault.Value <= 60000;
-            default:
-                return fault.Value >= 0 && fault.Value <= 600000;
-            }
-        }();
-        if (!ok || !inRange) {
+        bool atOk = true;
+        fault.Value = parts.last().toInt(&ok);
+        if (n.Values == 2)
+            fault.At = parts[1].toInt(&atOk);
+        const bool atInRange = n.Values < 2 || (fault.At >= 1 && fault.At <= 255);
+        if (parts.size() != 1 + n.Values || !ok || !atOk || !atInRange
+            || !InRange(n.Kind, fault.Value)) {
             error = QStringLiteral("bad value '%1' for fault '%2'").arg(valueText, name);
             return std::nullopt;
         }

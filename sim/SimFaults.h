@@ -22,10 +22,21 @@ struct SimFault
         Trickle,     // the answer's bytes are sent one by one, Value ms apart
         Babble,      // after the answer the line carries noise, a byte every
                      // Value ms, until the next request or the port closes
+
+        OtherSlave,    // the answer carries the next slave ID (CRC right)
+        BadFunction,   // the answer carries the function code plus one (CRC right)
+        ByteCount,     // a read answer's byte count reads Value; data and length
+                       // stay as they were (CRC right)
+        GarbageBefore, // Value noise bytes go out just before the answer
+        GarbageAfter,  // Value noise bytes go out just behind the answer
+        Gap,           // the line falls silent for Value ms after At bytes of the answer
+        HangUp,        // the relay sends the first Value bytes of the answer, then
+                       // the simulator ends, as a relay that loses its power
     };
 
     Kind Type = Kind::None;
     int Value = 0;
+    int At = 0; // Gap only: bytes of the answer sent before the silence
 
     static SimFault None() { return {}; }
     static SimFault NoAnswer() { return {Kind::NoAnswer, 0}; }
@@ -36,6 +47,7 @@ struct SimFault
     static SimFault Delay(int ms) { return {Kind::Delay, ms}; }
     static SimFault Trickle(int gapMs) { return {Kind::Trickle, gapMs}; }
     static SimFault Babble(int gapMs) { return {Kind::Babble, gapMs}; }
+    static SimFault Gap(int afterBytes, int ms) { return {Kind::Gap, ms, afterBytes}; }
 
     // The text form accepted by SimFaults::ApplyFaultText, e.g. "short:3".
     QString ToString() const;
@@ -76,7 +88,10 @@ public:
 
     // Applies one command-line fault text:
     //   none | no-answer | short:N | bad-crc | exception:N | bad-echo |
-    //   delay:MS | trickle:GAP_MS | babble[:GAP_MS]   persistent fault
+    //   delay:MS | trickle:GAP_MS | babble[:GAP_MS] |
+    //   other-slave | bad-function | byte-count:N | garbage-before:N |
+    //   garbage-after:N | gap:AFTER_BYTES:MS | hang-up:AFTER_BYTES
+    //                                                 persistent fault
     //   any of the above followed by @N              only for exchange N
     //   nan:REG | nan:hREG | nan:iREG                 pair reads NaN (both
     //                                                 tables, holding, input)

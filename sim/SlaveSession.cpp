@@ -34,6 +34,7 @@ SlaveSession::SlaveSession(RtuSlave& slave, QObject* parent)
             HandleFrame(rest);
     });
     connect(&m_Pacer, &BytePacer::BytesSent, this, &SlaveSession::Transmit);
+    connect(&m_Pacer, &BytePacer::HungUp, this, &SlaveSession::HungUp);
     SetCharacterTime(microseconds(0));
 }
 
@@ -77,6 +78,12 @@ void SlaveSession::HandleFrame(const QByteArray& frame)
             line += QStringLiteral(" (%1 ms between bytes)").arg(reply.Gap.count());
         if (reply.Babble)
             line += QStringLiteral(" (then noise every %1 ms)").arg(reply.BabbleGap.count());
+        if (reply.Pause.count() > 0)
+            line += QStringLiteral(" (silent for %1 ms after %2 bytes)")
+                        .arg(reply.Pause.count())
+                        .arg(reply.PauseAfter);
+        if (reply.HangUp)
+            line += QStringLiteral(" (then hangs up)");
         Log(line);
     }
     // A new request also silences noise still going out for the last one.

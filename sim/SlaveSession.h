@@ -32,6 +32,8 @@ public:
 
 Q_SIGNALS:
     void Transmit(const QByteArray& bytes);
+    // An answer ending in a hang-up has gone out: the relay is to disappear.
+    void HungUp();
 
 private:
     void HandleFrame(const QByteArray& frame);

@@ -53,6 +53,9 @@ int main(int argc, char* argv[])
     if (commandLine.Verbose())
         session.SetLog([](const QString& line) { PrintLine(stderr, line); });
 
+    // A relay that loses its power mid-answer: the line goes with it.
+    QObject::connect(&session, &SlaveSession::HungUp, &app, [] { QCoreApplication::exit(ExitOk); });
+
     QuitOnSignal quit;
     if (!quit.Install()) {
         PrintLine(stderr, QStringLiteral("tzl-relay-sim: cannot install signal handlers"));

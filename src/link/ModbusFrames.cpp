@@ -66,6 +66,28 @@ bool IsExceptionResponse(const QByteArray& response)
     return response.size() > 1 && (std::uint8_t(response[1]) & 0x80) != 0;
 }
 
+ResponseFit CheckResponse(const QByteArray& request, const QByteArray& response)
+{
+    if (response.size() < 3 || request.size() < 6)
+        return ResponseFit::ByteCountWrong;
+    if (response[0] != request[0])
+        return ResponseFit::OtherSlave;
+    if (response[1] != request[1])
+        return ResponseFit::OtherFunction;
+    const auto function = std::uint8_t(request[1]);
+    if (function != FnReadHolding && function != FnReadInput)
+        return ResponseFit::Fits;
+    // Slave, function and byte count before the data, the CRC after them.
+    const qsizetype carried = response.size() - 5;
+    const int byteCount = std::uint8_t(response[2]);
+    const int asked = 2 * ((std::uint8_t(request[4]) << 8) | std::uint8_t(request[5]));
+    if (byteCount == carried && byteCount < asked)
+        return ResponseFit::TooFewRegisters;
+    if (byteCount != carried || byteCount != asked)
+        return ResponseFit::ByteCountWrong;
+    return ResponseFit::Fits;
+}
+
 bool WriteEchoMatches(const QByteArray& request, const QByteArray& response)
 {
     return request.size() >= 6 && response.size() >= 6 && request.mid(2, 4) == response.mid(2, 4);

@@ -31,6 +31,20 @@ QByteArray BuildWriteRequest(const cModbusCRC& crc, std::uint8_t slave, std::int
                              std::int16_t count, const std::vector<float>& values, int wordOrder);
 
 bool IsExceptionResponse(const QByteArray& response);
+
+// How a response with a good CRC, other than an exception, fits its request.
+// Without these checks a relay's stray answer (a late one, another slave's,
+// one to another function) would be taken for the values asked for.
+enum class ResponseFit {
+    Fits,
+    OtherSlave,
+    OtherFunction,
+    // A read answered, in a frame of its own length, with fewer registers.
+    TooFewRegisters,
+    // A read answer whose byte count disagrees with its length or the request.
+    ByteCountWrong,
+};
+ResponseFit CheckResponse(const QByteArray& request, const QByteArray& response);
 // True when bytes 2..5 of a write response repeat those of the request.
 bool WriteEchoMatches(const QByteArray& request, const QByteArray& response);
 

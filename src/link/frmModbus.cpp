@@ -278,16 +278,11 @@ bool frmModbus::ReadRegisters(std::uint8_t function, std::int16_t slave, std::in
         return false;
     if (!ReceiveResponse(buffer))
         return false;
+    // The answer has been checked against the request, so it holds every
+    // value asked for; the decoder still never reads past its end.
     auto decoded = ModbusFrames::DecodeReadValues(buffer, count, m_WordOrder);
-    if (!decoded) {
-        // A relay answering with fewer data than asked for must not be read
-        // past the end of its answer.
-        m_UI.MsgBox(QStringLiteral("Modbus Response Too Short - fewer registers were returned "
-                                   "than requested"),
-                    ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
-        LogCommsError(QStringLiteral("Short Response"), buffer);
+    if (!decoded)
         return false;
-    }
     values = std::move(*decoded);
     return true;
 }
@@ -349,6 +344,8 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
         return false;
     qint64 received = 0;
     const WaitEnd end = WaitForResponse(received);
+    if (end == WaitEnd::PortFailed)
+        return ReceiveFailure(buffer, m_Port.ErrorDescription(), m_Port.ErrorSource());
     if (end == WaitEnd::Silence && received < ModbusFrames::MinimumResponseLength)
         return TimeoutFailure(buffer, QByteArray());
     buffer = m_Port.ReadAll();
@@ -371,8 +368,9 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
 // Waits for the first byte for up to the response time-out, then for the
 // first silence of the character time-out, or, with fast response detection,
 // until the bytes in are a whole answer. Sleeps between events. Ends as
-// LineNeverSilent when neither came within the bound on the total wait;
-// `received` is the number of bytes waiting at the end.
+// LineNeverSilent when neither came within the bound on the total wait, and
+// at once as PortFailed when the device goes away; `received` is the number
+// of bytes waiting at the end.
 frmModbus::WaitEnd frmModbus::WaitForResponse(qint64& received)
 {
     m_TotalWaitExpired = false;
@@ -382,6 +380,11 @@ frmModbus::WaitEnd frmModbus::WaitForResponse(qint64& received)
     while (!m_TimedOut && !m_TotalWaitExpired) {
         m_UI.ProcessPendingEvents();
         const qint64 waiting = m_Port.BytesWaiting();
+        if (waiting < 0) {
+            StopTimeout();
+            m_TotalWait.stop();
+            return WaitEnd::PortFailed;
+        }
         if (waiting > received) {
             StopTimeout();
             received = waiting;
@@ -442,7 +445,33 @@ bool frmModbus::ValidateResponse(QByteArray& buffer)
         buffer = SingleZeroByte();
         return false;
     }
+    const ModbusFrames::ResponseFit fit = ModbusFrames::CheckResponse(m_LastRequest, buffer);
+    if (fit != ModbusFrames::ResponseFit::Fits)
+        return MismatchFailure(fit, buffer);
     return true;
+}
+
+// A frame with a good CRC that does not answer the request. It counts as a
+// response received, as a frame of the wrong length does on a read.
+bool frmModbus::MismatchFailure(ModbusFrames::ResponseFit fit, QByteArray& buffer)
+{
+    using ModbusFrames::ResponseFit;
+    const bool tooShort = fit == ResponseFit::TooFewRegisters;
+    const QString text =
+        tooShort ? QStringLiteral("Modbus Response Too Short - fewer registers were returned "
+                                  "than requested")
+        : fit == ResponseFit::OtherSlave
+            ? QStringLiteral("Modbus Response Mismatch - the answer came from another slave")
+        : fit == ResponseFit::OtherFunction
+            ? QStringLiteral("Modbus Response Mismatch - the answer is to another function")
+            : QStringLiteral("Modbus Response Mismatch - its byte count does not fit the "
+                             "registers asked for");
+    buffer = SingleZeroByte();
+    ClosePort();
+    m_UI.MsgBox(text, ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+    LogCommsError(tooShort ? QStringLiteral("Short Response") : QStringLiteral("Response Mismatch"),
+                  buffer);
+    return false;
 }
 
 bool frmModbus::LogCommsError(const QString& text, QByteArray& buffer)

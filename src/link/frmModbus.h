@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/cCommsStatistics.h"
+#include "link/ModbusFrames.h"
 #include "link/cModbusCRC.h"
 #include "platform/SerialLineSettings.h"
 
@@ -122,11 +123,12 @@ private:
     bool ValidSlaveID(std::int16_t slave);
     bool SendRequest(const QByteArray& frame);
     bool ReceiveResponse(QByteArray& buffer);
-    enum class WaitEnd { Silence, CompleteResponse, LineNeverSilent };
+    enum class WaitEnd { Silence, CompleteResponse, LineNeverSilent, PortFailed };
     WaitEnd WaitForResponse(qint64& received);
     bool ResponseComplete();
     bool TimeoutFailure(QByteArray& buffer, const QByteArray& noise);
     bool ValidateResponse(QByteArray& buffer);
+    bool MismatchFailure(ModbusFrames::ResponseFit fit, QByteArray& buffer);
     bool LogCommsError(const QString& text, QByteArray& buffer);
     bool ReceiveFailure(QByteArray& buffer, const QString& description, const QString& source);
     void SetTimeoutInterval(int ms);

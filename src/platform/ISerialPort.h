@@ -29,12 +29,15 @@ public:
     virtual bool Write(const QByteArray& frame) = 0;
     // Throws away whatever arrived before the request was written.
     virtual void DiscardInput() = 0;
+    // -1 when the line has failed while open (the device has gone); the
+    // error description and source then say why.
     virtual qint64 BytesWaiting() = 0;
     // The bytes waiting, left in place for ReadAll.
     virtual QByteArray PeekWaiting() = 0;
     virtual QByteArray ReadAll() = 0;
 
-    // Description and source of the last failure of Open, Write or ReadAll.
+    // Description and source of the last failure of Open, Write, BytesWaiting
+    // or ReadAll.
     virtual QString ErrorDescription() const = 0;
     virtual QString ErrorSource() const = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/QtSerialPort.h"
 
+#include <poll.h>
 #include <termios.h>
 
 namespace {
@@ -24,6 +25,12 @@ void CheckReceivedParity(int handle, QChar parity)
         return;
     t.c_iflag |= INPCK;
     tcsetattr(handle, TCSANOW, &t);
+}
+
+bool HungUp(int handle)
+{
+    pollfd line{handle, 0, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLHUP) != 0;
 }
 
 } // namespace
@@ -65,6 +72,9 @@ bool QtSerialPort::Open()
     m_Port.setParity(ToQtParity(m_Line.Parity));
     m_Port.setStopBits(m_Line.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_Port.setFlowControl(QSerialPort::NoFlowControl);
+    // A read error left from the last time the port was open (the line went
+    // after its answer was in) must not end this transaction's wait.
+    m_Port.clearError();
     if (!m_Port.open(QIODevice::ReadWrite)) {
         RecordError(QStringLiteral("Open ") + m_Device);
         return false;
@@ -101,6 +111,23 @@ void QtSerialPort::DiscardInput()
 
 qint64 QtSerialPort::BytesWaiting()
 {
+    // Bytes the kernel already holds count as well: a master that was kept
+    // from running for a while would otherwise take its own delay for
+    // silence on the line, and cut a healthy answer in two.
+    m_Port.waitForReadyRead(0);
+    // A device that has gone (an adapter pulled out, a terminal hung up)
+    // shows as a read error; Qt then keeps reporting the line readable, so
+    // the wait must end here rather than spin on it.
+    const QSerialPort::SerialPortError error = m_Port.error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
+        // A hang-up reads as an end of file, which leaves Qt only a stale
+        // error text to give.
+        const bool hungUp = HungUp(int(m_Port.handle()));
+        RecordError(QStringLiteral("Read ") + m_Device);
+        if (hungUp)
+            m_ErrorDescription = QStringLiteral("The device has hung up");
+        return -1;
+    }
     return m_Port.bytesAvailable();
 }
 

@@ -51,6 +51,9 @@ private Q_SLOTS:
         row("fault bad-crc:3", {"--pty", "--fault", "bad-crc:3"}, "takes no value");
         row("fault bad-crc@0", {"--pty", "--fault", "bad-crc@0"}, "bad exchange");
         row("fault flaky", {"--pty", "--fault", "flaky"}, "unknown fault 'flaky'");
+        row("fault gap without its pause", {"--pty", "--fault", "gap:6"}, "bad value '6'");
+        row("fault gap after 0 bytes", {"--pty", "--fault", "gap:0:49"}, "bad value '0:49'");
+        row("fault hang-up:4:1", {"--pty", "--fault", "hang-up:4:1"}, "bad value '4:1'");
         // A value takes a register pair, which starts at an even register.
         row("nan at odd register", {"--pty", "--fault", "nan:i71"}, "even register");
         row("value at odd register", {"--pty", "--fault", "value:239=2"}, "even register");
@@ -101,7 +104,7 @@ private Q_SLOTS:
         const QStringList arguments{
             "--scenario", scenario, "--port",       "/dev/ttyS1", "--settings", "19200,E,8,1",
             "--slave",    "7",      "--word-order", "1",          "--firmware", "2.44",
-            "--fault",    "babble", "--fault",      "bad-crc@3",  "--fault",    "nan:i70",
+            "--fault",    "babble", "--fault",      "gap:6:49@3", "--fault",    "nan:i70",
             "--latch",    "4",      "--alarm",      "5",          "--ack",      "6",
             "--verbose"};
         QCOMPARE(line.Parse(arguments, relay, faults), SimCommandLine::Outcome::Serve);
@@ -133,7 +136,7 @@ private Q_SLOTS:
         for (int exchange = 1; exchange <= 4; ++exchange)
             next.append(faults.TakeNext());
         QCOMPARE(next,
-                 (QList<SimFault>{SimFault::Exception(6), babble, SimFault::BadCrc(), babble}));
+                 (QList<SimFault>{SimFault::Exception(6), babble, SimFault::Gap(6, 49), babble}));
         // A fault queued later takes the first exchange without one of its own.
         faults.ScheduleAt(7, SimFault::NoAnswer());
         faults.Queue(SimFault::Delay(5));
