@@ -144,12 +144,14 @@ void tst_FaultMatrix::Fault_data()
     QTest::addColumn<Counts>("counts");
     QTest::addColumn<int>("boundMs");
     QTest::addColumn<Then>("then");
+    QTest::addColumn<int>("tries");
 
     const auto row = [](const char* name, const char* fault, const QString& text, const char* title,
                         const char* logEntry, Counts counts, int boundMs = UsualBoundMs,
-                        Then then = Then::NextAtOnce) {
+                        Then then = Then::NextAtOnce, int tries = 1) {
         QTest::newRow(name) << QString::fromLatin1(fault) << text << QString::fromLatin1(title)
-                            << QString::fromLatin1(logEntry) << counts << boundMs << then;
+                            << QString::fromLatin1(logEntry) << counts << boundMs << then
+                            << tries;
     };
     const Counts timedOut{0, 0, 1, 0, 0};
     const auto mismatch = [](const char* why) {
@@ -196,10 +198,16 @@ void tst_FaultMatrix::Fault_data()
     }
     row("late answer", "delay:400", Timeout, "Comms Error", "Modbus Response Timeout", timedOut,
         UsualBoundMs, Then::NextAfterLateAnswer);
-    // The silence inside the answer falls after its sixth byte.
+    // The silence inside the answer falls after its sixth byte. A gap 1 ms
+    // either side of the 50 ms that ends an answer is decided by when each
+    // process is woken, and a loaded machine now and then wakes one over 1 ms
+    // late. The verdict must come out right in one of three tries; a silence
+    // rule that is off by more than the jitter fails all of them.
     row("gap 10 ms", "gap:6:10", QString(), "", "", {9, 1, 0, 0, 0});
-    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0});
-    row("gap 51 ms", "gap:6:51", CrcError, "Modbus Error", "CRC Failure", {6, 1, 0, 1, 0});
+    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs,
+        Then::NextAtOnce, 3);
+    row("gap 51 ms", "gap:6:51", CrcError, "Modbus Error", "CRC Failure", {6, 1, 0, 1, 0},
+        UsualBoundMs, Then::NextAtOnce, 3);
     row("never silent", "babble", Timeout, "Comms Error", "Modbus Response Timeout",
         {AsReceived, 0, 1, 0, 0},
         frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
@@ -217,21 +225,33 @@ void tst_FaultMatrix::Fault()
     QFETCH(Counts, counts);
     QFETCH(int, boundMs);
     QFETCH(Then, then);
+    QFETCH(int, tries);
 
     const QStringList relay{"--volts", QString::number(Volts), "--current",
                             QString::number(Current)};
     std::optional<SimulatorProcess> sim;
-    sim.emplace(relay + QStringList{"--fault", fault + QStringLiteral("@1")});
-    QVERIFY2(!sim->Device().isEmpty(), qPrintable(sim->StandardError()));
-    Master master(sim->Device());
-
-    std::vector<float> values{-1.0f};
-    const qint64 cpuBefore = CpuTimeMs();
-    QElapsedTimer elapsed;
-    elapsed.start();
-    const bool read = master.Modbus.ReadHoldingRegisters(1, 6, 2, values);
-    const qint64 wallMs = elapsed.elapsed();
-    const qint64 cpuMs = CpuTimeMs() - cpuBefore;
+    std::optional<Master> fresh;
+    std::vector<float> values;
+    bool read = false;
+    qint64 wallMs = 0;
+    qint64 cpuMs = 0;
+    for (int attempt = 1; attempt <= tries; ++attempt) {
+        fresh.reset();
+        sim.reset();
+        sim.emplace(relay + QStringList{"--fault", fault + QStringLiteral("@1")});
+        QVERIFY2(!sim->Device().isEmpty(), qPrintable(sim->StandardError()));
+        fresh.emplace(sim->Device());
+        values = {-1.0f};
+        const qint64 cpuBefore = CpuTimeMs();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        read = fresh->Modbus.ReadHoldingRegisters(1, 6, 2, values);
+        wallMs = elapsed.elapsed();
+        cpuMs = CpuTimeMs() - cpuBefore;
+        if (read == text.isEmpty())
+            break;
+    }
+    Master& master = *fresh;
 
     QCOMPARE(read, text.isEmpty());
     QCOMPARE(values, std::vector<float>{read ? Volts : -1.0f});
