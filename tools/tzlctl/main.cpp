@@ -28,6 +28,7 @@ CommandTable BuildCommandTable()
     AddConfigCommands(table);
     AddLiveCommands(table);
     AddScanCommand(table);
+    AddWatchCommand(table);
     return table;
 }
 
