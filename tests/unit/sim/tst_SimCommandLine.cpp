@@ -51,6 +51,9 @@ private Q_SLOTS:
         row("fault bad-crc:3", {"--pty", "--fault", "bad-crc:3"}, "takes no value");
         row("fault bad-crc@0", {"--pty", "--fault", "bad-crc@0"}, "bad exchange");
         row("fault flaky", {"--pty", "--fault", "flaky"}, "unknown fault 'flaky'");
+        row("fault rate 5, seed", {"--pty", "--fault-rate", "5", "--seed", "7"}, "");
+        row("fault rate 100.5", {"--pty", "--fault-rate", "100.5"}, "percentage from 0 to 100");
+        row("seed without a rate", {"--pty", "--seed", "7"}, "go with --fault-rate");
         // A value takes a register pair, which starts at an even register.
         row("nan at odd register", {"--pty", "--fault", "nan:i71"}, "even register");
         row("value at odd register", {"--pty", "--fault", "value:239=2"}, "even register");
