@@ -83,8 +83,8 @@ int MeasurementWatch::Run(std::optional<std::chrono::seconds> duration)
     QObject::connect(&link, &frmModbus::TransactionFinished, &m_Stop, [this](bool succeeded) {
         ++m_Transactions;
         m_Failures += succeeded ? 0 : 1;
-        // What the operation reports after the last exchange is only that
-        // the exchanges it did not make failed.
+        // Once a stop has let this exchange finish, the messages that follow
+        // only complain of the exchanges refused for it: they are left out.
         m_StopReachedLine = m_Stop.StopRequested();
     });
     QObject::connect(&m_Stop, &StopSignals::Requested, &link,
