@@ -52,8 +52,8 @@ private Q_SLOTS:
     void CsvRowsCarryOnlyFreshValues()
     {
         // The first exchange, the basics of the first cycle, fails.
-        SimulatorProcess sim({"--fault", "value:i0=230.5", "--fault", "value:i42=1234.5",
-                              "--fault", "exception:4@1"});
+        SimulatorProcess sim({"--fault", "value:i0=230.5", "--fault", "value:i42=1234.5", "--fault",
+                              "exception:4@1"});
         QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
         QTemporaryDir dir;
         const QString csv = dir.filePath(QStringLiteral("watch.csv"));
@@ -76,7 +76,8 @@ private Q_SLOTS:
         const QStringList averages = lines[2].split(u',');
         const QStringList basics = lines[3].split(u',');
         QCOMPARE(failed[Volts1], QString());
-        QVERIFY2(failed.last().contains(QStringLiteral("Modbus Exception 4")), qPrintable(lines[1]));
+        QVERIFY2(failed.last().contains(QStringLiteral("Modbus Exception 4")),
+                 qPrintable(lines[1]));
         QCOMPARE(averages[Volts1], QString()); // still no good reading of it
         QCOMPARE(averages[VoltsAverage], QStringLiteral("1234.5"));
         QCOMPARE(averages.last(), QStringLiteral("ok"));

@@ -106,10 +106,10 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("unread");  // registers left without a reading
         QTest::newRow("basics") << &cTZLInputRegisters::UpLoadBasics << 1 << QList<int>{} << 1
                                 << Registers(0, 34);
-        QTest::newRow("averages, second read")
-            << &cTZLInputRegisters::UpLoadAverages << 2 << QList<int>{42} << 1 << QList<int>{46, 62};
-        QTest::newRow("sums, last read")
-            << &cTZLInputRegisters::UpLoadSums << 4 << QList<int>{48, 52, 56} << 1 << QList<int>{60};
+        QTest::newRow("averages, second read") << &cTZLInputRegisters::UpLoadAverages << 2
+                                               << QList<int>{42} << 1 << QList<int>{46, 62};
+        QTest::newRow("sums, last read") << &cTZLInputRegisters::UpLoadSums << 4
+                                         << QList<int>{48, 52, 56} << 1 << QList<int>{60};
         QTest::newRow("bus/gen, bus block")
             << &cTZLInputRegisters::UpLoadBusGen << 2 << QList<int>{70} << 1 << Registers(224, 232);
         // A whole upload clears everything and does not go on to the bus block.
