@@ -16,7 +16,8 @@ const QStringList ValueOptions{
     QStringLiteral("psc-number"), QStringLiteral("psc-issue"),   QStringLiteral("volts"),
     QStringLiteral("current"),    QStringLiteral("type"),        QStringLiteral("trip"),
     QStringLiteral("latch"),      QStringLiteral("alarm"),       QStringLiteral("ack"),
-    QStringLiteral("scenario"),   QStringLiteral("store-limit"), QStringLiteral("store-step")};
+    QStringLiteral("scenario"),   QStringLiteral("store-limit"), QStringLiteral("store-step"),
+    QStringLiteral("fault-rate"), QStringLiteral("seed"),        QStringLiteral("fault-log")};
 const QStringList SwitchOptions{QStringLiteral("pty"), QStringLiteral("verbose"),
                                 QStringLiteral("strict-line"), QStringLiteral("help"),
                                 QStringLiteral("version")};
@@ -98,6 +99,10 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, Simu
         if (!ApplyOption(o.Name, o.Value, relay, faults))
             return Outcome::UsageError;
     }
+    if (!m_FaultRate && (m_FaultSeed || !m_FaultLog.isEmpty())) {
+        Fail(QStringLiteral("--seed and --fault-log go with --fault-rate"));
+        return Outcome::UsageError;
+    }
     return Outcome::Serve;
 }
 
@@ -132,6 +137,20 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
         return ScenarioFile::ApplyStoreRule(name, value.section(u'=', 0, 0), value.section(u'=', 1),
                                             relay, error)
                || Fail(QStringLiteral("--%1: %2").arg(name, error));
+    }
+    if (name == u"fault-rate") {
+        const double rate = value.toDouble(&ok);
+        m_FaultRate = rate;
+        return (ok && rate >= 0 && rate <= 100)
+               || Fail(QStringLiteral("--fault-rate must be a percentage from 0 to 100"));
+    }
+    if (name == u"seed") {
+        m_FaultSeed = value.toUInt(&ok);
+        return ok || Fail(QStringLiteral("--seed must be a whole number from 0 to 4294967295"));
+    }
+    if (name == u"fault-log") {
+        m_FaultLog = value;
+        return !value.isEmpty() || Fail(QStringLiteral("--fault-log needs a file"));
     }
     if (name == u"fault") {
         QString error;
@@ -238,6 +257,14 @@ QString SimCommandLine::HelpText()
         "                       the register pair at REG (even) reads NaN or V; REG may\n"
         "                       be written hREG (holding) or iREG (input), plain REG is\n"
         "                       both\n"
+        "  --fault-rate PERCENT fault about this share of exchanges at random, each with\n"
+        "                       no-answer, short:1-4, bad-crc or exception:4|6 (every\n"
+        "                       one a failed transaction for the master); at the end\n"
+        "                       \"faults injected: N\" goes to standard error\n"
+        "  --seed N             the random faults' seed: the same seed faults the same\n"
+        "                       exchanges the same way (default: a new seed each run,\n"
+        "                       printed on standard error)\n"
+        "  --fault-log FILE     a line per random fault: \"exchange 17: no-answer\"\n"
         "\n"
         "Scenario file: one statement a line, '#' starts a comment:\n"
         "  volts 11000 | current 500 | type 3 | firmware 2.5 | psc-number 1234 | psc-issue 3\n"

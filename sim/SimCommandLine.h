@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <optional>
 
 class SimFaults;
 class SimulatedRelay;
@@ -28,6 +30,11 @@ public:
     bool Verbose() const { return m_Verbose; }
     // On a pseudo-terminal, hear the master only at the line settings given.
     bool StrictLine() const { return m_StrictLine; }
+    // Random faults on this share of exchanges, in percent; none when not asked.
+    std::optional<double> FaultRate() const { return m_FaultRate; }
+    // The seed of the random faults; none when the simulator is to pick one.
+    std::optional<std::uint32_t> FaultSeed() const { return m_FaultSeed; }
+    QString FaultLog() const { return m_FaultLog; }
 
     static QString HelpText();
     static QString VersionText();
@@ -45,4 +52,7 @@ private:
     int m_SlaveID = 1;
     bool m_Verbose = false;
     bool m_StrictLine = false;
+    std::optional<double> m_FaultRate;
+    std::optional<std::uint32_t> m_FaultSeed;
+    QString m_FaultLog;
 };

@@ -117,10 +117,13 @@ void SimFaults::Clear()
 SimFault SimFaults::TakeNext()
 {
     ++m_Exchanges;
-    if (m_Queue.empty())
-        return m_Persistent;
-    const std::optional<SimFault> fault = m_Queue.front();
-    m_Queue.pop_front();
+    std::optional<SimFault> fault;
+    if (!m_Queue.empty()) {
+        fault = m_Queue.front();
+        m_Queue.pop_front();
+    }
+    if (!fault && m_Source)
+        fault = m_Source(m_Exchanges);
     return fault.value_or(m_Persistent);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -70,6 +71,10 @@ public:
     // persistent one. Returns false when that exchange has already passed.
     bool ScheduleAt(int exchange, const SimFault& fault);
     void SetPersistent(const SimFault& fault) { m_Persistent = fault; }
+    // Asked, with the exchange's number, for the fault of every exchange
+    // that has no queued or scheduled one, before the persistent fault.
+    using FaultSource = std::function<std::optional<SimFault>(int exchange)>;
+    void SetFaultSource(FaultSource source) { m_Source = std::move(source); }
     const SimFault& Persistent() const { return m_Persistent; }
 
     // Forgets queued, scheduled and persistent faults and the fixed values,
@@ -108,6 +113,7 @@ private:
     // One entry per exchange ahead; an empty one takes the persistent fault.
     std::deque<std::optional<SimFault>> m_Queue;
     SimFault m_Persistent;
+    FaultSource m_Source;
     int m_Exchanges = 0;
     std::map<std::pair<RegisterKind, int>, float> m_Values;
 };

@@ -1,6 +1,7 @@
 // tzl-relay-sim: a TZL relay on a pseudo-terminal or a serial device.
 #include "PtyFrontEnd.h"
 #include "QuitOnSignal.h"
+#include "RandomFaults.h"
 #include "RtuSlave.h"
 #include "SerialDeviceFrontEnd.h"
 #include "SimCommandLine.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -65,6 +67,21 @@ int main(int argc, char* argv[])
     std::unique_ptr<PtyFrontEnd> pty;
     std::unique_ptr<SerialDeviceFrontEnd> serial;
     QString error;
+    std::unique_ptr<RandomFaults> randomFaults;
+    if (const auto rate = commandLine.FaultRate()) {
+        const std::uint32_t seed = commandLine.FaultSeed().value_or(std::random_device()());
+        // Without the seed a run that found something could not be repeated.
+        if (!commandLine.FaultSeed())
+            PrintLine(stderr, QStringLiteral("tzl-relay-sim: random fault seed %1").arg(seed));
+        randomFaults = std::make_unique<RandomFaults>(*rate, seed);
+        if (!commandLine.FaultLog().isEmpty()
+            && !randomFaults->SetLog(commandLine.FaultLog(), error)) {
+            PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);
+            return ExitFailure;
+        }
+        faults.SetFaultSource(
+            [&randomFaults](int exchange) { return randomFaults->Draw(exchange); });
+    }
     if (commandLine.Front() == SimCommandLine::FrontEnd::Pty) {
         pty = std::make_unique<PtyFrontEnd>(session);
         if (!pty->Open(error)) {
@@ -88,5 +105,7 @@ int main(int argc, char* argv[])
     }
     const int result = app.exec();
     session.Stop();
+    if (randomFaults)
+        PrintLine(stderr, QStringLiteral("faults injected: %1").arg(randomFaults->Injected()));
     return result;
 }

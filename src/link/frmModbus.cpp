@@ -267,13 +267,20 @@ bool frmModbus::ReadRegisters(std::uint8_t function, std::int16_t slave, std::in
     // A transaction started from an event handled while another one waits
     // would open and close the port under it: refuse it before it touches
     // anything.
-    if (m_InTransaction || start < 0 || count < 0)
+    if (!MayStartTransaction() || start < 0 || count < 0)
         return false;
     if (!ValidSlaveID(slave))
         return false;
     TransactionGuard guard(m_InTransaction);
     QByteArray buffer =
         ModbusFrames::BuildReadRequest(m_CRC, std::uint8_t(slave), function, start, count);
+    const bool succeeded = ReadExchange(buffer, count, values);
+    Q_EMIT TransactionFinished(succeeded);
+    return succeeded;
+}
+
+bool frmModbus::ReadExchange(QByteArray& buffer, std::int16_t count, std::vector<float>& values)
+{
     if (!SendRequest(buffer))
         return false;
     if (!ReceiveResponse(buffer))
@@ -290,7 +297,7 @@ bool frmModbus::ReadRegisters(std::uint8_t function, std::int16_t slave, std::in
 bool frmModbus::WriteRequest(std::int16_t slave, std::int16_t start, std::int16_t count,
                              const std::vector<float>& values)
 {
-    if (m_InTransaction || start < 0)
+    if (!MayStartTransaction() || start < 0)
         return false;
     if (!ValidSlaveID(slave))
         return false;
@@ -304,6 +311,13 @@ bool frmModbus::WriteRequest(std::int16_t slave, std::int16_t start, std::int16_
     TransactionGuard guard(m_InTransaction);
     QByteArray buffer = ModbusFrames::BuildWriteRequest(m_CRC, std::uint8_t(slave), start, count,
                                                         values, m_WordOrder);
+    const bool succeeded = WriteExchange(buffer);
+    Q_EMIT TransactionFinished(succeeded);
+    return succeeded;
+}
+
+bool frmModbus::WriteExchange(QByteArray& buffer)
+{
     const QByteArray request = buffer;
     if (!SendRequest(buffer))
         return false;

@@ -68,6 +68,12 @@ public:
     // True from the moment a request is sent until its answer is dealt with.
     bool TransactionInProgress() const { return m_InTransaction; }
 
+    // From now on every request is refused before it is sent, quietly, as
+    // one started during another transaction is; the one under way finishes.
+    // A program that is asked to stop lets the operation it is in run down
+    // without a word on the line after the current exchange.
+    void RefuseNewTransactions() { m_Refusing = true; }
+
     // Any time-out from 1 ms to MaximumTimeoutMs; others are clamped into
     // that range.
     void SetResponseTimeout(int ms);
@@ -115,11 +121,19 @@ public:
     ISerialPort& ClosedPort();
     IUserInterface& UserInterface() { return m_UI; }
 
+Q_SIGNALS:
+    // Every transaction that got as far as opening the port ends with this:
+    // whether its answer came back and checked out.
+    void TransactionFinished(bool succeeded);
+
 private:
+    bool MayStartTransaction() const { return !m_InTransaction && !m_Refusing; }
     bool ReadRegisters(std::uint8_t function, std::int16_t slave, std::int16_t start,
                        std::int16_t count, std::vector<float>& values);
     bool WriteRequest(std::int16_t slave, std::int16_t start, std::int16_t count,
                       const std::vector<float>& values);
+    bool ReadExchange(QByteArray& buffer, std::int16_t count, std::vector<float>& values);
+    bool WriteExchange(QByteArray& buffer);
     bool ValidSlaveID(std::int16_t slave);
     bool SendRequest(const QByteArray& frame);
     bool ReceiveResponse(QByteArray& buffer);
@@ -158,6 +172,7 @@ private:
     bool m_TimedOut = false;
     bool m_TotalWaitExpired = false;
     bool m_InTransaction = false;
+    bool m_Refusing = false;
     int m_ResponseTimeoutMs = DefaultResponseTimeoutMs;
     int m_CharacterTimeoutMs = DefaultCharacterTimeoutMs;
     int m_WordOrder = 0;

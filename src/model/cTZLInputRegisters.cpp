@@ -50,19 +50,25 @@ bool cTZLInputRegisters::Upload(std::int16_t slave)
 void cTZLInputRegisters::Clear()
 {
     m_Values.fill(0.0f);
+    m_HasReading.reset();
 }
 
 bool cTZLInputRegisters::UploadGroup(std::int16_t slave, std::initializer_list<Block> blocks)
 {
+    bool failed = false;
     for (const Block& block : blocks) {
         std::vector<float> values;
-        if (!m_Link.ReadInputRegisters(slave, block.Start, block.Registers, values)) {
-            m_UI.MsgBox(QStringLiteral("Modbus Request Failed"),
-                        QStringLiteral("Measurement Update Error"), MsgButtons::OK, MsgIcon::None);
-            return false;
+        // The blocks after a failed one are not read this time round.
+        failed = failed || !m_Link.ReadInputRegisters(slave, block.Start, block.Registers, values);
+        const std::size_t first = std::size_t(block.First);
+        for (std::size_t i = 0; i < std::size_t(block.Registers / 2); ++i) {
+            if (!failed)
+                m_Values.at(first + i) = values.at(i);
+            m_HasReading.set(first + i, !failed);
         }
-        for (std::size_t i = 0; i < values.size(); ++i)
-            m_Values.at(std::size_t(block.First) + i) = values[i];
     }
-    return true;
+    if (failed)
+        m_UI.MsgBox(QStringLiteral("Modbus Request Failed"),
+                    QStringLiteral("Measurement Update Error"), MsgButtons::OK, MsgIcon::None);
+    return !failed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <initializer_list>
 
@@ -51,6 +52,10 @@ public:
     cTZLInputRegisters(frmModbus& link, IUserInterface& ui);
 
     float Value(Quantity quantity) const { return m_Values.at(std::size_t(quantity)); }
+    // True when the latest read of the quantity succeeded; false after Clear
+    // and when its group failed before storing it, whatever value it still
+    // holds. A log of the measurements must not pass an old value off as new.
+    bool HasReading(Quantity quantity) const { return m_HasReading.test(std::size_t(quantity)); }
 
     float Volts1() const { return Value(Quantity::Volts1); }
     float Volts2() const { return Value(Quantity::Volts2); }
@@ -107,4 +112,5 @@ private:
     frmModbus& m_Link;
     IUserInterface& m_UI;
     std::array<float, std::size_t(Quantity::Count)> m_Values{};
+    std::bitset<std::size_t(Quantity::Count)> m_HasReading;
 };

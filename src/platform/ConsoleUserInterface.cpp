@@ -20,6 +20,10 @@ MsgResult ConsoleUserInterface::MsgBox(const QString& text, const QString& title
         if (!m_AnswerExplicit && !yes)
             m_DeclinedByDefault = true;
     }
+    if (m_Sink) {
+        m_Sink(line);
+        return answer;
+    }
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
     return answer;

@@ -2,6 +2,8 @@
 
 #include "platform/IUserInterface.h"
 
+#include <functional>
+
 // The user interface of a command-line program: messages go to standard error
 // as "TITLE: TEXT"; questions get a fixed answer chosen on the command line.
 class ConsoleUserInterface : public IUserInterface
@@ -15,6 +17,9 @@ public:
     bool QuestionDeclinedByDefault() const { return m_DeclinedByDefault; }
     void SetAnswerExplicit(bool isExplicit) { m_AnswerExplicit = isExplicit; }
     int MessageCount() const { return m_MessageCount; }
+    // Each message line goes here instead of standard error, for a command
+    // that reports failures in its own output; none restores standard error.
+    void SetMessageSink(std::function<void(const QString& line)> sink) { m_Sink = std::move(sink); }
 
     MsgResult MsgBox(const QString& text, const QString& title, MsgButtons buttons,
                      MsgIcon icon) override;
@@ -25,4 +30,5 @@ private:
     bool m_AnswerExplicit = false;
     bool m_DeclinedByDefault = false;
     int m_MessageCount = 0;
+    std::function<void(const QString&)> m_Sink;
 };

@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include "model/ConfigComparison.h"
+#include "model/MeasurementCycle.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialogs.h"
 #include "platform/ISettingsStore.h"
@@ -564,27 +565,7 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
 void frmMain::AutoUpdateMeasurements()
 {
     SetStatusText(QStringLiteral("Auto-Updating Measurements ...."));
-    cTZLInputRegisters& inputs = m_Device.Inputs;
-    bool uploaded = true;
-    switch (m_Cycle.NextMeasurementBlock()) {
-    case cPollingCycle::MeasurementBlock::Basics:
-        inputs.UpLoadBasics(m_SlaveID);
-        break;
-    case cPollingCycle::MeasurementBlock::Averages:
-        inputs.UpLoadAverages(m_SlaveID);
-        break;
-    case cPollingCycle::MeasurementBlock::Sums:
-        inputs.UpLoadSums(m_SlaveID);
-        break;
-    case cPollingCycle::MeasurementBlock::BusGen:
-        inputs.UpLoadBusGen(m_SlaveID);
-        break;
-    case cPollingCycle::MeasurementBlock::None:
-        uploaded = false;
-        break;
-    }
-    if (uploaded)
-        m_Device.TripData.UploadStatus(m_SlaveID, m_Cycle.NextMeasurementRelay());
+    RunMeasurementCycle(m_Cycle, m_Device, m_SlaveID);
     ShowTab(m_CurrentTab);
     SetStatusText(Ready);
 }

@@ -7,7 +7,7 @@
 #include "shell/MainWindowSettings.h"
 #include "shell/PendingCommands.h"
 #include "shell/PrintCommands.h"
-#include "shell/cPollingCycle.h"
+#include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 
 #include <QMainWindow>

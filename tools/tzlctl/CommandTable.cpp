@@ -44,13 +44,13 @@ void RequireArgumentCount(const QStringList& args, int minimum, int maximum)
             QStringLiteral("unexpected argument \"%1\"").arg(args[maximum]).toStdString());
 }
 
-QString TakeOptionValue(QStringList& args, const QString& option)
+QString TakeOptionValue(QStringList& args, const QString& option, const QString& valueName)
 {
     const qsizetype at = args.indexOf(option);
     if (at < 0)
         return {};
     if (at + 1 >= args.size())
-        throw UsageError(QStringLiteral("%1 needs a file name").arg(option).toStdString());
+        throw UsageError(QStringLiteral("%1 needs %2").arg(option, valueName).toStdString());
     const QString value = args.at(at + 1);
     args.remove(at, 2);
     return value;

@@ -62,8 +62,9 @@ int ParseIntArgument(const QString& text, const QString& what, int minimum, int 
 float ParseFloatArgument(const QString& text, const QString& what);
 void RequireArgumentCount(const QStringList& args, int minimum, int maximum);
 // Takes "OPTION VALUE" out of args and gives the value; empty when the option
-// is absent.
-QString TakeOptionValue(QStringList& args, const QString& option);
+// is absent. `valueName` names what is missing when the value is.
+QString TakeOptionValue(QStringList& args, const QString& option,
+                        const QString& valueName = QStringLiteral("a file name"));
 
 // Each file of commands registers its own.
 void AddLinkCommands(CommandTable& table);
@@ -71,3 +72,4 @@ void AddRelayStatusCommands(CommandTable& table);
 void AddConfigCommands(CommandTable& table);
 void AddLiveCommands(CommandTable& table);
 void AddScanCommand(CommandTable& table);
+void AddWatchCommand(CommandTable& table);

@@ -1,6 +1,7 @@
 // What the relay reads live: its clock, its measurements and its event log.
 
 #include "CommandTable.h"
+#include "MeasurementNames.h"
 #include "PdfOutput.h"
 
 #include "model/MeasurementFormat.h"
@@ -58,48 +59,14 @@ int SetTime(CommandContext& context, const QStringList& args)
 
 int Measurements(CommandContext& context, const QStringList& args)
 {
-    using Q = cTZLInputRegisters::Quantity;
-    static const std::pair<Q, const char*> names[] = {
-        {Q::Volts1, "Volts1"},
-        {Q::Volts2, "Volts2"},
-        {Q::Volts3, "Volts3"},
-        {Q::Amps1, "Amps1"},
-        {Q::Amps2, "Amps2"},
-        {Q::Amps3, "Amps3"},
-        {Q::Power1, "Power1"},
-        {Q::Power2, "Power2"},
-        {Q::Power3, "Power3"},
-        {Q::VA1, "VA1"},
-        {Q::VA2, "VA2"},
-        {Q::VA3, "VA3"},
-        {Q::VAr1, "VAr1"},
-        {Q::VAr2, "VAr2"},
-        {Q::VAr3, "VAr3"},
-        {Q::PowerFactor1, "PowerFactor1"},
-        {Q::PowerFactor2, "PowerFactor2"},
-        {Q::PowerFactor3, "PowerFactor3"},
-        {Q::VoltsAverage, "VoltsAverage"},
-        {Q::AmpsAverage, "AmpsAverage"},
-        {Q::PowerFactorAverage, "PowerFactorAverage"},
-        {Q::AmpsSum, "AmpsSum"},
-        {Q::PowerSum, "PowerSum"},
-        {Q::VASum, "VASum"},
-        {Q::VArSum, "VArSum"},
-        {Q::Frequency, "Frequency"},
-        {Q::INeutral, "INeutral"},
-        {Q::BusFrequency, "BusFrequency"},
-        {Q::BusGenPhaseAngle, "BusGenPhaseAngle"},
-        {Q::BusVolts, "BusVolts"},
-        {Q::IGround, "IGround"},
-    };
     RequireArgumentCount(args, 0, 0);
     cTZL device(context.Modbus, context.UI, context.Clock);
     if (!device.Inputs.Upload(context.Slave))
         return ExitRelayFailed;
-    for (const auto& [quantity, name] : names)
+    for (const MeasurementName& m : MeasurementNames)
         context.Out << QStringLiteral("%1 %2\n")
-                           .arg(QString::fromLatin1(name), -19)
-                           .arg(FormatMeasurement(device.Inputs.Value(quantity)), 13);
+                           .arg(QString::fromLatin1(m.Name), -19)
+                           .arg(FormatMeasurement(device.Inputs.Value(m.Quantity)), 13);
     return ExitOk;
 }
 

@@ -55,8 +55,10 @@ QString Duration(std::chrono::milliseconds time)
 int Scan(CommandContext& context, const QStringList& args)
 {
     QStringList rest = args;
-    const QString slaves = TakeOptionValue(rest, QStringLiteral("--slaves"));
-    const QString timeout = TakeOptionValue(rest, QStringLiteral("--probe-timeout"));
+    const QString slaves =
+        TakeOptionValue(rest, QStringLiteral("--slaves"), QStringLiteral("a range such as 1-10"));
+    const QString timeout =
+        TakeOptionValue(rest, QStringLiteral("--probe-timeout"), QStringLiteral("a time in ms"));
     RequireArgumentCount(rest, 0, 0);
     int first = 1;
     int last = 247;

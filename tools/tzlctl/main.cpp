@@ -28,7 +28,23 @@ CommandTable BuildCommandTable()
     AddConfigCommands(table);
     AddLiveCommands(table);
     AddScanCommand(table);
+    AddWatchCommand(table);
     return table;
+}
+
+// The text in lines of at most `width` characters, each after `indent`.
+QString Wrapped(const QString& text, const QString& indent, int width = 79)
+{
+    QString wrapped;
+    QString line = indent;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (line.size() > indent.size() && line.size() + 1 + word.size() > width) {
+            wrapped += line + u'\n';
+            line = indent;
+        }
+        line += (line.size() > indent.size() ? QStringLiteral(" ") : QString()) + word;
+    }
+    return wrapped + line + u'\n';
 }
 
 QString HelpText(const CommandTable& table, const QString& options)
@@ -39,7 +55,8 @@ QString HelpText(const CommandTable& table, const QString& options)
                        "Commands:\n");
     for (const Command& command : table.Commands()) {
         const QString usage = (command.Name + u' ' + command.Arguments).trimmed();
-        text += QStringLiteral("  %1\n      %2\n").arg(usage, command.Summary);
+        text += QStringLiteral("  %1\n").arg(usage)
+                + Wrapped(command.Summary, QStringLiteral("      "));
     }
     text += QStringLiteral("\n") + options.section(u'\n', 2);
     text += QStringLiteral(

@@ -3,6 +3,7 @@
 #include "link/ICommsErrorLog.h"
 #include "link/ModbusFrames.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <climits>
@@ -114,6 +115,7 @@ private Q_SLOTS:
     void UnwritableLogFailsTheTransaction();
     void ShortDataResponseIsRefused();
     void SecondTransactionWhileWaitingIsRefused();
+    void StopLetsTheTransactionUnderWayFinish();
     void LineThatNeverFallsSilentTimesOut();
     void AnyPositiveTimeoutWorks_data();
     void AnyPositiveTimeoutWorks();
@@ -375,6 +377,31 @@ void tst_frmModbus::SecondTransactionWhileWaitingIsRefused()
     // Once the first has ended, the link takes transactions again.
     link.UI().OnProcessEvents = nullptr;
     QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+}
+
+// A program told to stop while a transaction waits lets that one finish and
+// sends nothing more; every transaction sent, and only those, is reported.
+void tst_frmModbus::StopLetsTheTransactionUnderWayFinish()
+{
+    SimulatedLink link;
+    QSignalSpy finished(&link.Modbus(), &frmModbus::TransactionFinished);
+    std::vector<float> values;
+    QVERIFY(!link.Modbus().ReadHoldingRegisters(0, 6, 2, values)); // refused, not sent
+    link.Faults().Queue(SimFault::NoAnswer());
+    link.Modbus().SetResponseTimeout(20);
+    QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+    link.Modbus().SetResponseTimeout(frmModbus::DefaultResponseTimeoutMs);
+    link.UI().OnProcessEvents = [&] { link.Modbus().RefuseNewTransactions(); };
+    QVERIFY(link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 230.0f));
+    link.UI().ClearMessages();
+    QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+    QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 240.0f));
+
+    QCOMPARE(link.Port().WrittenFrames().size(), 2);
+    QVERIFY(link.UI().Messages().isEmpty());
+    QCOMPARE(finished.size(), 2);
+    QCOMPARE(finished[0][0].toBool(), false);
+    QCOMPARE(finished[1][0].toBool(), true);
 }
 
 // The time-out stays, but the noise is counted and logged for the engineer.

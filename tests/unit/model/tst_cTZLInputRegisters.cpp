@@ -70,6 +70,14 @@ struct Fixture
 
 using Upload = bool (cTZLInputRegisters::*)(std::int16_t);
 
+QList<int> Registers(int first, int last)
+{
+    QList<int> registers;
+    for (int reg = first; reg <= last; reg += 2)
+        registers << reg;
+    return registers;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Upload)
@@ -95,16 +103,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("failingRead");    // from 1
         QTest::addColumn<QList<int>>("updated"); // registers that keep what was read before it
         QTest::addColumn<int>("others");         // 1: the rest keep the first reading, 0: cleared
-        QTest::newRow("basics") << &cTZLInputRegisters::UpLoadBasics << 1 << QList<int>{} << 1;
-        QTest::newRow("averages, second read")
-            << &cTZLInputRegisters::UpLoadAverages << 2 << QList<int>{42} << 1;
-        QTest::newRow("sums, last read")
-            << &cTZLInputRegisters::UpLoadSums << 4 << QList<int>{48, 52, 56} << 1;
+        QTest::addColumn<QList<int>>("unread");  // registers left without a reading
+        QTest::newRow("basics") << &cTZLInputRegisters::UpLoadBasics << 1 << QList<int>{} << 1
+                                << Registers(0, 34);
+        QTest::newRow("averages, second read") << &cTZLInputRegisters::UpLoadAverages << 2
+                                               << QList<int>{42} << 1 << QList<int>{46, 62};
+        QTest::newRow("sums, last read") << &cTZLInputRegisters::UpLoadSums << 4
+                                         << QList<int>{48, 52, 56} << 1 << QList<int>{60};
         QTest::newRow("bus/gen, bus block")
-            << &cTZLInputRegisters::UpLoadBusGen << 2 << QList<int>{70} << 1;
+            << &cTZLInputRegisters::UpLoadBusGen << 2 << QList<int>{70} << 1 << Registers(224, 232);
         // A whole upload clears everything and does not go on to the bus block.
         QTest::newRow("upload, second read of the sums")
-            << &cTZLInputRegisters::Upload << 6 << QList<int>{} << 0;
+            << &cTZLInputRegisters::Upload << 6 << QList<int>{} << 0 << Registers(0, 232);
     }
     void FailingRead()
     {
@@ -112,6 +122,7 @@ private Q_SLOTS:
         QFETCH(int, failingRead);
         QFETCH(QList<int>, updated);
         QFETCH(int, others);
+        QFETCH(QList<int>, unread);
         Fixture f;
         f.Measure(1);
         QVERIFY(f.Inputs.Upload(f.Link.SlaveID()));
@@ -125,6 +136,8 @@ private Q_SLOTS:
         QCOMPARE(f.Link.UI().Messages()[1].Text, QStringLiteral("Modbus Request Failed"));
         QCOMPARE(f.Link.UI().Messages()[1].Title, QStringLiteral("Measurement Update Error"));
         f.Check(updated, others);
+        for (const auto& [quantity, reg] : RegisterOf)
+            QCOMPARE(f.Inputs.HasReading(quantity), !unread.contains(reg));
     }
 };
 

@@ -1,7 +1,7 @@
 #include "MemorySettingsStore.h"
 
 #include "shell/MainWindowSettings.h"
-#include "shell/cPollingCycle.h"
+#include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 
 #include <QTest>

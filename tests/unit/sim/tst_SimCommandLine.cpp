@@ -54,6 +54,9 @@ private Q_SLOTS:
         row("fault gap without its pause", {"--pty", "--fault", "gap:6"}, "bad value '6'");
         row("fault gap after 0 bytes", {"--pty", "--fault", "gap:0:49"}, "bad value '0:49'");
         row("fault hang-up:4:1", {"--pty", "--fault", "hang-up:4:1"}, "bad value '4:1'");
+        row("fault rate 5, seed", {"--pty", "--fault-rate", "5", "--seed", "7"}, "");
+        row("fault rate 100.5", {"--pty", "--fault-rate", "100.5"}, "percentage from 0 to 100");
+        row("seed without a rate", {"--pty", "--seed", "7"}, "go with --fault-rate");
         // A value takes a register pair, which starts at an even register.
         row("nan at odd register", {"--pty", "--fault", "nan:i71"}, "even register");
         row("value at odd register", {"--pty", "--fault", "value:239=2"}, "even register");

@@ -1,4 +1,4 @@
-#include "shell/cPollingCycle.h"
+#include "model/cPollingCycle.h"
 
 namespace {
 

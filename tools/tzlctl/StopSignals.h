@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class QSocketNotifier;
+
+// Turns SIGINT (Ctrl+C) and SIGTERM into a Qt signal, so a long-running
+// command can finish what it is doing and stop cleanly instead of dying in
+// the middle of a transaction or a line of its file. The handler only writes
+// a byte to a socket pair; everything else happens in the event loop.
+class StopSignals : public QObject
+{
+    Q_OBJECT
+public:
+    explicit StopSignals(QObject* parent = nullptr);
+    // Gives SIGINT and SIGTERM their default action back.
+    ~StopSignals() override;
+
+    // False when the handlers could not be installed.
+    bool Install();
+    bool StopRequested() const { return m_StopRequested; }
+
+Q_SIGNALS:
+    void Requested();
+
+private:
+    static void Handler(int signal);
+
+    std::unique_ptr<QSocketNotifier> m_Notifier;
+    bool m_StopRequested = false;
+};
