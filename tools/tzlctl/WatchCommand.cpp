@@ -221,7 +221,7 @@ int Watch(CommandContext& context, const QStringList& args)
 
     // A line that cannot be opened now will not be watched: say so at once
     // rather than report a failure every second.
-    ISerialPort& port = context.Modbus.SerialPort();
+    ISerialPort& port = context.Modbus.ClosedPort();
     if (!port.Open()) {
         context.Err << "tzlctl watch: cannot open " << port.PortName() << ": "
                     << port.ErrorDescription() << '\n';
