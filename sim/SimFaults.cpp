@@ -53,27 +53,23 @@ QString SimFault::ToString() const
 
 void SimFaults::Queue(const SimFault& fault)
 {
-    const auto free = std::find(m_Queue.begin(), m_Queue.end(), std::nullopt);
-    if (free == m_Queue.end())
-        m_Queue.push_back(fault);
-    else
-        *free = fault;
+    int exchange = m_Exchanges + 1;
+    while (m_Ahead.contains(exchange))
+        ++exchange;
+    m_Ahead[exchange] = fault;
 }
 
 bool SimFaults::ScheduleAt(int exchange, const SimFault& fault)
 {
-    const int index = exchange - m_Exchanges - 1;
-    if (index < 0)
+    if (exchange <= m_Exchanges)
         return false;
-    if (int(m_Queue.size()) <= index)
-        m_Queue.resize(std::size_t(index) + 1);
-    m_Queue[std::size_t(index)] = fault;
+    m_Ahead[exchange] = fault;
     return true;
 }
 
 void SimFaults::Clear()
 {
-    m_Queue.clear();
+    m_Ahead.clear();
     m_Persistent = SimFault::None();
     m_Exchanges = 0;
     m_Values.clear();
@@ -82,11 +78,12 @@ void SimFaults::Clear()
 SimFault SimFaults::TakeNext()
 {
     ++m_Exchanges;
-    if (m_Queue.empty())
+    const auto due = m_Ahead.find(m_Exchanges);
+    if (due == m_Ahead.end())
         return m_Persistent;
-    const std::optional<SimFault> fault = m_Queue.front();
-    m_Queue.pop_front();
-    return fault.value_or(m_Persistent);
+    const SimFault fault = due->second;
+    m_Ahead.erase(due);
+    return fault;
 }
 
 void SimFaults::SetRegisterValue(RegisterKind kind, int reg, float value)

@@ -50,6 +50,8 @@ private Q_SLOTS:
         row("fault short:5", {"--pty", "--fault", "short:5"}, "bad value '5'");
         row("fault bad-crc:3", {"--pty", "--fault", "bad-crc:3"}, "takes no value");
         row("fault bad-crc@0", {"--pty", "--fault", "bad-crc@0"}, "bad exchange");
+        // A fault far ahead is kept without room for every exchange before it.
+        row("fault no-answer@2147483647", {"--pty", "--fault", "no-answer@2147483647"}, "");
         row("fault flaky", {"--pty", "--fault", "flaky"}, "unknown fault 'flaky'");
         // A value takes a register pair, which starts at an even register.
         row("nan at odd register", {"--pty", "--fault", "nan:i71"}, "even register");
