@@ -19,7 +19,7 @@
 #define FUZZ_CHECK(condition)                                                                      \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "FUZZ_CHECK failed: %s (%s:%d)\n", #condition, __FILE__,         \
+            std::fprintf(stderr, "FUZZ_CHECK failed: %s (%s:%d)\n", #condition, __FILE__,          \
                          __LINE__);                                                                \
             std::abort();                                                                          \
         }                                                                                          \
@@ -44,7 +44,7 @@ public:
     {
         ++Messages;
         return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
-                                                                                   : MsgResult::OK;
+                                                                                  : MsgResult::OK;
     }
     void ProcessPendingEvents() override {}
 
@@ -81,7 +81,10 @@ private:
 class NullPrinter : public PagedPrinter
 {
 public:
-    double TextWidth(const QString& text) const override { return double(text.size()) * FontSize(); }
+    double TextWidth(const QString& text) const override
+    {
+        return double(text.size()) * FontSize();
+    }
     bool EndDoc() override { return true; }
     int LinesDrawn = 0;
 

@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConfigSnapshot expected = ConfigSnapshot::Of(opened.Model);
     for (TripRecord& trip : expected.Trips)
         trip.Name = cTZLTrips::StorableName(trip.Name);
-    const auto differences = ConfigComparison::Compare(
-        expected, ConfigSnapshot::Of(reopened.Model), ConfigComparison::Names::Compared);
+    const auto differences = ConfigComparison::Compare(expected, ConfigSnapshot::Of(reopened.Model),
+                                                       ConfigComparison::Names::Compared);
     if (!differences.isEmpty()) {
         for (const ConfigDifference& d : differences)
             std::fprintf(stderr, "%s: %s -> %s\n", qPrintable(d.Where), qPrintable(d.Old),

@@ -28,7 +28,10 @@ struct Request
     std::vector<float> Values;
     QByteArray Frame;
 
-    bool IsRead() const { return Kind == RequestKind::ReadHolding || Kind == RequestKind::ReadInput; }
+    bool IsRead() const
+    {
+        return Kind == RequestKind::ReadHolding || Kind == RequestKind::ReadInput;
+    }
 };
 
 // A value the link would send: it refuses anything that is not a finite number.
@@ -53,18 +56,20 @@ Request BuildRequest(const cModbusCRC& crc, FuzzedDataProvider& in)
         // Mostly counts a response can carry, now and then any the link accepts.
         r.Count = in.ConsumeBool() ? in.ConsumeIntegralInRange<std::int16_t>(0, 130)
                                    : in.ConsumeIntegralInRange<std::int16_t>(0, INT16_MAX);
-        r.Frame = ModbusFrames::BuildReadRequest(
-            crc, slave,
-            r.Kind == RequestKind::ReadHolding ? ModbusFrames::FnReadHolding
-                                               : ModbusFrames::FnReadInput,
-            start, r.Count);
+        r.Frame = ModbusFrames::BuildReadRequest(crc, slave,
+                                                 r.Kind == RequestKind::ReadHolding
+                                                     ? ModbusFrames::FnReadHolding
+                                                     : ModbusFrames::FnReadInput,
+                                                 start, r.Count);
         break;
     case RequestKind::WriteOne:
     case RequestKind::WriteSeveral:
-        r.Count = r.Kind == RequestKind::WriteOne ? 2 : in.ConsumeIntegralInRange<std::int16_t>(0, 127);
+        r.Count =
+            r.Kind == RequestKind::WriteOne ? 2 : in.ConsumeIntegralInRange<std::int16_t>(0, 127);
         for (int i = 0; i < r.Count / 2; ++i)
             r.Values.push_back(FiniteValue(in));
-        r.Frame = ModbusFrames::BuildWriteRequest(crc, slave, start, r.Count, r.Values, r.WordOrder);
+        r.Frame =
+            ModbusFrames::BuildWriteRequest(crc, slave, start, r.Count, r.Values, r.WordOrder);
         break;
     }
     return r;
@@ -98,7 +103,8 @@ void CheckEarlyEnd(const cModbusCRC& crc, const Request& request, const QByteArr
     if (ModbusFrames::IsExceptionResponse(response))
         return;
     if (request.IsRead()) {
-        const auto values = ModbusFrames::DecodeReadValues(response, request.Count, request.WordOrder);
+        const auto values =
+            ModbusFrames::DecodeReadValues(response, request.Count, request.WordOrder);
         FUZZ_CHECK(values && values->size() == std::size_t(request.Count / 2));
     } else {
         FUZZ_CHECK(response.size() == 8);
@@ -122,7 +128,8 @@ void CheckAsLinkDoes(const cModbusCRC& crc, const Request& request, const QByteA
         return;
     FUZZ_CHECK(values->size() == std::size_t(request.Count / 2));
     // NaN or infinity never reaches the model: it reads as the overflow value.
-    FUZZ_CHECK(std::all_of(values->cbegin(), values->cend(), [](float v) { return std::isfinite(v); }));
+    FUZZ_CHECK(
+        std::all_of(values->cbegin(), values->cend(), [](float v) { return std::isfinite(v); }));
 }
 
 // A proper answer is recognised as whole when its last byte is in, and at no

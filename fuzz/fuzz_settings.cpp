@@ -26,12 +26,23 @@ struct Key
 };
 
 constexpr Key StoredKeys[] = {
-    {"Comms", "Port"},          {"Comms", "Device"},          {"Comms", "Settings"},
-    {"Comms", "FastResponse"},  {"Modbus", "WordOrder"},      {"MainForm", "Left"},
-    {"MainForm", "Top"},        {"TargetTZL", "SlaveID"},     {"Options", "EventLogUseCurrent"},
-    {"Options", "AlarmDisplay"}, {"Options", "VerifyAfterDownload"}, {"Options", "WorkDirectory"},
-    {"RUFiles", "RUF1"},        {"RUFiles", "RUF2"},          {"RUFiles", "RUF3"},
-    {"RUFiles", "RUF4"},        {"RUFiles", "RUF5"},
+    {"Comms", "Port"},
+    {"Comms", "Device"},
+    {"Comms", "Settings"},
+    {"Comms", "FastResponse"},
+    {"Modbus", "WordOrder"},
+    {"MainForm", "Left"},
+    {"MainForm", "Top"},
+    {"TargetTZL", "SlaveID"},
+    {"Options", "EventLogUseCurrent"},
+    {"Options", "AlarmDisplay"},
+    {"Options", "VerifyAfterDownload"},
+    {"Options", "WorkDirectory"},
+    {"RUFiles", "RUF1"},
+    {"RUFiles", "RUF2"},
+    {"RUFiles", "RUF3"},
+    {"RUFiles", "RUF4"},
+    {"RUFiles", "RUF5"},
 };
 
 QString Text(FuzzedDataProvider& in)
@@ -121,7 +132,8 @@ void CheckRecentFiles(const ISettingsStore& store)
     again.RestoreRUFLSettings(saved, Application);
     FUZZ_CHECK(again.Count() == list.Count());
     for (std::int16_t n = 1; n <= list.Count(); ++n)
-        FUZZ_CHECK(again.ItemPath(n) == list.ItemPath(n) && again.ItemTitle(n) == list.ItemTitle(n));
+        FUZZ_CHECK(again.ItemPath(n) == list.ItemPath(n)
+                   && again.ItemTitle(n) == list.ItemTitle(n));
 }
 
 } // namespace

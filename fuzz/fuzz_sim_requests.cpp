@@ -48,11 +48,12 @@ QByteArray BuildRequest(FuzzedDataProvider& in, int slaveId)
     frame.append(char(function));
     AppendWord(frame, in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 260)
                                        : in.ConsumeIntegral<std::uint16_t>());
-    const int count = in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 130)
-                                       : in.ConsumeIntegral<std::uint16_t>();
+    const int count =
+        in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 130) : in.ConsumeIntegral<std::uint16_t>();
     AppendWord(frame, count);
     if (function == FnWriteMultiple) {
-        const int byteCount = in.ConsumeBool() ? (2 * count) & 0xFF : in.ConsumeIntegral<std::uint8_t>();
+        const int byteCount =
+            in.ConsumeBool() ? (2 * count) & 0xFF : in.ConsumeIntegral<std::uint8_t>();
         frame.append(char(byteCount));
         for (int i = 0; i < byteCount; ++i)
             frame.append(char(in.ConsumeIntegral<std::uint8_t>()));
