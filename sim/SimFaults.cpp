@@ -1,7 +1,6 @@
 #include "SimFaults.h"
 
 #include <QStringList>
-#include <algorithm>
 #include <limits>
 
 namespace {
