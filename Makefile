@@ -2,14 +2,16 @@
 #   make run   installs what is missing, builds, and shows the link talking to
 #              the relay simulator
 #   make test  installs what is missing, builds, and runs every test
+#   make fuzz  runs every fuzz target for FUZZ_SECONDS each (clang, build-fuzz/)
 
 MAKEFLAGS += --no-print-directory
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run fuzz clean
 
 all: build
 
@@ -27,6 +29,9 @@ test: build
 
 run: build
 	@./scripts/run-demo $(BUILD_DIR)/bin
+
+fuzz: deps
+	@./scripts/run-fuzzers --seconds $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,7 +1,6 @@
 #include "SimFaults.h"
 
 #include <QStringList>
-#include <algorithm>
 #include <limits>
 
 namespace {
@@ -88,27 +87,23 @@ QString SimFault::ToString() const
 
 void SimFaults::Queue(const SimFault& fault)
 {
-    const auto free = std::find(m_Queue.begin(), m_Queue.end(), std::nullopt);
-    if (free == m_Queue.end())
-        m_Queue.push_back(fault);
-    else
-        *free = fault;
+    int exchange = m_Exchanges + 1;
+    while (m_Ahead.contains(exchange))
+        ++exchange;
+    m_Ahead[exchange] = fault;
 }
 
 bool SimFaults::ScheduleAt(int exchange, const SimFault& fault)
 {
-    const int index = exchange - m_Exchanges - 1;
-    if (index < 0)
+    if (exchange <= m_Exchanges)
         return false;
-    if (int(m_Queue.size()) <= index)
-        m_Queue.resize(std::size_t(index) + 1);
-    m_Queue[std::size_t(index)] = fault;
+    m_Ahead[exchange] = fault;
     return true;
 }
 
 void SimFaults::Clear()
 {
-    m_Queue.clear();
+    m_Ahead.clear();
     m_Persistent = SimFault::None();
     m_Exchanges = 0;
     m_Values.clear();
@@ -118,9 +113,9 @@ SimFault SimFaults::TakeNext()
 {
     ++m_Exchanges;
     std::optional<SimFault> fault;
-    if (!m_Queue.empty()) {
-        fault = m_Queue.front();
-        m_Queue.pop_front();
+    if (const auto due = m_Ahead.find(m_Exchanges); due != m_Ahead.end()) {
+        fault = due->second;
+        m_Ahead.erase(due);
     }
     if (!fault && m_Source)
         fault = m_Source(m_Exchanges);

@@ -3,7 +3,6 @@
 #include "SimulatedRelay.h"
 
 #include <QString>
-#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -110,8 +109,10 @@ public:
     static constexpr int DefaultBabbleGapMs = 5;
 
 private:
-    // One entry per exchange ahead; an empty one takes the persistent fault.
-    std::deque<std::optional<SimFault>> m_Queue;
+    // Queued and scheduled faults by the number of their exchange; any other
+    // exchange takes the persistent fault. Kept sparse, so that a fault
+    // scheduled far ahead costs no more than one due next.
+    std::map<int, SimFault> m_Ahead;
     SimFault m_Persistent;
     FaultSource m_Source;
     int m_Exchanges = 0;

@@ -219,10 +219,15 @@ bool cTZL::LoadConfigFromFile(const QString& path)
     const auto data = cConfigFile(m_UI).Load(path);
     if (!data)
         return false;
-    m_System.SetStoredValues(data->SystemType, data->SystemVolts, data->SystemCurrent);
-    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
-        TripData.SetTripDefinition(relay, data->Trips.at(std::size_t(relay - 1)));
+    UseConfig(*data);
     return true;
+}
+
+void cTZL::UseConfig(const ConfigFileData& data)
+{
+    m_System.SetStoredValues(data.SystemType, data.SystemVolts, data.SystemCurrent);
+    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
+        TripData.SetTripDefinition(relay, data.Trips.at(std::size_t(relay - 1)));
 }
 
 bool cTZL::PrintConfig(IPrinter& printer) const

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 
+struct ConfigFileData;
 class frmModbus;
 class IClock;
 class IPrinter;
@@ -74,6 +75,9 @@ public:
     // True when the whole file was written or read; failures are shown.
     bool SaveConfigToFile(const QString& path);
     bool LoadConfigFromFile(const QString& path);
+    // Takes a configuration file's contents as the configuration in memory;
+    // the live relay status is kept.
+    void UseConfig(const ConfigFileData& data);
     // Prints the configuration in memory as a report and ends the document;
     // false when the printer could not produce it.
     bool PrintConfig(IPrinter& printer) const;

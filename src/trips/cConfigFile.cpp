@@ -42,27 +42,6 @@ private:
     bool m_AllFinite = true;
 };
 
-// The file's text, or nothing when a value is not a finite number.
-std::optional<QByteArray> Format(const ConfigFileData& data)
-{
-    ConfigWriter out;
-    out.String(Marker);
-    out.Whole(Version);
-    out.Float(data.SystemType);
-    out.Float(data.SystemCurrent);
-    out.Float(data.SystemVolts);
-    for (const TripRecord& trip : data.Trips) {
-        out.String(cTZLTrips::StorableName(trip.Name));
-        out.Whole(cTripCatalogue::FunctionCode(trip.FunctionIndex));
-        out.Whole(trip.Flags);
-        for (float value : trip.ParameterValues)
-            out.Float(value);
-    }
-    if (!out.AllFinite())
-        return std::nullopt;
-    return out.Bytes();
-}
-
 bool ReadTrips(cConfigValueReader& in, ConfigFileData& data)
 {
     for (TripRecord& trip : data.Trips) {
@@ -87,6 +66,26 @@ cConfigFile::cConfigFile(IUserInterface& ui)
     : m_UI(ui)
 {}
 
+std::optional<QByteArray> cConfigFile::Format(const ConfigFileData& data)
+{
+    ConfigWriter out;
+    out.String(Marker);
+    out.Whole(Version);
+    out.Float(data.SystemType);
+    out.Float(data.SystemCurrent);
+    out.Float(data.SystemVolts);
+    for (const TripRecord& trip : data.Trips) {
+        out.String(cTZLTrips::StorableName(trip.Name));
+        out.Whole(cTripCatalogue::FunctionCode(trip.FunctionIndex));
+        out.Whole(trip.Flags);
+        for (float value : trip.ParameterValues)
+            out.Float(value);
+    }
+    if (!out.AllFinite())
+        return std::nullopt;
+    return out.Bytes();
+}
+
 bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
 {
     const auto bytes = Format(data);
@@ -108,7 +107,12 @@ std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
     const auto bytes = ReadFileBytes(path);
     if (!bytes)
         return std::nullopt;
-    cConfigValueReader in(DecodeFileText(*bytes));
+    return Parse(*bytes);
+}
+
+std::optional<ConfigFileData> cConfigFile::Parse(const QByteArray& bytes)
+{
+    cConfigValueReader in(DecodeFileText(bytes));
     const auto readFailure = [&] {
         ShowFileSystemError(m_UI, in.Error());
         return std::nullopt;

@@ -51,6 +51,10 @@ public:
     // with a value that is not a decimal number. A device or a file far
     // larger than any configuration is refused as not holding one.
     std::optional<ConfigFileData> Load(const QString& path);
+    // As Load, for a file's bytes already in memory.
+    std::optional<ConfigFileData> Parse(const QByteArray& bytes);
+    // The bytes Save writes, or nothing when a value is not a finite number.
+    static std::optional<QByteArray> Format(const ConfigFileData& data);
 
 private:
     std::optional<QByteArray> ReadFileBytes(const QString& path);

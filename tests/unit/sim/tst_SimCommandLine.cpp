@@ -50,6 +50,8 @@ private Q_SLOTS:
         row("fault short:5", {"--pty", "--fault", "short:5"}, "bad value '5'");
         row("fault bad-crc:3", {"--pty", "--fault", "bad-crc:3"}, "takes no value");
         row("fault bad-crc@0", {"--pty", "--fault", "bad-crc@0"}, "bad exchange");
+        // A fault far ahead is kept without room for every exchange before it.
+        row("fault no-answer@2147483647", {"--pty", "--fault", "no-answer@2147483647"}, "");
         row("fault flaky", {"--pty", "--fault", "flaky"}, "unknown fault 'flaky'");
         row("fault gap without its pause", {"--pty", "--fault", "gap:6"}, "bad value '6'");
         row("fault gap after 0 bytes", {"--pty", "--fault", "gap:0:49"}, "bad value '0:49'");
