@@ -2,7 +2,8 @@
 // link sends (read holding, read input, write one value, write several), then
 // whatever bytes came back. The response goes through the checks the link
 // makes, in its order: fast response detection, the CRC, the exception bit,
-// then the values of a read or the echo of a write.
+// how the answer fits the request, then the values of a read or the echo of
+// a write.
 
 #include "FuzzSupport.h"
 #include "link/ModbusFrames.h"
@@ -102,6 +103,8 @@ void CheckEarlyEnd(const cModbusCRC& crc, const Request& request, const QByteArr
     FUZZ_CHECK(crc.CompareCRC(response, std::int16_t(response.size())));
     if (ModbusFrames::IsExceptionResponse(response))
         return;
+    FUZZ_CHECK(ModbusFrames::CheckResponse(request.Frame, response)
+               == ModbusFrames::ResponseFit::Fits);
     if (request.IsRead()) {
         const auto values =
             ModbusFrames::DecodeReadValues(response, request.Count, request.WordOrder);
@@ -119,14 +122,15 @@ void CheckAsLinkDoes(const cModbusCRC& crc, const Request& request, const QByteA
     const auto length = std::int16_t(std::min<qsizetype>(response.size(), INT16_MAX));
     if (!crc.CompareCRC(response, length) || ModbusFrames::IsExceptionResponse(response))
         return;
+    if (ModbusFrames::CheckResponse(request.Frame, response) != ModbusFrames::ResponseFit::Fits)
+        return;
     if (!request.IsRead()) {
         ModbusFrames::WriteEchoMatches(request.Frame, response);
         return;
     }
+    // An answer that fits its read holds all the values asked for.
     const auto values = ModbusFrames::DecodeReadValues(response, request.Count, request.WordOrder);
-    if (!values)
-        return;
-    FUZZ_CHECK(values->size() == std::size_t(request.Count / 2));
+    FUZZ_CHECK(values && values->size() == std::size_t(request.Count / 2));
     // NaN or infinity never reaches the model: it reads as the overflow value.
     FUZZ_CHECK(
         std::all_of(values->cbegin(), values->cend(), [](float v) { return std::isfinite(v); }));
