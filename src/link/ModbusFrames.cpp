@@ -80,10 +80,15 @@ ResponseFit CheckResponse(const QByteArray& request, const QByteArray& response)
     // Slave, function and byte count before the data, the CRC after them.
     const qsizetype carried = response.size() - 5;
     const int byteCount = std::uint8_t(response[2]);
-    const int asked = 2 * ((std::uint8_t(request[4]) << 8) | std::uint8_t(request[5]));
-    if (byteCount == carried && byteCount < asked)
+    const int count = (std::uint8_t(request[4]) << 8) | std::uint8_t(request[5]);
+    // Values take two registers each, so an odd count's last register is no
+    // part of any value: an answer may leave it out, as fast response
+    // detection expects, or carry it, as the protocol has it.
+    const int asked = 2 * count;
+    const int needed = 4 * (count / 2);
+    if (byteCount == carried && byteCount < needed)
         return ResponseFit::TooFewRegisters;
-    if (byteCount != carried || byteCount != asked)
+    if (byteCount != carried || (byteCount != asked && byteCount != needed))
         return ResponseFit::ByteCountWrong;
     return ResponseFit::Fits;
 }

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void WriteRequests();
     void OverflowPairsBecomeTheOverflowValue();
     void WriteEcho();
+    void ResponseFitsItsRead_data();
+    void ResponseFitsItsRead();
 
 private:
     const cModbusCRC m_CRC;
@@ -108,6 +110,45 @@ void tst_ModbusFrames::WriteEcho()
     QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("011000F200020000")));
     QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("011000F000040000")));
     QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("0110")));
+}
+
+
+Q_DECLARE_METATYPE(ModbusFrames::ResponseFit)
+
+void tst_ModbusFrames::ResponseFitsItsRead_data()
+{
+    QTest::addColumn<int>("count");        // registers asked for at 6, from slave 1
+    QTest::addColumn<QByteArray>("head");  // slave, function, byte count
+    QTest::addColumn<int>("dataBytes");
+    QTest::addColumn<ResponseFit>("fit");
+    const auto head = [](int slave, int function, int byteCount) {
+        QByteArray bytes;
+        bytes.append(char(slave)).append(char(function)).append(char(byteCount));
+        return bytes;
+    };
+    QTest::newRow("2 registers") << 2 << head(1, 3, 4) << 4 << ResponseFit::Fits;
+    QTest::newRow("one register of 2") << 2 << head(1, 3, 2) << 2 << ResponseFit::TooFewRegisters;
+    QTest::newRow("4 registers for 2") << 2 << head(1, 3, 8) << 8 << ResponseFit::ByteCountWrong;
+    QTest::newRow("count beyond the data") << 2 << head(1, 3, 6) << 4 << ResponseFit::ByteCountWrong;
+    QTest::newRow("another slave") << 2 << head(2, 3, 4) << 4 << ResponseFit::OtherSlave;
+    QTest::newRow("another function") << 2 << head(1, 4, 4) << 4 << ResponseFit::OtherFunction;
+    // The third register of 3 is no part of a value: with or without it,
+    // the one value asked for is there.
+    QTest::newRow("3 registers, all") << 3 << head(1, 3, 6) << 6 << ResponseFit::Fits;
+    QTest::newRow("3 registers, the value's") << 3 << head(1, 3, 4) << 4 << ResponseFit::Fits;
+    QTest::newRow("3 registers, odd") << 3 << head(1, 3, 5) << 5 << ResponseFit::ByteCountWrong;
+    QTest::newRow("3 registers, one") << 3 << head(1, 3, 2) << 2 << ResponseFit::TooFewRegisters;
+}
+
+void tst_ModbusFrames::ResponseFitsItsRead()
+{
+    QFETCH(int, count);
+    QFETCH(QByteArray, head);
+    QFETCH(int, dataBytes);
+    const QByteArray request = BuildReadRequest(m_CRC, 1, FnReadHolding, 6, std::int16_t(count));
+    QByteArray response = head + QByteArray(dataBytes, '\x11');
+    AppendCRC(m_CRC, response);
+    QTEST(CheckResponse(request, response), "fit");
 }
 
 QTEST_GUILESS_MAIN(tst_ModbusFrames)
