@@ -11,7 +11,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test run fuzz clean
+.PHONY: all deps configure build test soak run fuzz clean
 
 all: build
 
@@ -24,8 +24,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# The soak test runs for minutes on purpose; `make soak` runs it alone.
 test: build
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS) -LE soak
+
+soak: build
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -L soak
 
 run: build
 	@./scripts/run-demo $(BUILD_DIR)/bin
