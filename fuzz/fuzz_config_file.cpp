@@ -6,7 +6,7 @@
 #include "FuzzSupport.h"
 #include "link/frmModbus.h"
 #include "model/ConfigComparison.h"
-#include "model/ConfigSnapshot.h"
+#include "trips/ConfigSnapshot.h"
 #include "model/cTZL.h"
 #include "platform/QtSerialPort.h"
 #include "trips/cConfigFile.h"
@@ -54,10 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(readAgain.has_value());
     reopened.Model.UseConfig(*readAgain);
     // A name is stored in the form a file can hold (no double quotes).
-    ConfigSnapshot expected = ConfigSnapshot::Of(opened.Model);
+    ConfigSnapshot expected = opened.Model.Snapshot();
     for (TripRecord& trip : expected.Trips)
         trip.Name = cTZLTrips::StorableName(trip.Name);
-    const auto differences = ConfigComparison::Compare(expected, ConfigSnapshot::Of(reopened.Model),
+    const auto differences = ConfigComparison::Compare(expected, reopened.Model.Snapshot(),
                                                        ConfigComparison::Names::Compared);
     if (!differences.isEmpty()) {
         for (const ConfigDifference& d : differences)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ConfigSnapshot.h"
+#include "trips/ConfigSnapshot.h"
 
 #include <QList>
 #include <QString>

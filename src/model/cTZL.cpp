@@ -203,15 +203,20 @@ void cTZL::TransientDataClear()
     TripData.InitialiseRelayStatus();
 }
 
+ConfigSnapshot cTZL::Snapshot() const
+{
+    ConfigSnapshot snapshot;
+    snapshot.SystemType = m_System.SystemType();
+    snapshot.SystemVolts = m_System.SystemVolts();
+    snapshot.SystemCurrent = m_System.SystemCurrent();
+    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
+        snapshot.Trips.at(std::size_t(relay - 1)) = TripData.TripDefinition(relay);
+    return snapshot;
+}
+
 bool cTZL::SaveConfigToFile(const QString& path)
 {
-    ConfigFileData data;
-    data.SystemType = m_System.SystemType();
-    data.SystemCurrent = m_System.SystemCurrent();
-    data.SystemVolts = m_System.SystemVolts();
-    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)
-        data.Trips.at(std::size_t(relay - 1)) = TripData.TripDefinition(relay);
-    return cConfigFile(m_UI).Save(path, data);
+    return cConfigFile(m_UI).Save(path, Snapshot());
 }
 
 bool cTZL::LoadConfigFromFile(const QString& path)
@@ -223,7 +228,7 @@ bool cTZL::LoadConfigFromFile(const QString& path)
     return true;
 }
 
-void cTZL::UseConfig(const ConfigFileData& data)
+void cTZL::UseConfig(const ConfigSnapshot& data)
 {
     m_System.SetStoredValues(data.SystemType, data.SystemVolts, data.SystemCurrent);
     for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay)

@@ -5,6 +5,7 @@
 #include "model/cTZLInputRegisters.h"
 #include "model/TripParameterEditor.h"
 #include "model/TripParameterRescaler.h"
+#include "trips/ConfigSnapshot.h"
 #include "trips/cTZLTrips.h"
 
 #include <QDateTime>
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <optional>
 
-struct ConfigFileData;
 class frmModbus;
 class IClock;
 class IPrinter;
@@ -75,9 +75,11 @@ public:
     // True when the whole file was written or read; failures are shown.
     bool SaveConfigToFile(const QString& path);
     bool LoadConfigFromFile(const QString& path);
+    // The configuration in memory, held apart from the device.
+    ConfigSnapshot Snapshot() const;
     // Takes a configuration file's contents as the configuration in memory;
     // the live relay status is kept.
-    void UseConfig(const ConfigFileData& data);
+    void UseConfig(const ConfigSnapshot& data);
     // Prints the configuration in memory as a report and ends the document;
     // false when the printer could not produce it.
     bool PrintConfig(IPrinter& printer) const;

@@ -721,7 +721,7 @@ void frmMain::DownloadConfiguration()
     SetStatusText(QStringLiteral("Downloading configuration to the TZL ...."));
     // The download replaces the model with the relay's read-back; what was
     // sent is kept apart for the verification.
-    const ConfigSnapshot sent = ConfigSnapshot::Of(m_Device);
+    const ConfigSnapshot sent = m_Device.Snapshot();
     if (m_Device.DownloadConfig(m_SlaveID)) {
         SetDataModified(false);
         if (m_Menus->mnuitmVerifyDownload->isChecked())
@@ -741,7 +741,7 @@ std::optional<ConfigSnapshot> frmMain::ReadRelayConfig()
     cTZL relay(m_Link, m_UI, m_Services.Clock);
     if (!relay.UploadConfig(m_SlaveID))
         return std::nullopt;
-    return ConfigSnapshot::Of(relay);
+    return relay.Snapshot();
 }
 
 // Says what the relay holds after a download.
@@ -772,7 +772,7 @@ void frmMain::CompareWithTZL()
     m_Menus->mnuitmCompareConfig->setEnabled(true);
     if (!held)
         return;
-    const auto differences = ConfigComparison::Compare(ConfigSnapshot::Of(m_Device), *held,
+    const auto differences = ConfigComparison::Compare(m_Device.Snapshot(), *held,
                                                        ConfigComparison::Names::Ignored);
     if (m_CompareResult == nullptr)
         m_CompareResult = new frmCompareResult(m_UI, m_Services.FileDialogs, this);

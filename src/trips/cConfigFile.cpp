@@ -42,7 +42,7 @@ private:
     bool m_AllFinite = true;
 };
 
-bool ReadTrips(cConfigValueReader& in, ConfigFileData& data)
+bool ReadTrips(cConfigValueReader& in, ConfigSnapshot& data)
 {
     for (TripRecord& trip : data.Trips) {
         std::int64_t code = 0;
@@ -66,7 +66,7 @@ cConfigFile::cConfigFile(IUserInterface& ui)
     : m_UI(ui)
 {}
 
-std::optional<QByteArray> cConfigFile::Format(const ConfigFileData& data)
+std::optional<QByteArray> cConfigFile::Format(const ConfigSnapshot& data)
 {
     ConfigWriter out;
     out.String(Marker);
@@ -86,7 +86,7 @@ std::optional<QByteArray> cConfigFile::Format(const ConfigFileData& data)
     return out.Bytes();
 }
 
-bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
+bool cConfigFile::Save(const QString& path, const ConfigSnapshot& data)
 {
     const auto bytes = Format(data);
     if (!bytes) {
@@ -102,7 +102,7 @@ bool cConfigFile::Save(const QString& path, const ConfigFileData& data)
     return true;
 }
 
-std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
+std::optional<ConfigSnapshot> cConfigFile::Load(const QString& path)
 {
     const auto bytes = ReadFileBytes(path);
     if (!bytes)
@@ -110,7 +110,7 @@ std::optional<ConfigFileData> cConfigFile::Load(const QString& path)
     return Parse(*bytes);
 }
 
-std::optional<ConfigFileData> cConfigFile::Parse(const QByteArray& bytes)
+std::optional<ConfigSnapshot> cConfigFile::Parse(const QByteArray& bytes)
 {
     cConfigValueReader in(DecodeFileText(bytes));
     const auto readFailure = [&] {
@@ -139,7 +139,7 @@ std::optional<ConfigFileData> cConfigFile::Parse(const QByteArray& bytes)
                     MsgIcon::None);
         return std::nullopt;
     }
-    ConfigFileData data;
+    ConfigSnapshot data;
     if (!in.ReadFloat(data.SystemType) || !in.ReadFloat(data.SystemCurrent)
         || !in.ReadFloat(data.SystemVolts) || !ReadTrips(in, data))
         return readFailure();

@@ -1,23 +1,12 @@
 #pragma once
 
-#include "trips/TripRecord.h"
+#include "trips/ConfigSnapshot.h"
 
 #include <QString>
 #include <array>
 #include <optional>
 
 class IUserInterface;
-
-// A whole configuration as a configuration file holds it.
-struct ConfigFileData
-{
-    float SystemType = 3.0F;
-    float SystemCurrent = 5.0F;
-    float SystemVolts = 110.0F;
-    // Relays 1 to 16 at indices 0 to 15. Status is never stored: it reads
-    // back as 0.
-    std::array<TripRecord, 16> Trips{};
-};
 
 // Writes and reads configuration files (".tcf"):
 //
@@ -42,7 +31,7 @@ public:
 
     // True when the whole file was written. On failure the reason is shown
     // and any previous file at the path is left as it was.
-    bool Save(const QString& path, const ConfigFileData& data);
+    bool Save(const QString& path, const ConfigSnapshot& data);
     // The file's configuration, or nothing after the failure has been shown:
     // "The File does not contain TZL Config Data" for a wrong marker (letter
     // case counts), the later-version message for version 2 or more, the
@@ -50,11 +39,11 @@ public:
     // file-system error for a missing, unreadable or truncated file or one
     // with a value that is not a decimal number. A device or a file far
     // larger than any configuration is refused as not holding one.
-    std::optional<ConfigFileData> Load(const QString& path);
+    std::optional<ConfigSnapshot> Load(const QString& path);
     // As Load, for a file's bytes already in memory.
-    std::optional<ConfigFileData> Parse(const QByteArray& bytes);
+    std::optional<ConfigSnapshot> Parse(const QByteArray& bytes);
     // The bytes Save writes, or nothing when a value is not a finite number.
-    static std::optional<QByteArray> Format(const ConfigFileData& data);
+    static std::optional<QByteArray> Format(const ConfigSnapshot& data);
 
 private:
     std::optional<QByteArray> ReadFileBytes(const QString& path);

@@ -150,7 +150,7 @@ private Q_SLOTS:
         // A configuration file takes the system type as it stands.
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("system.tcf"));
-        ConfigFileData data;
+        ConfigSnapshot data;
         data.SystemType = type;
         QVERIFY(cConfigFile(tab.Link.UI()).Save(path, data));
         QVERIFY(tab.Device.LoadConfigFromFile(path));

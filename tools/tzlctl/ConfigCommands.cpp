@@ -101,7 +101,7 @@ std::optional<ConfigSnapshot> ReadRelayConfig(CommandContext& context)
     cTZL relay(context.Modbus, context.UI, context.Clock);
     if (!relay.UploadConfig(context.Slave))
         return std::nullopt;
-    return ConfigSnapshot::Of(relay);
+    return relay.Snapshot();
 }
 
 std::optional<ConfigSnapshot> ReadFileConfig(CommandContext& context, const QString& path)
@@ -109,7 +109,7 @@ std::optional<ConfigSnapshot> ReadFileConfig(CommandContext& context, const QStr
     cTZL file(context.Modbus, context.UI, context.Clock);
     if (!file.LoadConfigFromFile(path))
         return std::nullopt;
-    return ConfigSnapshot::Of(file);
+    return file.Snapshot();
 }
 
 int PrintDifferences(QTextStream& out, const QList<ConfigDifference>& differences,
@@ -148,7 +148,7 @@ int DownloadConfig(CommandContext& context, const QStringList& args)
         return ExitRelayFailed;
     // The download replaces the model with the relay's read-back, so what was
     // sent is kept apart for the verification.
-    const ConfigSnapshot sent = ConfigSnapshot::Of(device);
+    const ConfigSnapshot sent = device.Snapshot();
     if (!device.DownloadConfig(context.Slave))
         return ExitRelayFailed;
     context.Out << "Configuration " << files[0] << " sent to the relay\n";

@@ -26,7 +26,7 @@ struct Fixture
     Fixture() { Link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs, 1); }
 
     // Loads a configuration as a file brings it, system type and all.
-    bool Load(const ConfigFileData& data)
+    bool Load(const ConfigSnapshot& data)
     {
         const QString path = Dir.filePath(QStringLiteral("site.tcf"));
         return cConfigFile(Link.UI()).Save(path, data) && Device.LoadConfigFromFile(path);
@@ -136,7 +136,7 @@ private Q_SLOTS:
         QFETCH(float, type);
         QFETCH(QString, text);
         Fixture f;
-        ConfigFileData data;
+        ConfigSnapshot data;
         data.SystemType = type;
         data.SystemVolts = 11000.0f;
         data.SystemCurrent = 0.5f;
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QFETCH(int, flags);
         QFETCH(QStringList, modes);
         Fixture f;
-        ConfigFileData data;
+        ConfigSnapshot data;
         data.Trips[4] = {
             "Bus over volts", OverVolts, std::uint8_t(flags), 0, {value, 0.05f, 2.0f, 7.0f}};
         QVERIFY(f.Load(data));

@@ -48,7 +48,7 @@ float AnyFloat(QRandomGenerator& random)
     return value;
 }
 
-QList<std::uint32_t> Bits(const ConfigFileData& data)
+QList<std::uint32_t> Bits(const ConfigSnapshot& data)
 {
     QList<std::uint32_t> bits;
     for (const float value : {data.SystemType, data.SystemCurrent, data.SystemVolts})
@@ -113,7 +113,7 @@ private Q_SLOTS:
 
     void SavedText()
     {
-        ConfigFileData data;
+        ConfigSnapshot data;
         for (int relay = 1; relay <= 16; ++relay)
             data.Trips[std::size_t(relay - 1)].Name = QStringLiteral("Relay Trip %1").arg(relay);
         data.Trips[0].FunctionIndex = 8; // the file holds the relay's code, 5
@@ -144,7 +144,7 @@ private Q_SLOTS:
                                  0.1F,
                                  1e-5F};
         for (int round = 0; round < 20; ++round) {
-            ConfigFileData data;
+            ConfigSnapshot data;
             data.SystemType = AnyFloat(random);
             data.SystemCurrent = AnyFloat(random);
             data.SystemVolts = round < 6 ? special[round] : AnyFloat(random);
@@ -243,7 +243,7 @@ private Q_SLOTS:
         rlimit small = saved;
         small.rlim_cur = 100;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = cConfigFile(m_UI).Save(path, ConfigFileData{});
+        const bool written = cConfigFile(m_UI).Save(path, ConfigSnapshot{});
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
         QVERIFY(!written);
@@ -251,14 +251,14 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.tcf"});
         QCOMPARE(m_UI.Messages().size(), 1);
         QCOMPARE(m_UI.Messages().first().Title, QStringLiteral("Filesystem Error"));
-        QVERIFY(!cConfigFile(m_UI).Save(dir.filePath("missing/config.tcf"), ConfigFileData{}));
+        QVERIFY(!cConfigFile(m_UI).Save(dir.filePath("missing/config.tcf"), ConfigSnapshot{}));
         QCOMPARE(m_UI.Messages().last().Text, QStringLiteral("That path doesn't exist."));
     }
 
     void NeverWritesANonFiniteValue()
     {
         const QString path = Write("previous\r\n");
-        ConfigFileData data;
+        ConfigSnapshot data;
         data.Trips[6].ParameterValues[2] = std::numeric_limits<float>::quiet_NaN();
         QVERIFY(!cConfigFile(m_UI).Save(path, data));
         QCOMPARE(Read(path), QByteArray("previous\r\n"));
@@ -316,7 +316,7 @@ private Q_SLOTS:
         const WriteProtectedFolder protectedFolder(dir.path());
         if (!protectedFolder.Holds())
             QSKIP("this user may create files in any folder");
-        ConfigFileData data;
+        ConfigSnapshot data;
         data.SystemVolts = 11000.0F;
         QVERIFY2(cConfigFile(m_UI).Save(path, data), qPrintable(m_UI.Messages().value(0).Text));
         const auto loaded = cConfigFile(m_UI).Load(path);
