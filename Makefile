@@ -29,7 +29,7 @@ test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS) -LE soak
 
 soak: build
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -L soak
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -V -L soak
 
 run: build
 	@./scripts/run-demo $(BUILD_DIR)/bin
