@@ -1,6 +1,5 @@
 // tzl-relay-sim: a TZL relay on a pseudo-terminal or a serial device.
 #include "PtyFrontEnd.h"
-#include "QuitOnSignal.h"
 #include "RandomFaults.h"
 #include "RtuSlave.h"
 #include "SerialDeviceFrontEnd.h"
@@ -8,6 +7,7 @@
 #include "SimFaults.h"
 #include "SimulatedRelay.h"
 #include "SlaveSession.h"
+#include "platform/StopSignals.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -58,8 +58,9 @@ int main(int argc, char* argv[])
     // A relay that loses its power mid-answer: the line goes with it.
     QObject::connect(&session, &SlaveSession::HungUp, &app, [] { QCoreApplication::exit(ExitOk); });
 
-    QuitOnSignal quit;
-    if (!quit.Install()) {
+    StopSignals stop;
+    QObject::connect(&stop, &StopSignals::Requested, &app, [] { QCoreApplication::exit(ExitOk); });
+    if (!stop.Install()) {
         PrintLine(stderr, QStringLiteral("tzl-relay-sim: cannot install signal handlers"));
         return ExitFailure;
     }

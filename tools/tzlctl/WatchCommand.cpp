@@ -3,7 +3,7 @@
 
 #include "CommandTable.h"
 #include "MeasurementCsv.h"
-#include "StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include "link/frmModbus.h"
 #include "model/MeasurementCycle.h"
