@@ -18,6 +18,7 @@ private Q_SLOTS:
     void SystemShowsWhatTheRelayHolds();
     void UsageErrorsExitWithTwo_data();
     void UsageErrorsExitWithTwo();
+    void CommandHelpNeedsNoLine();
     void BenchReportsItsFigures();
 };
 
@@ -123,6 +124,19 @@ void tst_TzlctlLink::UsageErrorsExitWithTwo()
     QCOMPARE(run.ExitCode, 2);
     QVERIFY(run.Err.startsWith(QStringLiteral("tzlctl")));
     QVERIFY(run.Out.isEmpty());
+}
+
+// A device that does not exist shows that the help is given before the
+// line is touched.
+void tst_TzlctlLink::CommandHelpNeedsNoLine()
+{
+    const ToolRun run = RunTzlctl({"--port", "/dev/no-such-device", "watch", "--help"});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Out.startsWith(
+                 QStringLiteral("Usage: tzlctl [OPTIONS] watch [--duration S] [--csv FILE]\n")),
+             qPrintable(run.Out));
+    QVERIFY(run.Out.contains(QStringLiteral("Ctrl+C")));
+    QVERIFY(run.Err.isEmpty());
 }
 
 void tst_TzlctlLink::BenchReportsItsFigures()

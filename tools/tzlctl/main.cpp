@@ -47,17 +47,25 @@ QString Wrapped(const QString& text, const QString& indent, int width = 79)
     return wrapped + line + u'\n';
 }
 
+QString CommandUsage(const Command& command)
+{
+    return (command.Name + u' ' + command.Arguments).trimmed();
+}
+
+QString CommandHelp(const Command& command)
+{
+    return QStringLiteral("  %1\n").arg(CommandUsage(command))
+           + Wrapped(command.Summary, QStringLiteral("      "));
+}
+
 QString HelpText(const CommandTable& table, const QString& options)
 {
     QString text =
         QStringLiteral("Usage: tzlctl [OPTIONS] COMMAND [ARGS]\n"
                        "Talks to a TZL protection relay over Modbus RTU on a serial line.\n\n"
                        "Commands:\n");
-    for (const Command& command : table.Commands()) {
-        const QString usage = (command.Name + u' ' + command.Arguments).trimmed();
-        text += QStringLiteral("  %1\n").arg(usage)
-                + Wrapped(command.Summary, QStringLiteral("      "));
-    }
+    for (const Command& command : table.Commands())
+        text += CommandHelp(command);
     text += QStringLiteral("\n") + options.section(u'\n', 2);
     text += QStringLiteral(
                 "\nThe device defaults to $TZL_PORT, else %1.\n"
@@ -145,6 +153,14 @@ int main(int argc, char* argv[])
     const Command* command = table.Find(name);
     if (command == nullptr)
         return UsageFailure(err, QStringLiteral("unknown command \"%1\"").arg(name));
+    // Options after the command belong to it, so --help there asks about it.
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out << "Usage: tzlctl [OPTIONS] " << CommandUsage(*command) << "\n\n"
+            << Wrapped(command->Summary, QStringLiteral("  "))
+            << "\nThe OPTIONS (port, line settings, slave ID, ...) are listed by "
+               "'tzlctl --help'.\n";
+        return ExitOk;
+    }
 
     QtSerialPort port;
     ConsoleUserInterface ui;
@@ -181,8 +197,7 @@ int main(int argc, char* argv[])
     } catch (const UsageError& error) {
         out.flush();
         err << "tzlctl " << command->Name << ": " << error.what() << '\n'
-            << "Usage: tzlctl [OPTIONS] " << (command->Name + u' ' + command->Arguments).trimmed()
-            << '\n';
+            << "Usage: tzlctl [OPTIONS] " << CommandUsage(*command) << '\n';
         return ExitUsage;
     }
 }
