@@ -4,6 +4,7 @@
 #include "link/cCommsErrorLog.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/StopSignals.h"
 #include "platform/SystemClock.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtMessageBoxUserInterface.h"
@@ -15,20 +16,41 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <cstdio>
 
-int main(int argc, char* argv[])
+namespace {
+
+const QString ProgramName = QStringLiteral("tzl-configurator");
+
+// --help and --version answer without the window system, so they work over
+// ssh, in a package build or in CI.
+bool AsksForInformationOnly(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tzl-configurator"));
-    QApplication::setApplicationDisplayName(QStringLiteral("TZL Configurator"));
-    QApplication::setApplicationVersion(QStringLiteral(TZL_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tzl-configurator"));
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/tzl-configurator-%1.png").arg(size));
-    QApplication::setWindowIcon(icon);
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            if (qstrcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
 
-    const QString userGuide = FindUserGuide(QApplication::applicationDirPath());
+bool DisplayAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// The command line of the program, read once the application object exists
+// (it removes Qt's own options first).
+struct CommandLine
+{
+    QString Device;
+    QString UserGuide;
+};
+
+CommandLine ReadCommandLine(const QCoreApplication& app)
+{
+    const QString userGuide = FindUserGuide(QCoreApplication::applicationDirPath());
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configures and watches one TZL protection relay over Modbus RTU.\n"
@@ -46,6 +68,37 @@ int main(int argc, char* argv[])
         QStringLiteral("DEVICE"));
     parser.addOption(portOption);
     parser.process(app);
+    return {parser.value(portOption), userGuide};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(ProgramName);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TZL_VERSION));
+    if (AsksForInformationOnly(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        ReadCommandLine(app); // prints and exits
+        return 0;
+    }
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr,
+                     "%s: no graphical display here (DISPLAY is not set). Start it on a desktop, "
+                     "or talk to the relay from this terminal with tzlctl.\n",
+                     qPrintable(ProgramName));
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    // No application display name: Qt would add it to every window title,
+    // and the titles are the program's own.
+    QApplication::setDesktopFileName(ProgramName);
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tzl-configurator-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    const CommandLine commandLine = ReadCommandLine(app);
 
     QtSerialPort port;
     QtMessageBoxUserInterface ui;
@@ -55,9 +108,15 @@ int main(int argc, char* argv[])
     QtPrintSetup printSetup;
 
     frmMain window(ShellServices{port, ui, settings, clock, dialogs, printSetup,
-                                 cCommsErrorLog::DefaultFolder(), parser.value(portOption),
-                                 userGuide});
+                                 cCommsErrorLog::DefaultFolder(), commandLine.Device,
+                                 commandLine.UserGuide});
     dialogs.SetOwner(&window);
     printSetup.SetParent(&window);
+
+    // A service stop, kill or a closed terminal ends the program as the end
+    // of the desktop session does: settings and recent files are saved.
+    StopSignals stop;
+    stop.Install();
+    QObject::connect(&stop, &StopSignals::Requested, &window, &frmMain::EndWithoutQuestions);
     return QApplication::exec();
 }

@@ -10,6 +10,8 @@ namespace {
 // The handler can reach nothing but a global; one instance installs it.
 int g_SignalPair[2] = {-1, -1};
 
+constexpr int StoppingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 } // namespace
 
 StopSignals::StopSignals(QObject* parent)
@@ -18,8 +20,8 @@ StopSignals::StopSignals(QObject* parent)
 
 StopSignals::~StopSignals()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int signal : StoppingSignals)
+        std::signal(signal, SIG_DFL);
     m_Notifier.reset();
     for (int& fd : g_SignalPair) {
         if (fd >= 0)
@@ -50,6 +52,8 @@ bool StopSignals::Install()
     sigemptyset(&action.sa_mask);
     // Restarted system calls: a signal must not make a write to the log fail.
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0
-           && ::sigaction(SIGTERM, &action, nullptr) == 0;
+    for (const int signal : StoppingSignals)
+        if (::sigaction(signal, &action, nullptr) != 0)
+            return false;
+    return true;
 }

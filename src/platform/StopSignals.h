@@ -5,7 +5,8 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT (Ctrl+C) and SIGTERM into a Qt signal, so a long-running
+// Turns SIGINT (Ctrl+C), SIGTERM (kill, a service stop) and SIGHUP (the
+// terminal closed) into a Qt signal, so a long-running
 // command can finish what it is doing and stop cleanly instead of dying in
 // the middle of a transaction or a line of its file. The handler only writes
 // a byte to a socket pair; everything else happens in the event loop.
@@ -14,7 +15,7 @@ class StopSignals : public QObject
     Q_OBJECT
 public:
     explicit StopSignals(QObject* parent = nullptr);
-    // Gives SIGINT and SIGTERM their default action back.
+    // Gives the three signals their default action back.
     ~StopSignals() override;
 
     // False when the handlers could not be installed.
