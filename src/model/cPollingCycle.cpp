@@ -80,3 +80,11 @@ std::int16_t cPollingCycle::NextStatusRelay()
 {
     return NextRelay(m_StatusRelay);
 }
+
+bool cPollingCycle::DrawToNewAlarm(std::uint16_t unacknowledgedRelays)
+{
+    const bool fresh = (unacknowledgedRelays & ~m_AlarmsShown) != 0;
+    // An alarm acknowledged and raised again counts as new.
+    m_AlarmsShown = unacknowledgedRelays;
+    return fresh;
+}

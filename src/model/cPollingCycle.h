@@ -53,6 +53,11 @@ public:
     std::int16_t NextStatusRelay();
 
     std::int16_t TickCounter() const { return m_TickCounter; }
+    // With "Display When Alarm Detected" ticked, whether the window goes to
+    // the Measurements tab: once for each relay whose alarm newly stands
+    // unacknowledged (bit r - 1 for relay r), not on every tick, so that the
+    // engineer can go to the Relays tab and acknowledge it.
+    bool DrawToNewAlarm(std::uint16_t unacknowledgedRelays);
 
 private:
     Step RefreshStep(const Window& window) const;
@@ -61,4 +66,5 @@ private:
     std::int16_t m_MeasurementPhase = 0;
     std::int16_t m_MeasurementRelay = 0;
     std::int16_t m_StatusRelay = 0;
+    std::uint16_t m_AlarmsShown = 0;
 };

@@ -242,6 +242,40 @@ bool cTZL::PrintConfig(IPrinter& printer) const
 
 // ---- system parameters ----
 
+void cTZL::TakeUploadedConfig(const cTZL& uploaded)
+{
+    m_System.SetStoredValues(uploaded.SystemType(), uploaded.SystemVolts(),
+                             uploaded.SystemCurrent());
+    TripData.TakeRecords(uploaded.TripData);
+    m_VersionNumber = uploaded.m_VersionNumber;
+    m_PSCNumber = uploaded.m_PSCNumber;
+    m_PSCIssue = uploaded.m_PSCIssue;
+}
+
+QList<ParameterCorrection> cTZL::ResetParametersOutsideLimits()
+{
+    QList<ParameterCorrection> corrections;
+    for (std::int16_t relay = 1; relay <= cTripCatalogue::RelayCount; ++relay) {
+        const auto function = std::int16_t(TripData.FunctionNumber(relay));
+        const int count = cTripCatalogue::NumberOfParameters(function);
+        for (std::int16_t position = 1; position <= count; ++position) {
+            float minimum = 0.0f;
+            float maximum = 0.0f;
+            float defaultValue = 0.0f;
+            ParamLimits(function, position, minimum, maximum, defaultValue);
+            const float value = TripData.ParameterValue(relay, position);
+            if (minimum <= value && value <= maximum)
+                continue;
+            TripData.SetParameterValue(relay, position, defaultValue);
+            corrections.append({relay, TripData.TripName(relay),
+                                cTripCatalogue::ParameterName(function, position).trimmed(),
+                                cTripCatalogue::ParameterUnitName(function, position).trimmed(),
+                                value, minimum, maximum, defaultValue});
+        }
+    }
+    return corrections;
+}
+
 void cTZL::SetSystemVolts(float volts)
 {
     const float oldVolts = m_System.SystemVolts();

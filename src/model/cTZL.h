@@ -5,10 +5,12 @@
 #include "model/cTZLInputRegisters.h"
 #include "model/TripParameterEditor.h"
 #include "model/TripParameterRescaler.h"
+#include "model/ParameterCorrection.h"
 #include "trips/ConfigSnapshot.h"
 #include "trips/cTZLTrips.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -80,6 +82,15 @@ public:
     // Takes a configuration file's contents as the configuration in memory;
     // the live relay status is kept.
     void UseConfig(const ConfigSnapshot& data);
+    // Takes over what another device object uploaded: system parameters,
+    // product information, trip definitions and their status. A transfer
+    // reads into an object of its own and hands it over once it succeeded,
+    // so a failed one leaves this one as it was.
+    void TakeUploadedConfig(const cTZL& uploaded);
+    // Sets every trip parameter that lies outside its present limits (after
+    // a load, an upload or a change of the system values) back to its
+    // default, and says which.
+    QList<ParameterCorrection> ResetParametersOutsideLimits();
     // Prints the configuration in memory as a report and ends the document;
     // false when the printer could not produce it.
     bool PrintConfig(IPrinter& printer) const;

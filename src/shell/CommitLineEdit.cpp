@@ -1,7 +1,15 @@
 #include "shell/CommitLineEdit.h"
 
 #include <QFocusEvent>
+#include <QScopedValueRollback>
 #include <QTimer>
+
+QString CommittedText(const QString& text, int caret, bool hasSelection, CommitCause cause)
+{
+    if (cause == CommitCause::OnBehalf || hasSelection)
+        return text.trimmed();
+    return text.left(caret).trimmed();
+}
 
 bool FocusMovesBetweenControls(Qt::FocusReason reason)
 {
@@ -11,23 +19,26 @@ bool FocusMovesBetweenControls(Qt::FocusReason reason)
 CommitLineEdit::CommitLineEdit(QWidget* parent)
     : QLineEdit(parent)
 {
-    connect(this, &QLineEdit::returnPressed, this, &CommitLineEdit::Commit);
+    connect(this, &QLineEdit::returnPressed, this, [this] { Commit(CommitCause::Enter); });
 }
 
 void CommitLineEdit::ShowText(const QString& text)
 {
+    m_Shown = text;
     if (text != this->text()) {
         setText(text);
-        if (hasFocus())
+        if (hasFocus() && !m_Committing)
             selectAll();
     }
+    if (m_Committing)
+        end(false);
     setModified(false);
 }
 
 void CommitLineEdit::CommitPendingEdit()
 {
-    if (isModified())
-        Commit();
+    if (HasPendingEdit())
+        Commit(CommitCause::OnBehalf);
 }
 
 void CommitLineEdit::focusInEvent(QFocusEvent* event)
@@ -43,13 +54,18 @@ void CommitLineEdit::focusOutEvent(QFocusEvent* event)
 {
     // Before the base class drops the selection, which decides the cut.
     if (FocusMovesBetweenControls(event->reason()))
-        Commit();
+        Commit(CommitCause::FocusLeft);
     QLineEdit::focusOutEvent(event);
 }
 
-void CommitLineEdit::Commit()
+void CommitLineEdit::Commit(CommitCause cause)
 {
-    if (!hasSelectedText())
-        setText(text().left(cursorPosition()).trimmed());
+    const QString entry = CommittedText(text(), cursorPosition(), hasSelectedText(), cause);
+    const QScopedValueRollback committing(m_Committing, true);
+    if (entry == m_Shown) {
+        ShowText(entry);
+        return;
+    }
+    setText(entry);
     Q_EMIT Committed();
 }

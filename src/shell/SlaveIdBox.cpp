@@ -79,7 +79,7 @@ SlaveIdBox::SlaveIdBox(QWidget* parent)
 void SlaveIdBox::ShowSlaveId(std::int16_t slaveId)
 {
     m_Value = slaveId;
-    txtSlaveID->setText(QString::number(slaveId));
+    txtSlaveID->ShowText(QString::number(slaveId));
     CaretToEnd();
 }
 
@@ -99,7 +99,7 @@ void SlaveIdBox::ApplyEntry()
     if (!ParseNumber(txtSlaveID->text(), number))
         number = Minimum;
     const double clamped = std::clamp(std::nearbyint(number), double(Minimum), double(Maximum));
-    txtSlaveID->setText(QString::number(int(clamped)));
+    txtSlaveID->ShowText(QString::number(int(clamped)));
     emit SlaveIdEntered(std::int16_t(clamped));
     CaretToEnd();
 }
@@ -110,7 +110,7 @@ void SlaveIdBox::Step(int delta)
     if (next == m_Value)
         return;
     m_Value = std::int16_t(next);
-    txtSlaveID->setText(QString::number(m_Value));
+    txtSlaveID->ShowText(QString::number(m_Value));
     emit SlaveIdEntered(m_Value);
 }
 

@@ -3,7 +3,6 @@
 #include "platform/FloatText.h"
 
 #include <QLocale>
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -25,12 +24,9 @@ QLocale GroupingLocale()
 
 QString ParameterValueText(float value)
 {
-    // The single's shortest exact digits decide how many decimals it needs;
-    // as a double they format back to the same digits.
-    const QString shortest = PlainFloatText(value);
-    const qsizetype point = shortest.indexOf(u'.');
-    const int decimals = point < 0 ? 0 : int(shortest.size() - point - 1);
-    return GroupingLocale().toString(shortest.toDouble(), 'f', std::max(FewestDecimals, decimals));
+    // Through the single's shortest digits, so that a value stored just
+    // below a half (1.005 as a single) rounds as it reads.
+    return GroupingLocale().toString(PlainFloatText(value).toDouble(), 'f', FewestDecimals);
 }
 
 QString ParameterLimitText(float value)

@@ -7,9 +7,8 @@
 // the user's own number format (QLocale()): his thousands separator and
 // decimal point, both ways.
 
-// Thousands grouped and at least two decimals ("1,234.50"); more where the
-// value needs them to read back as exactly this single ("0.37037036"), so a
-// value shown and left as it is keeps its value.
+// Thousands grouped and two decimals ("1,234.50"), as the printout shows it.
+// A box left as it is commits nothing, so the digits this hides are kept.
 QString ParameterValueText(float value);
 // One end of a parameter's range: no grouping, two to four decimals ("0.05",
 // "132.00", "0.3704").

@@ -5,6 +5,7 @@
 #include "platform/FloatText.h"
 #include "platform/LocaleDateText.h"
 #include "shell/CaptionLabel.h"
+#include "shell/ChoiceList.h"
 #include "shell/CommitLineEdit.h"
 
 #include <QComboBox>
@@ -13,7 +14,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +45,37 @@ std::optional<float> NumericEntry(const QString& text)
     if (!ok)
         return std::nullopt;
     return float(value);
+}
+
+// The list entry a key steps to from the value shown, which need not be an
+// entry itself: Up and Page Up to the next smaller entry, Down and Page Down
+// to the next larger, Home and End to the ends. Nothing for other keys, or
+// when the list has nothing further that way.
+std::optional<int> SteppedEntry(const QComboBox& list, float shown, int key)
+{
+    const int count = list.count();
+    if (count == 0)
+        return std::nullopt;
+    switch (key) {
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_End:
+        return count - 1;
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        for (int i = count - 1; i >= 0; --i)
+            if (list.itemText(i).toFloat() < shown)
+                return i;
+        return std::nullopt;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        for (int i = 0; i < count; ++i)
+            if (list.itemText(i).toFloat() > shown)
+                return i;
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
 }
 
 QString SystemTypeText(float type)
@@ -119,7 +150,8 @@ fraSystem::fraSystem(cTZL& device, QWidget* parent)
     layout->addLayout(right, 2);
 
     fraProdInfo->hide();
-    HideClockDisplay();
+    // Every box starts out showing the model, so none holds an entry.
+    DisplaySystemParameters();
 }
 
 QGroupBox* fraSystem::BuildBasicParameters()
@@ -149,7 +181,7 @@ QGroupBox* fraSystem::BuildBasicParameters()
     AddRow(grid, lblSystemVolts, txtSystemVolts, lblSysVoltsUnits);
     connect(txtSystemVolts, &CommitLineEdit::Committed, this, &fraSystem::CommitSystemVolts);
 
-    cboSystemCurrent = new QComboBox(group);
+    cboSystemCurrent = new ChoiceList(group);
     cboSystemCurrent->setObjectName(QStringLiteral("cboSystemCurrent"));
     cboSystemCurrent->setAccessibleName(QStringLiteral("System Current"));
     cboSystemCurrent->setToolTip(CurrentRange);
@@ -266,9 +298,9 @@ QGroupBox* fraSystem::BuildClock()
 
 void fraSystem::ShowSystemTab()
 {
-    if (!cboSystemCurrent->lineEdit()->isModified())
-        cboSystemCurrent->setEditText(PlainFloatText(m_Device.SystemCurrent()));
-    if (!txtSystemVolts->isModified())
+    if (!CurrentEditPending())
+        ShowSystemCurrent();
+    if (!txtSystemVolts->HasPendingEdit())
         txtSystemVolts->ShowText(PlainFloatText(m_Device.SystemVolts()));
     txtSystemType->setText(SystemTypeText(m_Device.SystemType()));
     DisplaySystemPower();
@@ -284,7 +316,7 @@ void fraSystem::ShowSystemTab()
 void fraSystem::DisplaySystemParameters()
 {
     txtSystemVolts->ShowText(PlainFloatText(m_Device.SystemVolts()));
-    cboSystemCurrent->setEditText(PlainFloatText(m_Device.SystemCurrent()));
+    ShowSystemCurrent();
     DisplaySystemPower();
     HideClockDisplay();
 }
@@ -314,8 +346,28 @@ void fraSystem::SetSendTimeEnabled(bool enabled)
 void fraSystem::CommitPendingEdits()
 {
     txtSystemVolts->CommitPendingEdit();
-    if (cboSystemCurrent->lineEdit()->isModified())
+    if (CurrentEditPending())
         CommitSystemCurrent();
+}
+
+void fraSystem::DiscardPendingEdits()
+{
+    txtSystemVolts->DiscardPendingEdit();
+    cboSystemCurrent->setEditText(m_ShownCurrent);
+}
+
+bool fraSystem::CurrentEditPending() const
+{
+    return cboSystemCurrent->currentText() != m_ShownCurrent;
+}
+
+void fraSystem::ShowSystemCurrent()
+{
+    m_ShownCurrent = PlainFloatText(m_Device.SystemCurrent());
+    // The list's own position follows the value, so that its popup opens on
+    // it; a value between the entries leaves no entry chosen.
+    cboSystemCurrent->setCurrentIndex(cboSystemCurrent->findText(m_ShownCurrent));
+    cboSystemCurrent->setEditText(m_ShownCurrent);
 }
 
 bool fraSystem::eventFilter(QObject* watched, QEvent* event)
@@ -329,19 +381,27 @@ bool fraSystem::eventFilter(QObject* watched, QEvent* event)
                 CommitSystemCurrent();
                 return true;
             }
+            // The list would step from its own position, which a typed value
+            // or one changed by a rescale does not move: step from the value
+            // shown instead.
+            if (static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+                const auto shown = NumericEntry(cboSystemCurrent->currentText());
+                if (const auto entry = SteppedEntry(
+                        *cboSystemCurrent, shown.value_or(m_Device.SystemCurrent()), key)) {
+                    cboSystemCurrent->setEditText(cboSystemCurrent->itemText(*entry));
+                    CommitSystemCurrent();
+                    return true;
+                }
+                if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp
+                    || key == Qt::Key_PageDown)
+                    return true;
+            }
         } else if (event->type() == QEvent::FocusOut
                    && FocusMovesBetweenControls(static_cast<QFocusEvent*>(event)->reason())) {
             CommitSystemCurrent();
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void fraSystem::hideEvent(QHideEvent* event)
-{
-    if (!event->spontaneous())
-        CommitPendingEdits();
-    QWidget::hideEvent(event);
 }
 
 void fraSystem::DisplaySystemPower()
@@ -357,7 +417,7 @@ void fraSystem::CommitSystemVolts()
     const auto entry = NumericEntry(txtSystemVolts->text());
     if (entry)
         m_Device.SetSystemVolts(*entry);
-    txtSystemVolts->setText(PlainFloatText(m_Device.SystemVolts()));
+    txtSystemVolts->ShowText(PlainFloatText(m_Device.SystemVolts()));
     DisplaySystemPower();
     if (entry && m_Device.SystemVolts() != old)
         Q_EMIT DataModified();
@@ -367,9 +427,11 @@ void fraSystem::CommitSystemCurrent()
 {
     const float old = m_Device.SystemCurrent();
     const auto entry = NumericEntry(cboSystemCurrent->currentText());
-    if (entry)
+    // A text equal to the one shown is no entry: leaving the list alone must
+    // not change the value behind it.
+    if (entry && cboSystemCurrent->currentText().trimmed() != m_ShownCurrent)
         m_Device.SetSystemCurrent(*entry);
-    cboSystemCurrent->setEditText(PlainFloatText(m_Device.SystemCurrent()));
+    ShowSystemCurrent();
     DisplaySystemPower();
     if (entry && m_Device.SystemCurrent() != old)
         Q_EMIT DataModified();

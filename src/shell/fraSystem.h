@@ -43,9 +43,10 @@ public:
     void SetGetTimeEnabled(bool enabled);
     void SetSendTimeEnabled(bool enabled);
     // Stores a volts or current entry the user has typed and not yet
-    // committed. Runs by itself when the tab is hidden; a menu command takes
-    // no focus, so one that saves or sends the configuration calls it first.
+    // committed, on his behalf: whole, wherever the caret is.
     void CommitPendingEdits();
+    // Forgets typed entries, so the next fill shows the model.
+    void DiscardPendingEdits();
 
 Q_SIGNALS:
     // An accepted edit changed the system volts or current.
@@ -57,19 +58,22 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     QGroupBox* BuildBasicParameters();
     QGroupBox* BuildProductInfo();
     QGroupBox* BuildClock();
     void DisplaySystemPower();
+    void ShowSystemCurrent();
+    bool CurrentEditPending() const;
     void CommitSystemVolts();
     void CommitSystemCurrent();
     void SetClockVisible(bool visible);
 
     cTZL& m_Device;
     bool m_ClockDisplayed = false;
+    // The current as the list last showed it.
+    QString m_ShownCurrent;
 
     QLineEdit* txtSystemType;
     CommitLineEdit* txtSystemVolts;

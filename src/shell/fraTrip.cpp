@@ -1,7 +1,9 @@
 #include "shell/fraTrip.h"
 
+#include "model/TripParameterRounding.h"
 #include "model/cTZL.h"
 #include "shell/CaptionLabel.h"
+#include "shell/ChoiceList.h"
 #include "shell/CommitLineEdit.h"
 #include "shell/TripParameterText.h"
 
@@ -10,7 +12,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QLabel>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
@@ -40,7 +41,7 @@ fraTrip::fraTrip(cTZL& device, QWidget* parent)
     , m_Device(device)
     , m_Trips(device.TripData)
     , txtTripName(new CommitLineEdit(this))
-    , cboTripFn(new QComboBox(this))
+    , cboTripFn(new ChoiceList(this))
     , lblTripMode(new QGroupBox(QStringLiteral("Trip Mode"), this))
     , fraTripParameters(new QGroupBox(this))
 {
@@ -142,8 +143,6 @@ void fraTrip::FillTripFunctionList()
 
 void fraTrip::ShowTripDefinition(std::int16_t relay)
 {
-    if (relay != m_Relay)
-        CommitPendingEdits();
     const QScopedValueRollback filling(m_Filling, true);
     if (!cTripCatalogue::ValidTripNumber(relay)) {
         m_Relay = 0;
@@ -158,7 +157,7 @@ void fraTrip::ShowTripDefinition(std::int16_t relay)
     m_Relay = relay;
     m_Function = function;
 
-    if (!(keepEdits && txtTripName->isModified()))
+    if (!(keepEdits && txtTripName->HasPendingEdit()))
         txtTripName->ShowText(m_Trips.TripName(relay));
     cboTripFn->setCurrentIndex(function);
     const int count = cTripCatalogue::NumberOfParameters(std::int16_t(function));
@@ -176,19 +175,17 @@ void fraTrip::CommitPendingEdits()
 {
     if (!Editable())
         return;
-    const QScopedValueRollback pending(m_CommittingPending, true);
     txtTripName->CommitPendingEdit();
     for (const ParameterRow& row : m_Parameters)
         if (row.Value->isVisibleTo(this))
             row.Value->CommitPendingEdit();
 }
 
-void fraTrip::hideEvent(QHideEvent* event)
+void fraTrip::DiscardPendingEdits()
 {
-    // A minimised window comes back to the same relay; a tab switch does not.
-    if (!event->spontaneous())
-        CommitPendingEdits();
-    QWidget::hideEvent(event);
+    txtTripName->DiscardPendingEdit();
+    for (const ParameterRow& row : m_Parameters)
+        row.Value->DiscardPendingEdit();
 }
 
 void fraTrip::HideTripControls()
@@ -226,17 +223,10 @@ void fraTrip::ShowParameter(int row, int function, bool keepEdit)
 
     float minimum = 0.0f;
     float maximum = 0.0f;
-    float defaultValue = 0.0f;
-    m_Device.ParamLimits(f, position, minimum, maximum, defaultValue);
-    float value = m_Trips.ParameterValue(m_Relay, position);
-    // A value from a file or from before a change of the system values that
-    // the present limits do not allow is set back to its default.
-    if (!(minimum <= value && value <= maximum)) {
-        m_Trips.SetParameterValue(m_Relay, position, defaultValue);
-        value = defaultValue;
-    }
-    if (!(keepEdit && controls.Value->isModified()))
-        controls.Value->ShowText(ParameterValueText(value));
+    float unusedDefault = 0.0f;
+    m_Device.ParamLimits(f, position, minimum, maximum, unusedDefault);
+    if (!(keepEdit && controls.Value->HasPendingEdit()))
+        controls.Value->ShowText(StoredParameterText(position));
     controls.Value->setToolTip(QStringLiteral("Range: ") + ParameterLimitText(minimum)
                                + QStringLiteral(" to ") + ParameterLimitText(maximum));
     controls.Value->setAccessibleName(name);
@@ -254,7 +244,7 @@ void fraTrip::CommitTripName()
         return;
     const QString old = m_Trips.TripName(m_Relay);
     m_Trips.SetName(m_Relay, txtTripName->text());
-    txtTripName->setText(m_Trips.TripName(m_Relay));
+    txtTripName->ShowText(m_Trips.TripName(m_Relay));
     if (m_Trips.TripName(m_Relay) != old)
         Q_EMIT DataModified();
 }
@@ -273,10 +263,15 @@ void fraTrip::CommitTripParameter(int row)
         if (m_Trips.TripDefinition(m_Relay).ParameterValues != before)
             Q_EMIT DataModified();
     }
-    box.setText(ParameterValueText(m_Trips.ParameterValue(m_Relay, position)));
-    // A frame on its way off the screen is filled afresh when it comes back.
-    if (!m_CommittingPending && isVisible())
-        Q_EMIT RedrawRequested();
+    box.ShowText(StoredParameterText(position));
+}
+
+QString fraTrip::StoredParameterText(std::int16_t position) const
+{
+    // As the relay will hold it, so the box, the printout and a read-back
+    // agree.
+    return ParameterValueText(RoundAsRelayStores(std::int16_t(m_Function), position,
+                                                 m_Trips.ParameterValue(m_Relay, position)));
 }
 
 void fraTrip::ChangeTripFunction(int function)

@@ -32,29 +32,23 @@ public:
     // The 28 functions in function-index order, so that a list position is
     // the function index.
     void FillTripFunctionList();
-    // Fills the frame for relay 1 to 16. A stored parameter outside its
-    // present limits is quietly set back to its default. An edit the user
-    // has begun on another relay is stored into that relay first; one on
-    // this relay stays in its box, so a redraw does not eat keystrokes.
+    // Fills the frame for relay 1 to 16 from the model. An edit the user has
+    // begun on the same relay and function stays in its box, so a polling
+    // redraw does not eat keystrokes; the window commits or discards open
+    // edits before it shows another relay or a new configuration.
     void ShowTripDefinition(std::int16_t relay);
     // The relay shown; 0 before the first.
     std::int16_t Relay() const { return m_Relay; }
-    // Stores what the user has typed and not yet committed, into the relay
-    // shown. Runs by itself when the frame is redrawn for another relay or
-    // hidden; a menu command takes no focus, so one that saves or sends the
-    // configuration calls it first.
+    // Stores what the user has typed and not yet committed into the relay
+    // shown, on his behalf: whole, wherever the caret is.
     void CommitPendingEdits();
+    // Forgets typed entries, so the next fill shows the model.
+    void DiscardPendingEdits();
 
 Q_SIGNALS:
     // An accepted edit changed a stored value (name, function, flag or
-    // parameter).
+    // parameter); other parameters may have moved with it.
     void DataModified();
-    // A parameter was committed: other parameters may have moved with it, so
-    // the main window redraws its current tab.
-    void RedrawRequested();
-
-protected:
-    void hideEvent(QHideEvent* event) override;
 
 private:
     struct ParameterRow
@@ -74,6 +68,7 @@ private:
     void SetTripControlsVisible(bool visible);
     void ShowParameter(int row, int function, bool keepEdit);
     void ShowParameterRows(int count);
+    QString StoredParameterText(std::int16_t position) const;
     void CommitTripName();
     void CommitTripParameter(int row);
     void ChangeTripFunction(int function);
@@ -84,10 +79,9 @@ private:
     cTZLTrips& m_Trips;
     std::int16_t m_Relay = 0;
     int m_Function = -1;
-    // Set while the frame is filled and while pending edits are stored: a
-    // focus change either causes must not commit again or ask for a redraw.
+    // Set while the frame is filled: a focus change it causes must not
+    // commit.
     bool m_Filling = false;
-    bool m_CommittingPending = false;
 
     QLabel* lblTripName;
     CommitLineEdit* txtTripName;

@@ -50,16 +50,6 @@ const QString DataModifiedText = QStringLiteral("Data Modified");
 constexpr int TickIntervalMs = 1000;
 constexpr int TabCount = 20;
 
-// "All Files" matches names without an extension too, such as the Com1_Node5
-// that a Save after an upload writes.
-const QStringList ConfigFilters{QStringLiteral("All Files (*)"),
-                                QStringLiteral("Text Files (*.txt)"),
-                                QStringLiteral("TZL Config Files (*tcf)")};
-const QStringList EventLogFilters{QStringLiteral("All Files (*)"),
-                                  QStringLiteral("Text Files (*.txt)"),
-                                  QStringLiteral("TZL Event Log Files (*tef)")};
-constexpr int TextFilesFilter = 2;
-
 QSize ScreenSize()
 {
     const QScreen* screen = QApplication::primaryScreen();
@@ -81,6 +71,8 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     , m_Link(m_Services.Port, m_UI)
     , m_ErrorLog(m_Services.ErrorLogFolder, m_Services.Clock)
     , m_Device(m_Link, m_UI, m_Services.Clock)
+    , m_Files(m_Device, m_UI, m_Services.FileDialogs, m_RecentFiles, m_Document, *this)
+    , m_Relay(m_Link, m_Device, m_UI, m_Services.Clock, m_Files, m_Document, *this)
     , m_Print(m_Device, m_UI, m_Services.PrintSetup,
               [this](const QString& text) { SetStatusText(text); })
     , m_FindRelay([this] { return FindTZLWithProgress(m_Link.ClosedPort(), m_UI, this); })
@@ -113,7 +105,7 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     m_StoredDevice = m_Link.Device();
     if (!m_Services.DeviceOverride.isEmpty())
         m_Link.SetDevice(m_Services.DeviceOverride);
-    BuildRecentFilesMenu();
+    RecentFilesChanged();
     m_SlaveIdBox->ShowSlaveId(m_SlaveID);
     ResetConfiguration();
 
@@ -201,13 +193,13 @@ void frmMain::SetUpWindow()
 void frmMain::ConnectCommands()
 {
     MainMenus& m = *m_Menus;
-    connect(m.mnuitmNew, &QAction::triggered, this, &frmMain::NewConfiguration);
-    connect(m.mnuitmOpen, &QAction::triggered, this, &frmMain::OpenConfiguration);
-    connect(m.MnuitmSave, &QAction::triggered, this, &frmMain::SaveConfiguration);
-    connect(m.MnuitmSaveAs, &QAction::triggered, this, &frmMain::SaveConfigurationAsDialog);
+    connect(m.mnuitmNew, &QAction::triggered, this, [this] { m_Files.New(); });
+    connect(m.mnuitmOpen, &QAction::triggered, this, [this] { m_Files.Open(); });
+    connect(m.MnuitmSave, &QAction::triggered, this, [this] { m_Files.Save(); });
+    connect(m.MnuitmSaveAs, &QAction::triggered, this, [this] { m_Files.SaveAs(); });
     for (int item = 0; item < int(m.mnuitmRUFile.size()); ++item)
         connect(m.mnuitmRUFile[item], &QAction::triggered, this,
-                [this, item] { OpenRecentFile(item); });
+                [this, item] { m_Files.OpenRecent(item); });
     connect(m.mnuitmExit, &QAction::triggered, this, &QWidget::close);
     connect(m.mnuitmCommsConnect, &QAction::triggered, this, [this] { SetOnLine(!m_OnLine); });
     connect(m.mnuitmSettingsComms, &QAction::triggered, this,
@@ -217,7 +209,7 @@ void frmMain::ConnectCommands()
     // A cancelled print dialog changes nothing else; in particular it never
     // starts the polling timer, which a tick waiting on the relay may hold.
     connect(m.mnuitmPrint, &QAction::triggered, this, [this] {
-        CommitOpenEdit();
+        CommitOpenEdits();
         m_Print.PrintConfiguration();
     });
     connect(m.mnuitmRevWordOrder, &QAction::triggered, this, &frmMain::ToggleWordOrder);
@@ -241,15 +233,14 @@ void frmMain::ConnectCommands()
     connect(key("comms"), &QAction::triggered, m.mnuitmSettingsComms, &QAction::trigger);
 
     connect(StatusBar1, &MainStatusBar::ConnectionClicked, this, [this] { SetOnLine(!m_OnLine); });
-    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int i) { ShowTab(i + 1); });
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int i) { ChangeTab(i + 1); });
     connect(m_SlaveIdBox, &SlaveIdBox::SlaveIdEntered, this, &frmMain::OnSlaveIdEntered);
 }
 
 void frmMain::ConnectFrames()
 {
-    connect(m_fraTrip, &fraTrip::DataModified, this, [this] { SetDataModified(true); });
-    connect(m_fraTrip, &fraTrip::RedrawRequested, this, [this] { ShowTab(m_CurrentTab); });
-    connect(m_fraSystem, &fraSystem::DataModified, this, [this] { SetDataModified(true); });
+    connect(m_fraTrip, &fraTrip::DataModified, this, &frmMain::EditAccepted);
+    connect(m_fraSystem, &fraSystem::DataModified, this, &frmMain::EditAccepted);
     connect(m_fraSystem, &fraSystem::GetTimeRequested, this,
             [this] { m_Pending.PendingGetTime = true; });
     connect(m_fraSystem, &fraSystem::SendTimeRequested, this,
@@ -262,7 +253,10 @@ void frmMain::ConnectFrames()
             [this](int relay) { m_Pending.PendingResetTrip = std::int16_t(relay); });
     connect(m_fraRelays, &fraRelays::AckAlarmRequested, this,
             [this](int relay) { m_Pending.PendingAckAlarm = std::int16_t(relay); });
-    connect(m_fraEvents, &fraEvents::SaveRequested, this, &frmMain::SaveEventLog);
+    connect(m_fraEvents, &fraEvents::SaveRequested, this, [this] {
+        m_Files.SaveEventLog();
+        m_fraEvents->SetSaveEnabled(true);
+    });
     connect(m_fraEvents, &fraEvents::PrintRequested, this, &frmMain::PrintEventLog);
 }
 
@@ -284,8 +278,8 @@ void frmMain::RestoreMainSettings()
     m_fraEvents->SetUseCurrentDefinitions(s.EventLogUseCurrent);
     m_fraStatus->SetDisplayAlarms(s.AlarmDisplay);
     m_Menus->mnuitmVerifyDownload->setChecked(s.VerifyAfterDownload);
-    m_WorkDirectory = s.WorkDirectory.isEmpty() ? DocumentsFolder() : s.WorkDirectory;
-    m_ConfigFolder = m_WorkDirectory;
+    m_Document.WorkDirectory = s.WorkDirectory.isEmpty() ? DocumentsFolder() : s.WorkDirectory;
+    m_Document.Folder = m_Document.WorkDirectory;
 }
 
 void frmMain::SaveMainSettings()
@@ -296,19 +290,22 @@ void frmMain::SaveMainSettings()
     s.EventLogUseCurrent = m_fraEvents->UseCurrentDefinitions();
     s.AlarmDisplay = m_fraStatus->DisplayAlarms();
     s.VerifyAfterDownload = m_Menus->mnuitmVerifyDownload->isChecked();
-    s.Save(m_Services.Settings, ApplicationName, ScreenSize(), m_LastChosenFile);
+    s.Save(m_Services.Settings, ApplicationName, ScreenSize(), m_Document.LastChosenFile);
 }
 
 void frmMain::ResetConfiguration()
 {
     m_Pending.Clear();
     // Controls whose commands were waiting are usable again.
-    SetTransferControlsEnabled(true);
+    for (QAction* command :
+         {m_Menus->mnuitmRequestConfig, m_Menus->mnuitmSendConfig, m_Menus->mnuitmCompareConfig})
+        ReleaseAfterTransfer(command);
     m_fraSystem->SetGetTimeEnabled(true);
     m_fraSystem->SetSendTimeEnabled(true);
     m_fraRelays->SetGridEnabled(true);
     SetTitle(QString());
-    m_ConfigUploaded = false;
+    m_Document.Uploaded = false;
+    m_Document.OwnPath.clear();
     SetOnLine(false);
     SetDataModified(false);
     m_Menus->mnuitmRevWordOrder->setChecked(m_Link.GetWordOrder() != 0);
@@ -320,25 +317,23 @@ void frmMain::ResetConfiguration()
     SetStatusText(Ready);
 }
 
-bool frmMain::PromptSaveChanges()
-{
-    switch (m_UI.MsgBox(QStringLiteral("Do you want to save the configuration changes?"),
-                        QuestionTitle, MsgButtons::YesNoCancel, MsgIcon::Question)) {
-    case MsgResult::No:
-        return false;
-    case MsgResult::Yes:
-        SaveConfigurationAs(m_CurrentFileName, false);
-        return IsDataModified();
-    default:
-        return true;
-    }
-}
-
 // ---------------------------------------------------------------- exit
 
 void frmMain::SessionEnding()
 {
     m_SessionEnding = true;
+    // The desktop closes the windows before control is back here; when it
+    // does not, the logout was cancelled and the program goes on as before.
+    QTimer::singleShot(0, this, [this] { m_SessionEnding = false; });
+}
+
+void frmMain::EndWithoutQuestions()
+{
+    m_SessionEnding = true;
+    close();
+    // Also out of a message box that may be open, and before the splash has
+    // shown the window.
+    QCoreApplication::quit();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -350,8 +345,9 @@ void frmMain::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        CommitOpenEdits();
         if (IsDataModified()) {
-            if (PromptSaveChanges()) {
+            if (m_Files.PromptSaveChanges()) {
                 event->ignore();
                 return;
             }
@@ -405,7 +401,7 @@ bool frmMain::IsDataModified() const
 
 void frmMain::SetTitle(const QString& name)
 {
-    m_CurrentFileName = name;
+    m_Document.FileName = name;
     setWindowTitle(name.isEmpty() ? ProductCaption : name + QStringLiteral(" - ") + ProductCaption);
 }
 
@@ -417,10 +413,16 @@ void frmMain::SetOnLine(bool flag)
     m_OnLine = flag;
 }
 
+void frmMain::ChangeTab(int index)
+{
+    CommitOpenEdits();
+    ShowTab(index);
+}
+
 void frmMain::SelectTab(int index)
 {
     if (TabStrip1->currentIndex() == index - 1)
-        ShowTab(index);
+        ChangeTab(index);
     else
         TabStrip1->setCurrentIndex(index - 1);
 }
@@ -432,7 +434,7 @@ void frmMain::ShowTab(int index)
         m_fraTrip->ShowTripDefinition(std::int16_t(index));
         m_Frames->setCurrentWidget(m_fraTrip);
     } else if (index == cPollingCycle::EventsTab) {
-        m_fraEvents->DisplayEventLog(m_ConfigUploaded);
+        m_fraEvents->DisplayEventLog(m_Document.Uploaded);
         m_Frames->setCurrentWidget(m_fraEvents);
     } else if (index == cPollingCycle::RelaysTab) {
         m_fraRelays->FillRelayStatusGrid();
@@ -466,19 +468,65 @@ void frmMain::ApplySlaveId(std::int16_t slaveId)
 {
     m_SlaveID = slaveId;
     m_SlaveIdBox->ShowSlaveId(slaveId);
-    m_ConfigUploaded = false;
+    m_Document.Uploaded = false;
     m_Device.TransientDataClear();
     // The clock, measurements and states shown belonged to the other relay.
     m_fraSystem->HideClockDisplay();
     ShowTab(m_CurrentTab);
 }
 
-void frmMain::SetTransferControlsEnabled(bool enabled)
+// ---------------------------------------------------------------- edits
+
+void frmMain::CommitOpenEdits()
 {
-    m_Menus->mnuitmRequestConfig->setEnabled(enabled);
-    m_Menus->mnuitmSendConfig->setEnabled(enabled);
-    m_Menus->mnuitmCompareConfig->setEnabled(enabled);
-    m_Menus->Toolbar1->setEnabled(enabled);
+    // A menu or toolbar click leaves the focus where it was, so an entry still
+    // in a box would otherwise be left out of what is saved or sent.
+    m_fraTrip->CommitPendingEdits();
+    m_fraSystem->CommitPendingEdits();
+}
+
+void frmMain::ShowNewConfiguration()
+{
+    m_fraTrip->DiscardPendingEdits();
+    m_fraSystem->DiscardPendingEdits();
+    ReportOutOfLimitParameters();
+    ShowTab(m_CurrentTab);
+}
+
+void frmMain::EditAccepted()
+{
+    SetDataModified(true);
+    ReportOutOfLimitParameters();
+    ShowTab(m_CurrentTab);
+}
+
+void frmMain::ReportOutOfLimitParameters()
+{
+    const QList<ParameterCorrection> corrections = m_Device.ResetParametersOutsideLimits();
+    if (corrections.isEmpty())
+        return;
+    SetDataModified(true);
+    m_UI.MsgBox(ParameterCorrectionsText(corrections), QuestionTitle, MsgButtons::OK,
+                MsgIcon::Exclamation);
+}
+
+void frmMain::RecentFilesChanged()
+{
+    MainMenus& m = *m_Menus;
+    m.mnuitmExitSep->setVisible(false);
+    for (QAction* item : m.mnuitmRUFile) {
+        item->setText(QString());
+        item->setVisible(false);
+        item->setEnabled(false);
+    }
+    for (std::int16_t n = 1; n <= m_RecentFiles.Count(); ++n) {
+        QAction* item = m.mnuitmRUFile[std::size_t(n - 1)];
+        item->setText(QStringLiteral("&%1 %2").arg(n).arg(m_RecentFiles.ItemTitle(n)));
+        item->setToolTip(m_RecentFiles.ItemPath(n));
+        item->setVisible(true);
+        item->setEnabled(true);
+    }
+    m.mnuitmExitSep->setVisible(m_RecentFiles.Count() > 0);
 }
 
 // ---------------------------------------------------------------- polling
@@ -533,22 +581,36 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
 {
     switch (command) {
     case DeferredCommand::GetTime:
-        GetDeviceTime();
+        m_fraSystem->DisplayDeviceTime(m_Relay.GetTime(m_SlaveID));
+        m_fraSystem->SetGetTimeEnabled(true);
         break;
     case DeferredCommand::SendTime:
-        SendDeviceTime();
+        m_fraSystem->DisplayDeviceTime(m_Relay.SendTime(m_SlaveID));
+        m_fraSystem->SetSendTimeEnabled(true);
         break;
     case DeferredCommand::ResetTrips:
-        ResetAllLatchedTrips();
+        m_Relay.ResetAllLatches(m_SlaveID);
+        if (m_Device.TripData.LatchedCount() != 0)
+            m_fraRelays->SetResetTripsEnabled(true);
         break;
     case DeferredCommand::ResetTrip:
-        ClearLatchOnRelay(m_Pending.PendingResetTrip);
+        m_Relay.RunSingleRelayCommand(
+            m_SlaveID,
+            QStringLiteral("Clearing Latch on Relay %1 ....").arg(m_Pending.PendingResetTrip),
+            &cTZLTrips::ResetTrip, m_Pending.PendingResetTrip);
+        // The grid took no more clicks while the request waited.
+        m_fraRelays->SetGridEnabled(true);
         break;
     case DeferredCommand::AckAlarms:
-        AcknowledgeAllAlarms();
+        txtAlarmIndicator->setVisible(false);
+        m_Relay.AcknowledgeAllAlarms(m_SlaveID);
         break;
     case DeferredCommand::AckAlarm:
-        AcknowledgeAlarmOnRelay(m_Pending.PendingAckAlarm);
+        m_Relay.RunSingleRelayCommand(
+            m_SlaveID,
+            QStringLiteral("Acknowledging Alarm on Relay %1 ....").arg(m_Pending.PendingAckAlarm),
+            &cTZLTrips::AcknowledgeAlarm, m_Pending.PendingAckAlarm);
+        m_fraRelays->SetGridEnabled(true);
         break;
     case DeferredCommand::Upload:
         UploadConfiguration();
@@ -599,7 +661,8 @@ void frmMain::UpdateAlarmIndicator()
     const bool alarms = m_Device.TripData.UnackedAlarmCount() != 0;
     txtAlarmIndicator->setVisible(alarms);
     m_fraRelays->SetAckAlarmsEnabled(alarms);
-    if (alarms && m_fraStatus->DisplayAlarms())
+    if (m_Cycle.DrawToNewAlarm(m_Device.TripData.UnackedAlarmRelays())
+        && m_fraStatus->DisplayAlarms())
         SelectTab(cPollingCycle::MeasurementsTab);
 }
 
@@ -609,324 +672,67 @@ void frmMain::UpdateResetTripsButton()
         m_fraRelays->SetResetTripsEnabled(true);
 }
 
-// ---------------------------------------------------------------- deferred commands
-
-void frmMain::GetDeviceTime()
-{
-    SetStatusText(QStringLiteral("Requesting Date and Time From TZL ...."));
-    m_fraSystem->DisplayDeviceTime(m_Device.GetRTC(m_SlaveID));
-    SetStatusText(Ready);
-    m_fraSystem->SetGetTimeEnabled(true);
-}
-
-void frmMain::SendDeviceTime()
-{
-    const QDateTime now = m_Services.Clock.Now();
-    m_fraSystem->DisplayDeviceTime(now);
-    SetStatusText(QStringLiteral("Sending Date and Time Settings to TZL ...."));
-    m_Device.SetRTC(m_SlaveID, now);
-    // What the relay holds after the write, which is what counts.
-    m_fraSystem->DisplayDeviceTime(m_Device.GetRTC(m_SlaveID));
-    SetStatusText(Ready);
-    m_fraSystem->SetSendTimeEnabled(true);
-}
-
-void frmMain::ResetAllLatchedTrips()
-{
-    SetStatusText(QStringLiteral("Reseting All Latched Trips ..."));
-    m_Device.TripData.ResetTrips(m_SlaveID);
-    if (m_CurrentTab == cPollingCycle::RelaysTab || m_CurrentTab == cPollingCycle::MeasurementsTab)
-        ShowTab(m_CurrentTab);
-    if (m_Device.TripData.LatchedCount() != 0)
-        m_fraRelays->SetResetTripsEnabled(true);
-    SetStatusText(Ready);
-}
-
-void frmMain::ClearLatchOnRelay(std::int16_t relay)
-{
-    RunSingleRelayCommand(QStringLiteral("Clearing Latch on Relay %1 ....").arg(relay),
-                          &cTZLTrips::ResetTrip, relay);
-}
-
-void frmMain::RunSingleRelayCommand(const QString& statusText,
-                                    bool (cTZLTrips::*command)(std::int16_t, std::int16_t),
-                                    std::int16_t relay)
-{
-    SetStatusText(statusText);
-    (m_Device.TripData.*command)(m_SlaveID, relay);
-    SetStatusText(Ready);
-    ShowTab(m_CurrentTab);
-    // The grid took no more clicks while the request waited.
-    m_fraRelays->SetGridEnabled(true);
-}
-
-void frmMain::AcknowledgeAllAlarms()
-{
-    txtAlarmIndicator->setVisible(false);
-    SetStatusText(QStringLiteral("Acknowledging All Unacknowledged Alarms ...."));
-    m_Device.TripData.AcknowledgeAlarms(m_SlaveID);
-    if (m_CurrentTab == cPollingCycle::RelaysTab || m_CurrentTab == cPollingCycle::MeasurementsTab)
-        ShowTab(m_CurrentTab);
-    SetStatusText(Ready);
-}
-
-void frmMain::AcknowledgeAlarmOnRelay(std::int16_t relay)
-{
-    RunSingleRelayCommand(QStringLiteral("Acknowledging Alarm on Relay %1 ....").arg(relay),
-                          &cTZLTrips::AcknowledgeAlarm, relay);
-}
+// ---------------------------------------------------------------- requests
 
 void frmMain::RequestUpload()
 {
-    m_Menus->mnuitmRequestConfig->setEnabled(false);
-    m_Menus->Toolbar1->setEnabled(false);
+    HoldForTransfer(m_Menus->mnuitmRequestConfig, true);
     m_Pending.PendingUpload = true;
 }
 
 void frmMain::RequestDownload()
 {
-    CommitOpenEdit();
-    m_Menus->mnuitmSendConfig->setEnabled(false);
-    m_Menus->Toolbar1->setEnabled(false);
+    CommitOpenEdits();
+    HoldForTransfer(m_Menus->mnuitmSendConfig, true);
     m_Pending.PendingDownload = true;
 }
 
 void frmMain::RequestCompare()
 {
-    CommitOpenEdit();
-    m_Menus->mnuitmCompareConfig->setEnabled(false);
+    CommitOpenEdits();
+    HoldForTransfer(m_Menus->mnuitmCompareConfig, false);
     m_Pending.PendingCompare = true;
+}
+
+void frmMain::HoldForTransfer(QAction* command, bool withToolbar)
+{
+    command->setEnabled(false);
+    if (withToolbar)
+        m_Menus->Toolbar1->setEnabled(false);
+    // The relay a transfer talks to stays the one it was asked of.
+    m_SlaveIdBox->setEnabled(false);
+}
+
+void frmMain::ReleaseAfterTransfer(QAction* command)
+{
+    command->setEnabled(true);
+    m_Menus->Toolbar1->setEnabled(true);
+    m_SlaveIdBox->setEnabled(true);
 }
 
 void frmMain::UploadConfiguration()
 {
-    if (!IsDataModified() || !PromptSaveChanges()) {
-        SetStatusText(QStringLiteral("Uploading Trip Configuration Data from TZL ...."));
-        if (m_Device.UploadConfig(m_SlaveID)) {
-            ShowTab(m_CurrentTab);
-            m_ConfigUploaded = true;
-            SetTitle(QStringLiteral("Com%1_Node%2").arg(m_Link.Port()).arg(m_SlaveID));
-            // A later Save writes the file beside the last one chosen.
-            m_ConfigFolder = m_WorkDirectory;
-            SetDataModified(false);
-        }
-    }
-    SetStatusText(Ready);
-    m_Menus->mnuitmRequestConfig->setEnabled(true);
-    m_Menus->Toolbar1->setEnabled(true);
+    m_Relay.Upload(m_SlaveID);
+    ReleaseAfterTransfer(m_Menus->mnuitmRequestConfig);
 }
 
 void frmMain::DownloadConfiguration()
 {
-    SetStatusText(QStringLiteral("Downloading configuration to the TZL ...."));
-    // The download replaces the model with the relay's read-back; what was
-    // sent is kept apart for the verification.
-    const ConfigSnapshot sent = m_Device.Snapshot();
-    if (m_Device.DownloadConfig(m_SlaveID)) {
-        SetDataModified(false);
-        if (m_Menus->mnuitmVerifyDownload->isChecked())
-            VerifyDownload(sent);
-    }
-    ShowTab(m_CurrentTab);
-    SetStatusText(Ready);
-    m_Menus->mnuitmSendConfig->setEnabled(true);
-    m_Menus->Toolbar1->setEnabled(true);
-}
-
-// Reads the whole configuration into a model of its own, so the one in memory
-// stays as it is; nothing when the relay could not be read (the link has
-// already said why).
-std::optional<ConfigSnapshot> frmMain::ReadRelayConfig()
-{
-    cTZL relay(m_Link, m_UI, m_Services.Clock);
-    if (!relay.UploadConfig(m_SlaveID))
-        return std::nullopt;
-    return relay.Snapshot();
-}
-
-// Says what the relay holds after a download.
-void frmMain::VerifyDownload(const ConfigSnapshot& sent)
-{
-    SetStatusText(QStringLiteral("Verifying the TZL's configuration ...."));
-    const std::optional<ConfigSnapshot> held = ReadRelayConfig();
-    if (!held)
-        return;
-    const auto differences =
-        ConfigComparison::Compare(sent, *held, ConfigComparison::Names::Ignored);
-    if (differences.isEmpty())
-        m_UI.MsgBox(QStringLiteral("Verified: the TZL holds this configuration"),
-                    QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Information);
-    else
-        m_UI.MsgBox(ConfigComparison::Report(differences, QStringLiteral("sent"),
-                                             QStringLiteral("TZL"), QString()),
-                    QStringLiteral("Verify after Download"), MsgButtons::OK, MsgIcon::Exclamation);
+    m_Relay.Download(m_SlaveID, m_Menus->mnuitmVerifyDownload->isChecked());
+    ReleaseAfterTransfer(m_Menus->mnuitmSendConfig);
 }
 
 // Shows how the relay's configuration differs from the one in memory, which
 // neither the read nor the comparison touches.
 void frmMain::CompareWithTZL()
 {
-    SetStatusText(QStringLiteral("Comparing the configuration with the TZL ...."));
-    const std::optional<ConfigSnapshot> held = ReadRelayConfig();
-    SetStatusText(Ready);
-    m_Menus->mnuitmCompareConfig->setEnabled(true);
-    if (!held)
+    const std::optional<QString> report = m_Relay.Compare(m_SlaveID);
+    ReleaseAfterTransfer(m_Menus->mnuitmCompareConfig);
+    if (!report)
         return;
-    const auto differences = ConfigComparison::Compare(m_Device.Snapshot(), *held,
-                                                       ConfigComparison::Names::Ignored);
     if (m_CompareResult == nullptr)
         m_CompareResult = new frmCompareResult(m_UI, m_Services.FileDialogs, this);
-    m_CompareResult->ShowReport(
-        ConfigComparison::Report(differences, QStringLiteral("memory"), QStringLiteral("TZL"),
-                                 QStringLiteral("The TZL holds the configuration in memory.")),
-        m_WorkDirectory);
-}
-
-// ---------------------------------------------------------------- files
-
-void frmMain::NewConfiguration()
-{
-    if (IsDataModified() && PromptSaveChanges())
-        return;
-    SetStatusText(QStringLiteral("Creating Blank Configuration ...."));
-    ResetConfiguration();
-    ShowTab(m_CurrentTab);
-    SetStatusText(Ready);
-}
-
-void frmMain::OpenConfiguration()
-{
-    const QString path = m_Services.FileDialogs.GetOpenFileName(
-        {QStringLiteral("Open TZL Configuration File"), ConfigFilters, TextFilesFilter,
-         m_WorkDirectory, QString()});
-    if (!path.isEmpty()) {
-        RememberChosenFile(path);
-        SetStatusText(QStringLiteral("Retrieving Configuration Data From File ...."));
-        if (m_Device.LoadConfigFromFile(path)) {
-            const QString title = cRUFList::TitleFromPath(path);
-            m_ConfigFolder = MainWindowSettings::FolderOf(path);
-            SetTitle(title);
-            AddRecentFile(path, title);
-            ShowTab(m_CurrentTab);
-            m_ConfigUploaded = false;
-            SetDataModified(false);
-        }
-    }
-    SetStatusText(Ready);
-}
-
-void frmMain::OpenRecentFile(int item)
-{
-    const auto entry = std::int16_t(item + 1);
-    const QString path = m_RecentFiles.ItemPath(entry);
-    if (m_Device.LoadConfigFromFile(path)) {
-        AddRecentFile(path, m_RecentFiles.ItemTitle(entry));
-        // A Save goes back to this file, wherever the last dialog was.
-        m_ConfigFolder = MainWindowSettings::FolderOf(path);
-        SetTitle(m_RecentFiles.ItemTitle(1));
-        ShowTab(m_CurrentTab);
-        m_ConfigUploaded = false;
-        SetDataModified(false);
-    } else {
-        m_RecentFiles.removeitem(entry);
-        BuildRecentFilesMenu();
-    }
-}
-
-void frmMain::SaveConfiguration()
-{
-    CommitOpenEdit();
-    SaveConfigurationAs(m_CurrentFileName, true);
-}
-
-void frmMain::SaveConfigurationAsDialog()
-{
-    CommitOpenEdit();
-    SaveConfigurationAs(QString(), false);
-}
-
-void frmMain::CommitOpenEdit()
-{
-    // A menu or toolbar click leaves the focus where it was, so an entry still
-    // in a box would otherwise be left out of what is saved or sent.
-    m_fraTrip->CommitPendingEdits();
-    m_fraSystem->CommitPendingEdits();
-}
-
-void frmMain::SaveConfigurationAs(const QString& name, bool quiet)
-{
-    if (name.isEmpty() || !quiet) {
-        const QString path = m_Services.FileDialogs.GetSaveFileName(
-            {QStringLiteral("Save TZL Configuration File As"), ConfigFilters, TextFilesFilter,
-             m_ConfigFolder, name});
-        if (!path.isEmpty()) {
-            RememberChosenFile(path);
-            SetStatusText(QStringLiteral("Saving Configuration Data to File ...."));
-            if (m_Device.SaveConfigToFile(path)) {
-                const QString title = cRUFList::TitleFromPath(path);
-                m_ConfigFolder = MainWindowSettings::FolderOf(path);
-                SetTitle(title);
-                AddRecentFile(path, title);
-                SetDataModified(false);
-            }
-        }
-        SetStatusText(Ready);
-        return;
-    }
-    const QString path = QDir(m_ConfigFolder).filePath(name);
-    if (m_Device.SaveConfigToFile(path)) {
-        AddRecentFile(path, name);
-        SetTitle(name);
-        SetDataModified(false);
-    }
-}
-
-void frmMain::AddRecentFile(const QString& path, const QString& title)
-{
-    m_RecentFiles.addfile(path, title);
-    BuildRecentFilesMenu();
-}
-
-void frmMain::BuildRecentFilesMenu()
-{
-    MainMenus& m = *m_Menus;
-    m.mnuitmExitSep->setVisible(false);
-    for (QAction* item : m.mnuitmRUFile) {
-        item->setText(QString());
-        item->setVisible(false);
-        item->setEnabled(false);
-    }
-    for (std::int16_t n = 1; n <= m_RecentFiles.Count(); ++n) {
-        QAction* item = m.mnuitmRUFile[std::size_t(n - 1)];
-        item->setText(QStringLiteral("&%1 %2").arg(n).arg(m_RecentFiles.ItemTitle(n)));
-        item->setToolTip(m_RecentFiles.ItemPath(n));
-        item->setVisible(true);
-        item->setEnabled(true);
-    }
-    m.mnuitmExitSep->setVisible(m_RecentFiles.Count() > 0);
-}
-
-void frmMain::RememberChosenFile(const QString& path)
-{
-    m_LastChosenFile = path;
-    m_WorkDirectory = MainWindowSettings::FolderOf(path);
-}
-
-void frmMain::SaveEventLog()
-{
-    // A cancelled dialog changes nothing else; in particular it never starts
-    // the polling timer, which may be stopped by a tick that is waiting on
-    // the relay right now.
-    const QString path = m_Services.FileDialogs.GetSaveFileName(
-        {QStringLiteral("Save TZL EventLog File"), EventLogFilters, TextFilesFilter,
-         m_WorkDirectory, QString()});
-    if (!path.isEmpty()) {
-        RememberChosenFile(path);
-        SetStatusText(QStringLiteral("Saving Event Log To File ...."));
-        m_Device.EventLog.SaveToFile(path);
-    }
-    SetStatusText(Ready);
-    m_fraEvents->SetSaveEnabled(true);
+    m_CompareResult->ShowReport(*report, m_Document.WorkDirectory);
 }
 
 void frmMain::PrintEventLog()

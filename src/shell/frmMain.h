@@ -4,9 +4,12 @@
 #include "link/frmModbus.h"
 #include "model/RelayScan.h"
 #include "model/cTZL.h"
+#include "shell/CommandHost.h"
+#include "shell/FileCommands.h"
 #include "shell/MainWindowSettings.h"
 #include "shell/PendingCommands.h"
 #include "shell/PrintCommands.h"
+#include "shell/RelayCommands.h"
 #include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 
@@ -27,6 +30,7 @@ class ISettingsStore;
 class IUserInterface;
 class MainMenus;
 class MainStatusBar;
+class QAction;
 class QLabel;
 class QStackedWidget;
 class QTabBar;
@@ -69,7 +73,7 @@ struct ShellServices
 // object, the Modbus link and the recent-files list. Everything that talks to
 // the relay runs from the one-second polling tick: controls only record what
 // the user asked for.
-class frmMain : public QMainWindow
+class frmMain : public QMainWindow, private CommandHost
 {
     Q_OBJECT
 public:
@@ -84,17 +88,22 @@ public:
     void SplashFinished();
     // One tick of the polling timer.
     void Timer1_Timer();
-    // The desktop session is ending: the next close asks nothing.
+    // The desktop session is ending: a close that comes before control is
+    // back in the event loop asks nothing. A logout that is cancelled leaves
+    // every later close asking as usual.
     void SessionEnding();
+    // Saves the settings and closes without a question, as at the end of the
+    // desktop session (SIGTERM, SIGHUP).
+    void EndWithoutQuestions();
 
     // ---- the window's state ----
     int CurrentTab() const { return m_CurrentTab; }
     bool OnLine() const { return m_OnLine; }
     std::int16_t SlaveID() const { return m_SlaveID; }
-    bool ConfigUploaded() const { return m_ConfigUploaded; }
-    const QString& CurrentFileName() const { return m_CurrentFileName; }
+    bool ConfigUploaded() const { return m_Document.Uploaded; }
+    const QString& CurrentFileName() const { return m_Document.FileName; }
     const PendingCommands& Pending() const { return m_Pending; }
-    bool IsDataModified() const;
+    bool IsDataModified() const override;
     QString StatusText() const;
     cTZL& Device() { return m_Device; }
     frmModbus& Link() { return m_Link; }
@@ -102,10 +111,12 @@ public:
     MainMenus& Menus() { return *m_Menus; }
 
     void SetOnLine(bool flag);
+    // Fills the tab's frame from the model and shows it. An entry the user
+    // is typing on that tab stays in its box.
     void ShowTab(int index);
     // Every accepted edit marks the configuration modified; opening, saving,
     // uploading and a successful download clear the mark.
-    void SetDataModified(bool flag);
+    void SetDataModified(bool flag) override;
     // What Find TZL runs to search the line; tests put a result of their own
     // in place of the real scan and its progress dialog.
     void SetRelayFinder(std::function<ScanResult()> finder) { m_FindRelay = std::move(finder); }
@@ -121,16 +132,27 @@ private:
     void RestoreMainSettings();
     void SaveMainSettings();
     void Unload();
-    void ResetConfiguration();
-    bool PromptSaveChanges();
+    void ResetConfiguration() override;
 
     // ---- the window's own displays ----
-    void SetStatusText(const QString& text);
-    void SetTitle(const QString& name);
+    void SetStatusText(const QString& text) override;
+    void SetTitle(const QString& name) override;
+    // The tab strip's choice: open entries are committed into the tab they
+    // belong to before the next tab is filled.
+    void ChangeTab(int index);
     void SelectTab(int index);
     void OnSlaveIdEntered(std::int16_t slaveId);
     void ApplySlaveId(std::int16_t slaveId);
-    void SetTransferControlsEnabled(bool enabled);
+
+    // ---- edits (CommandHost) ----
+    void CommitOpenEdits() override;
+    void ShowNewConfiguration() override;
+    void RecentFilesChanged() override;
+    void Redraw() override { ShowTab(m_CurrentTab); }
+    // After an accepted edit: mark the data modified, set back what the new
+    // system values put outside its limits, and redraw.
+    void EditAccepted();
+    void ReportOutOfLimitParameters();
 
     // ---- polling ----
     void RunDeferredCommands();
@@ -142,37 +164,17 @@ private:
     void UpdateAlarmIndicator();
     void UpdateResetTripsButton();
 
-    // ---- deferred commands ----
-    void GetDeviceTime();
-    void SendDeviceTime();
-    void ResetAllLatchedTrips();
-    void ClearLatchOnRelay(std::int16_t relay);
-    void AcknowledgeAllAlarms();
-    void AcknowledgeAlarmOnRelay(std::int16_t relay);
-    void RunSingleRelayCommand(const QString& statusText,
-                               bool (cTZLTrips::*command)(std::int16_t, std::int16_t),
-                               std::int16_t relay);
-    void UploadConfiguration();
-    void DownloadConfiguration();
-    void VerifyDownload(const ConfigSnapshot& sent);
-    void CompareWithTZL();
-    std::optional<ConfigSnapshot> ReadRelayConfig();
+    // ---- requests the tick carries out ----
     void RequestUpload();
     void RequestDownload();
     void RequestCompare();
-
-    // ---- files ----
-    void NewConfiguration();
-    void OpenConfiguration();
-    void OpenRecentFile(int item);
-    void SaveConfiguration();
-    void SaveConfigurationAsDialog();
-    void SaveConfigurationAs(const QString& name, bool quiet);
-    void CommitOpenEdit();
-    void AddRecentFile(const QString& path, const QString& title);
-    void BuildRecentFilesMenu();
-    void RememberChosenFile(const QString& path);
-    void SaveEventLog();
+    // Disables a transfer's command (and the toolbar) and the Node box from
+    // the request until the tick has run it.
+    void HoldForTransfer(QAction* command, bool withToolbar);
+    void ReleaseAfterTransfer(QAction* command);
+    void UploadConfiguration();
+    void DownloadConfiguration();
+    void CompareWithTZL();
     void PrintEventLog();
 
     // ---- commands ----
@@ -191,6 +193,9 @@ private:
     cCommsErrorLog m_ErrorLog;
     cTZL m_Device;
     cRUFList m_RecentFiles;
+    ConfigDocument m_Document;
+    FileCommands m_Files;
+    RelayCommands m_Relay;
     PrintCommands m_Print;
     cPollingCycle m_Cycle;
     PendingCommands m_Pending;
@@ -214,18 +219,9 @@ private:
     QPointer<frmSplash> m_Splash;
 
     int m_CurrentTab = 0;
-    QString m_CurrentFileName;
     bool m_OnLine = false;
     std::int16_t m_SlaveID = 1;
-    bool m_ConfigUploaded = false;
 
-    // Folder of the last file chosen in a file dialog (the dialogs start
-    // there); the full name, for the settings.
-    QString m_WorkDirectory;
-    QString m_LastChosenFile;
-    // Where the configuration in memory was last opened from or saved to; a
-    // direct Save writes there.
-    QString m_ConfigFolder;
     // The device stored in the settings, written back when --port replaced
     // it for this run only.
     QString m_StoredDevice;

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <bit>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -416,10 +417,16 @@ int cTZLTrips::LatchedCount() const
 
 int cTZLTrips::UnackedAlarmCount() const
 {
-    int count = 0;
+    return std::popcount(UnackedAlarmRelays());
+}
+
+std::uint16_t cTZLTrips::UnackedAlarmRelays() const
+{
+    std::uint16_t relays = 0;
     for (std::int16_t relay = 1; relay <= RelayCount; ++relay)
-        count += IsInAlarm(relay) && !IsAcknowledged(relay) ? 1 : 0;
-    return count;
+        if (IsInAlarm(relay) && !IsAcknowledged(relay))
+            relays |= std::uint16_t(1u << (relay - 1));
+    return relays;
 }
 
 void cTZLTrips::InitialiseRelayStatus()

@@ -95,6 +95,9 @@ public:
     // flags and parameters taken as they are; the live status is kept.
     TripRecord TripDefinition(std::int16_t relay) const;
     void SetTripDefinition(std::int16_t relay, const TripRecord& record);
+    // Every relay's definition and status as another object holds them: an
+    // upload read into one of its own is taken over only once it is whole.
+    void TakeRecords(const cTZLTrips& other) { m_Records = other.m_Records; }
 
     // The name as a configuration file can hold it: double quotes become
     // apostrophes and line breaks blanks.
@@ -131,6 +134,8 @@ public:
     // Relays latched; relays in alarm and not acknowledged. No relay traffic.
     int LatchedCount() const;
     int UnackedAlarmCount() const;
+    // Bit r - 1 set for each relay r in alarm and not acknowledged.
+    std::uint16_t UnackedAlarmRelays() const;
     // Every status byte to 0.
     void InitialiseRelayStatus();
 

@@ -239,7 +239,8 @@ private Q_SLOTS:
         QVERIFY(!tab.ClockShown()); // only the main window's answer shows it
     }
 
-    // An entry under way survives a redraw and is stored when the tab goes.
+    // An entry under way survives a redraw and is stored, whole, when the
+    // window commits it before another tab.
     void PendingEntry()
     {
         SystemTab tab;
@@ -249,7 +250,9 @@ private Q_SLOTS:
         QCOMPARE(tab.Volts()->text(), QStringLiteral("230"));
         QCOMPARE(tab.Device.SystemVolts(), 110.0f);
         tab.Harness.Elsewhere->setFocus(Qt::ActiveWindowFocusReason); // off to another program
-        tab.Frame->hide();
+        QCOMPARE(tab.Device.SystemVolts(), 110.0f);
+        tab.Volts()->setCursorPosition(1);
+        tab.Frame->CommitPendingEdits();
         QCOMPARE(tab.Device.SystemVolts(), 230.0f);
         QCOMPARE(tab.Modified, 1);
     }

@@ -318,8 +318,13 @@ private Q_SLOTS:
         c.Tick();
         QCOMPARE(w.CurrentTab(), 20);
         QVERIFY(w.findChild<QLabel*>("txtAlarmIndicator")->isVisibleTo(&w));
-        // It keeps coming back until the alarm is acknowledged.
-        tabs->setCurrentIndex(2);
+        // Once for each new alarm: the engineer may go to the Relays tab to
+        // acknowledge it, until another relay's alarm comes up.
+        tabs->setCurrentIndex(17);
+        c.Tick(2);
+        QCOMPARE(w.CurrentTab(), 18);
+        c.Link.Relay().SetRelayStatus(6, SimulatedRelay::StatusInAlarm);
+        QVERIFY(w.Device().TripData.UploadStatus(1, 6));
         c.Tick();
         QCOMPARE(w.CurrentTab(), 20);
         w.findChild<QAbstractButton*>("cmdAckAlarms")->click();

@@ -1,0 +1,371 @@
+#include "ConfiguratorFixture.h"
+
+#include "shell/MainMenus.h"
+#include "shell/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTabBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <functional>
+
+// What the engineer sees is what the relay gets: open entries, reloads,
+// transfers that fail and files that already exist, through the whole window.
+
+namespace {
+
+const QString App = QStringLiteral("VI_TZLConfigurator");
+const QString SaveQuestion =
+    QStringLiteral("Do you want to save the configuration changes?|TZL Configurator");
+constexpr int OverVolts = 1;
+constexpr int SystemTabIndex = 18;
+constexpr int MeasurementsTabIndex = 19;
+
+using Command = std::function<void(frmMain&)>;
+
+struct Session : ConfiguratorFixture
+{
+    QTemporaryDir Folder;
+
+    // 415 V, relay 1 an Over Volts trip at 456.5 V.
+    frmMain& StartAt415Volts()
+    {
+        Store.SaveSetting(App, QStringLiteral("Options"), QStringLiteral("WorkDirectory"),
+                          Folder.path());
+        frmMain& w = Start();
+        w.Device().SetSystemVolts(415.0f);
+        w.Device().SetTripFunction(1, OverVolts);
+        float tripPoint = 456.5f;
+        w.Device().SetTripParameterValue(1, 1, tripPoint);
+        return w;
+    }
+    QTabBar* Tabs() const { return Window->findChild<QTabBar*>(QStringLiteral("TabStrip1")); }
+    template <typename T>
+    T* Control(const char* name) const
+    {
+        return Window->findChild<T*>(QLatin1String(name));
+    }
+    QLineEdit* Volts() const { return Control<QLineEdit>("txtSystemVolts"); }
+    QLineEdit* TripPoint() const { return Control<QLineEdit>("txtTripParameter0"); }
+    QComboBox* Current() const { return Control<QComboBox>("cboSystemCurrent"); }
+    QString Modified() const { return Control<QLabel>("modified")->text(); }
+    float TripPointOf(std::int16_t relay) const
+    {
+        return Window->Device().TripData.ParameterValue(relay, 1);
+    }
+    // Types over a box's text without Enter, leaving the caret at `caret`.
+    static void TypeWithoutEnter(QLineEdit* box, const QString& text, int caret)
+    {
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        box->setCursorPosition(caret);
+    }
+    // The configuration in memory written to a file of the folder.
+    QString SaveFile(const QString& name)
+    {
+        const QString path = QDir(Folder.path()).filePath(name);
+        Window->Device().SaveConfigToFile(path);
+        return path;
+    }
+    bool Close()
+    {
+        QCloseEvent event;
+        QApplication::sendEvent(Window.get(), &event);
+        return event.isAccepted();
+    }
+};
+
+} // namespace
+
+class tst_WhatYouSeeIsSent : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    // 1245 typed over 415 with the caret left after "12": a command the user
+    // gives commits all he typed, and every trip based on volts follows by
+    // 1245 / 415 before anything is sent, saved or shown.
+    void CommandCommitsWholeEntry_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::newRow("tab change") << Command([](frmMain&) {});
+        QTest::newRow("download") << Command(
+            [](frmMain& w) { w.Menus().mnuitmSendConfig->trigger(); });
+        QTest::newRow("compare") << Command(
+            [](frmMain& w) { w.Menus().mnuitmCompareConfig->trigger(); });
+        QTest::newRow("save as") << Command([](frmMain& w) { w.Menus().MnuitmSaveAs->trigger(); });
+        QTest::newRow("print") << Command([](frmMain& w) { w.Menus().mnuitmPrint->trigger(); });
+    }
+
+    void CommandCommitsWholeEntry()
+    {
+        QFETCH(Command, command);
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Tabs()->setCurrentIndex(SystemTabIndex);
+        Session::TypeWithoutEnter(c.Volts(), QStringLiteral("1245"), 2);
+        command(w);
+        c.Tabs()->setCurrentIndex(0);
+        QCOMPARE(w.Device().SystemVolts(), 1245.0f);
+        QCOMPARE(c.TripPointOf(1), 1369.5f);
+        QCOMPARE(c.TripPoint()->text(), QStringLiteral("1,369.50"));
+        QCOMPARE(c.Modified(), QStringLiteral("Data Modified"));
+    }
+
+    // The user's own commit, with Enter, still cuts at the caret.
+    void EnterCutsAtCaret()
+    {
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Tabs()->setCurrentIndex(SystemTabIndex);
+        Session::TypeWithoutEnter(c.Volts(), QStringLiteral("8305"), 3);
+        QTest::keyClick(c.Volts(), Qt::Key_Return);
+        QCOMPARE(w.Device().SystemVolts(), 830.0f);
+        c.Tabs()->setCurrentIndex(0);
+        QCOMPARE(c.TripPoint()->text(), QStringLiteral("913.00"));
+    }
+
+    // A wheel notch over a list the user did not pick changes nothing.
+    void WheelPassesOverLists()
+    {
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Tabs()->setCurrentIndex(0);
+        auto* function = c.Control<QComboBox>("cboTripFn");
+        for (QComboBox* list : {function, c.Current()}) {
+            c.Tabs()->setCurrentIndex(list == function ? 0 : SystemTabIndex);
+            QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list, &wheel);
+        }
+        QCOMPARE(w.Device().TripData.FunctionNumber(1), OverVolts);
+        QCOMPARE(c.TripPointOf(1), 456.5f);
+        QCOMPARE(w.Device().SystemCurrent(), 5.0f);
+        QCOMPARE(c.Modified(), QString());
+    }
+
+    // The arrow keys step the current from the value shown, whatever entry
+    // of the list was chosen last.
+    void CurrentStepsFromValueShown_data()
+    {
+        QTest::addColumn<float>("shown");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<float>("stepped");
+        QTest::newRow("between entries, down") << 175.0f << int(Qt::Key_Down) << 200.0f;
+        QTest::newRow("between entries, up") << 175.0f << int(Qt::Key_Up) << 150.0f;
+        QTest::newRow("an entry, down") << 1000.0f << int(Qt::Key_Down) << 1500.0f;
+        QTest::newRow("the last entry, down") << 4000.0f << int(Qt::Key_Down) << 4000.0f;
+        QTest::newRow("below the first, up") << 1.0f << int(Qt::Key_Up) << 1.0f;
+    }
+
+    void CurrentStepsFromValueShown()
+    {
+        QFETCH(float, shown);
+        QFETCH(int, key);
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Tabs()->setCurrentIndex(SystemTabIndex);
+        w.Device().SetSystemCurrent(50.0f); // an entry of the list, shown earlier
+        w.ShowTab(19);
+        w.Device().SetSystemCurrent(shown);
+        w.ShowTab(19);
+        QTest::keyClick(c.Current(), Qt::Key(key));
+        QTEST(w.Device().SystemCurrent(), "stepped");
+        QCOMPARE(c.Current()->currentText().toFloat(), w.Device().SystemCurrent());
+    }
+
+    // Text typed into a box counts for the save question before a reload,
+    // and after it every box shows the new configuration.
+    void ReloadShowsNewConfiguration_data()
+    {
+        QTest::addColumn<Command>("reload");
+        QTest::addColumn<float>("tripPoint"); // relay 1's after the reload
+        QTest::newRow("open") << Command([](frmMain& w) { w.Menus().mnuitmOpen->trigger(); })
+                              << 456.5f;
+        QTest::newRow("recent file")
+            << Command([](frmMain& w) { w.Menus().mnuitmRUFile[0]->trigger(); }) << 456.5f;
+        QTest::newRow("new") << Command([](frmMain& w) { w.Menus().mnuitmNew->trigger(); }) << 0.0f;
+    }
+
+    void ReloadShowsNewConfiguration()
+    {
+        QFETCH(Command, reload);
+        QFETCH(float, tripPoint);
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
+        w.Menus().mnuitmOpen->trigger();
+        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
+        c.Tabs()->setCurrentIndex(0);
+        Session::TypeWithoutEnter(c.TripPoint(), QStringLiteral("500"), 3);
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        reload(w);
+        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
+        QCOMPARE(c.TripPointOf(1), tripPoint);
+        c.Tabs()->setCurrentIndex(SystemTabIndex); // a commit would store the box now
+        QCOMPARE(c.TripPointOf(1), tripPoint);
+        QCOMPARE(c.Modified(), QString());
+    }
+
+    // Open and the recent files ask before unsaved changes are dropped;
+    // Cancel keeps everything.
+    void OpenAsksFirst_data()
+    {
+        QTest::addColumn<Command>("open");
+        QTest::newRow("open") << Command([](frmMain& w) { w.Menus().mnuitmOpen->trigger(); });
+        QTest::newRow("recent file")
+            << Command([](frmMain& w) { w.Menus().mnuitmRUFile[0]->trigger(); });
+    }
+
+    void OpenAsksFirst()
+    {
+        QFETCH(Command, open);
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
+        w.Menus().mnuitmOpen->trigger();
+        const int dialogs = c.Dialogs.Requests().size();
+        float edited = 470.0f;
+        w.Device().SetTripParameterValue(1, 1, edited);
+        w.SetDataModified(true);
+        c.Dialogs.QueueAnswer(QDir(c.Folder.path()).filePath(QStringLiteral("plant.tcf")));
+        c.Link.UI().QueueAnswer(MsgResult::Cancel);
+        open(w);
+        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
+        QCOMPARE(c.Dialogs.Requests().size(), dialogs);
+        QCOMPARE(c.TripPointOf(1), 470.0f);
+        QCOMPARE(c.Modified(), QStringLiteral("Data Modified"));
+    }
+
+    // Values outside their limits are set back and reported when the
+    // configuration is loaded, whichever tab is shown.
+    void OutOfLimitValuesReportedOnLoad()
+    {
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        w.Device().TripData.SetParameterValue(1, 1, 12100.0f);
+        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("wrong.tcf")));
+        w.SetDataModified(false);
+        c.Tabs()->setCurrentIndex(MeasurementsTabIndex);
+        w.Menus().mnuitmOpen->trigger();
+        QCOMPARE(c.Messages().size(), 1);
+        QVERIFY2(c.Messages()[0].contains(QStringLiteral("Relay 1 \"Relay Trip 1\" Trip Point: "
+                                                         "12100 V is outside")),
+                 qPrintable(c.Messages()[0]));
+        QVERIFY(c.TripPointOf(1) <= 415.0f * 1.3f);
+        QCOMPARE(c.Modified(), QStringLiteral("Data Modified"));
+    }
+
+    // An upload that fails part-way leaves the configuration, its name and
+    // its modified mark as they were.
+    void FailedUploadChangesNothing()
+    {
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
+        w.Menus().mnuitmOpen->trigger();
+        const ConfigSnapshot before = w.Device().Snapshot();
+        const QString title = w.windowTitle();
+        c.Link.Relay().SetSystemVolts(11000.0f);
+        c.Link.Faults().Clear();
+        c.Link.Faults().ScheduleAt(14, SimFault::NoAnswer()); // among the trips
+        w.Menus().mnuitmRequestConfig->trigger();
+        c.Tick();
+        QVERIFY(!c.Messages().isEmpty()); // the link said why
+        const ConfigSnapshot after = w.Device().Snapshot();
+        QCOMPARE(after.SystemVolts, before.SystemVolts);
+        QVERIFY(after.Trips == before.Trips);
+        QCOMPARE(w.windowTitle(), title);
+        QCOMPARE(c.Modified(), QString());
+        QVERIFY(!w.ConfigUploaded());
+    }
+
+    // Two relays on Com1 at slave 1 both save as Com1_Node1: a Save after an
+    // upload asks before it writes over a file that is not its own.
+    void SaveAfterUploadAsksBeforeReplacing_data()
+    {
+        QTest::addColumn<MsgResult>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("yes replaces") << MsgResult::Yes << true;
+        QTest::newRow("no offers save as") << MsgResult::No << false;
+    }
+
+    void SaveAfterUploadAsksBeforeReplacing()
+    {
+        QFETCH(MsgResult, answer);
+        QFETCH(bool, replaced);
+        Session c;
+        frmMain& w = c.StartAt415Volts();
+        const QString existing = QDir(c.Folder.path()).filePath(QStringLiteral("Com1_Node1"));
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the other relay's settings\n");
+        file.close();
+        w.SetDataModified(false);
+        w.Menus().mnuitmRequestConfig->trigger();
+        c.Tick();
+        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node1"));
+        c.Link.UI().QueueAnswer(answer);
+        w.Menus().MnuitmSave->trigger();
+        QCOMPARE(c.Messages().size(), 1);
+        QVERIFY(c.Messages()[0].contains(QStringLiteral("already exists")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll() != "the other relay's settings\n", replaced);
+        file.close();
+        QCOMPARE(c.Dialogs.Requests().size(), replaced ? 0 : 1);
+        if (replaced) { // its own file now: the next Save asks nothing
+            w.Menus().MnuitmSave->trigger();
+            QCOMPARE(c.Messages().size(), 1);
+        }
+    }
+
+    // An entry typed and not committed counts at Exit.
+    void ExitCountsOpenEntry()
+    {
+        Session c;
+        c.StartAt415Volts();
+        c.Window->SetDataModified(false);
+        c.Tabs()->setCurrentIndex(SystemTabIndex);
+        Session::TypeWithoutEnter(c.Volts(), QStringLiteral("11000"), 5);
+        c.Link.UI().QueueAnswer(MsgResult::Cancel);
+        QVERIFY(!c.Close());
+        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
+    }
+
+    // A logout that was cancelled leaves Exit asking as before.
+    void CancelledLogoutKeepsQuestions()
+    {
+        Session c;
+        frmMain& w = c.Start();
+        w.SessionEnding();
+        QCoreApplication::processEvents();
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        QVERIFY(!c.Close());
+        QCOMPARE(c.Messages(), QStringList{"Do you really want to Exit?|TZL Configurator"});
+    }
+
+    // The Node box stays with the relay a transfer was asked of.
+    void NodeLockedDuringTransfer()
+    {
+        Session c;
+        frmMain& w = c.Start();
+        auto* node = c.Control<QLineEdit>("txtSlaveID");
+        w.Menus().mnuitmRequestConfig->trigger();
+        QVERIFY(!node->isEnabled());
+        c.Tick();
+        QVERIFY(node->isEnabled());
+        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node1"));
+    }
+};
+
+QTEST_MAIN(tst_WhatYouSeeIsSent)
+#include "tst_WhatYouSeeIsSent.moc"
