@@ -94,21 +94,22 @@ def application(name):
 
 
 class Session:
-    def __init__(self, bin_dir, scenario):
+    def __init__(self, bin_dir, scenario, sim_arguments=()):
         self.bin_dir = bin_dir
         self.home = tempfile.TemporaryDirectory()
         self.processes = []
         try:
-            self.start(scenario)
+            self.start(scenario, list(sim_arguments))
         except BaseException:
             # Nothing may outlive a failed start: a leftover process holding
             # the test's output open would keep the test runner waiting.
             self.close()
             raise
 
-    def start(self, scenario):
+    def start(self, scenario, sim_arguments):
         self.sim = subprocess.Popen(
-            [os.path.join(self.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
+            [os.path.join(self.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario,
+             *sim_arguments],
             stdout=subprocess.PIPE, text=True)
         self.processes.append(self.sim)
         self.device = self.sim.stdout.readline().strip()
