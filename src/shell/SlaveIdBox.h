@@ -25,7 +25,7 @@ public:
     void ShowSlaveId(std::int16_t slaveId);
     QString Text() const;
 
-    // Commits what was typed and not yet committed, as Enter would.
+    // Commits what was typed and not yet committed, whole.
     void CommitSlaveID();
 
 signals:

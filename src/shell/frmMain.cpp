@@ -676,12 +676,15 @@ void frmMain::UpdateResetTripsButton()
 
 void frmMain::RequestUpload()
 {
+    // The relay is the one the Node box shows, typed or not.
+    m_SlaveIdBox->CommitSlaveID();
     HoldForTransfer(m_Menus->mnuitmRequestConfig, true);
     m_Pending.PendingUpload = true;
 }
 
 void frmMain::RequestDownload()
 {
+    m_SlaveIdBox->CommitSlaveID();
     CommitOpenEdits();
     HoldForTransfer(m_Menus->mnuitmSendConfig, true);
     m_Pending.PendingDownload = true;
@@ -689,6 +692,7 @@ void frmMain::RequestDownload()
 
 void frmMain::RequestCompare()
 {
+    m_SlaveIdBox->CommitSlaveID();
     CommitOpenEdits();
     HoldForTransfer(m_Menus->mnuitmCompareConfig, false);
     m_Pending.PendingCompare = true;

@@ -276,9 +276,7 @@ def run(bin_dir, scenario):
         check("SlaveID=1" in text, "the slave ID is in the settings")
         check(s.device not in text, "the --port device is not stored")
     except Failure:
-        # What the screen showed, for whoever has to find out why.
-        if os.environ.get("TZL_FAILURE_SCREENSHOT"):
-            subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
+        screenshot_on_failure()
         raise
     finally:
         s.close()
@@ -290,10 +288,22 @@ def check(condition, what):
     print(f"ok: {what}")
 
 
-if __name__ == "__main__":
+def screenshot_on_failure():
+    """What the screen showed, for whoever has to find out why."""
+    if os.environ.get("TZL_FAILURE_SCREENSHOT"):
+        subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
+
+
+def main(run_session):
+    """Runs run_session(BIN_DIR, SCENARIO) from the command line and reports
+    the way the test runner reads it."""
     try:
-        run(sys.argv[1], sys.argv[2])
+        run_session(sys.argv[1], sys.argv[2])
     except Failure as failure:
         print(f"FAILED: {failure}")
         sys.exit(1)
     print("1 passed, 0 failed")
+
+
+if __name__ == "__main__":
+    main(run)

@@ -10,14 +10,13 @@ Run on a display and session bus of its own:
     run-on-virtual-display python3 integrity_session.py BIN_DIR SCENARIO
 """
 
-import os
 import subprocess
-import sys
 
 import pyatspi
 from gi.repository import Atspi
 
-from configurator_session import CAPTION, Failure, Session, check, find, press, wait_for
+from configurator_session import (CAPTION, Failure, Session, check, find, main, press,
+                                  screenshot_on_failure, wait_for)
 
 # The upload's exchanges: the system parameters, the three product items
 # (select and read each), then a select and a read per relay. The first read
@@ -168,17 +167,11 @@ def run(bin_dir, scenario):
         check(shown_after == shown(held_trip_point),
               f"the window shows what the relay holds ({shown_after})")
     except Failure:
-        if os.environ.get("TZL_FAILURE_SCREENSHOT"):
-            subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
+        screenshot_on_failure()
         raise
     finally:
         s.close()
 
 
 if __name__ == "__main__":
-    try:
-        run(sys.argv[1], sys.argv[2])
-    except Failure as failure:
-        print(f"FAILED: {failure}")
-        sys.exit(1)
-    print("1 passed, 0 failed")
+    main(run)

@@ -33,6 +33,7 @@ using Command = std::function<void(frmMain&)>;
 
 struct Session : ConfiguratorFixture
 {
+    using ConfiguratorFixture::ConfiguratorFixture;
     QTemporaryDir Folder;
 
     // 415 V, relay 1 an Over Volts trip at 456.5 V.
@@ -353,17 +354,21 @@ private Q_SLOTS:
         QCOMPARE(c.Messages(), QStringList{"Do you really want to Exit?|TZL Configurator"});
     }
 
-    // The Node box stays with the relay a transfer was asked of.
-    void NodeLockedDuringTransfer()
+    // The transfer goes to the relay the Node box shows, typed or not, and
+    // the box stays with it until the transfer has run.
+    void NodeFollowedAndLockedDuringTransfer()
     {
-        Session c;
+        Session c(7);
         frmMain& w = c.Start();
         auto* node = c.Control<QLineEdit>("txtSlaveID");
+        Session::TypeWithoutEnter(node, QStringLiteral("7"), 0);
         w.Menus().mnuitmRequestConfig->trigger();
         QVERIFY(!node->isEnabled());
         c.Tick();
         QVERIFY(node->isEnabled());
-        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node1"));
+        QCOMPARE(w.SlaveID(), std::int16_t(7));
+        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node7"));
+        QCOMPARE(c.Messages(), QStringList());
     }
 };
 
