@@ -2,9 +2,10 @@
 // watches one TZL protection relay.
 
 #include "link/cCommsErrorLog.h"
-#include "platform/QtSerialPort.h"
+#include "platform/SerialOrTcpPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SystemClock.h"
+#include "platform/TcpAddress.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtMessageBoxUserInterface.h"
 #include "shell/QtPrintSetup.h"
@@ -15,6 +16,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -41,13 +43,23 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"),
-        QStringLiteral("Talk to the relay on DEVICE (e.g. /dev/ttyUSB0) for this run only; the "
-                       "stored port is kept."),
+        QStringLiteral("Talk to the relay on DEVICE (e.g. /dev/ttyUSB0, or tcp://HOST:PORT "
+                       "through a serial device server) for this run only; the stored port is "
+                       "kept."),
         QStringLiteral("DEVICE"));
     parser.addOption(portOption);
     parser.process(app);
+    QString addressError;
+    const QString device = parser.value(portOption);
+    if (TcpAddress::IsTcpName(device) && !TcpAddress::Parse(device, &addressError)) {
+        std::fprintf(stderr,
+                     "tzl-configurator: --port \"%s\" is not a network address: %s "
+                     "(write tcp://HOST:PORT)\n",
+                     qPrintable(device), qPrintable(addressError));
+        return 2;
+    }
 
-    QtSerialPort port;
+    SerialOrTcpPort port;
     QtMessageBoxUserInterface ui;
     QtSettingsStore settings;
     SystemClock clock;
@@ -55,8 +67,7 @@ int main(int argc, char* argv[])
     QtPrintSetup printSetup;
 
     frmMain window(ShellServices{port, ui, settings, clock, dialogs, printSetup,
-                                 cCommsErrorLog::DefaultFolder(), parser.value(portOption),
-                                 userGuide});
+                                 cCommsErrorLog::DefaultFolder(), device, userGuide});
     dialogs.SetOwner(&window);
     printSetup.SetParent(&window);
     return QApplication::exec();
