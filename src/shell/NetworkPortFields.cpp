@@ -24,7 +24,10 @@ NetworkPortFields::NetworkPortFields(QWidget* parent)
     cboConnection->addItems(
         {QStringLiteral("Serial line"), QStringLiteral("Network (RTU over TCP)")});
     txtHost->setObjectName(QStringLiteral("txtHost"));
-    txtHost->setPlaceholderText(QStringLiteral("192.168.1.50, [fe80::1] or a host name"));
+    txtHost->setPlaceholderText(QStringLiteral("192.168.1.50, [fd00::50] or a host name"));
+    // Room for an IPv6 address or a fully qualified name.
+    txtHost->setMinimumWidth(txtHost->fontMetrics().horizontalAdvance(txtHost->placeholderText())
+                             + txtHost->fontMetrics().averageCharWidth() * 2);
     txtHost->setToolTip(QStringLiteral("The serial device server the relay's line is wired to"));
     txtTcpPort->setObjectName(QStringLiteral("txtTcpPort"));
     txtTcpPort->setPlaceholderText(QStringLiteral("1-65535"));

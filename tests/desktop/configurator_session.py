@@ -94,8 +94,9 @@ def application(name):
 
 
 class Session:
-    def __init__(self, bin_dir, scenario):
+    def __init__(self, bin_dir, scenario, line=("--pty",)):
         self.bin_dir = bin_dir
+        self.line = list(line)
         self.home = tempfile.TemporaryDirectory()
         self.processes = []
         try:
@@ -108,11 +109,11 @@ class Session:
 
     def start(self, scenario):
         self.sim = subprocess.Popen(
-            [os.path.join(self.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
+            [os.path.join(self.bin_dir, "tzl-relay-sim"), *self.line, "--scenario", scenario],
             stdout=subprocess.PIPE, text=True)
         self.processes.append(self.sim)
         self.device = self.sim.stdout.readline().strip()
-        if not self.device.startswith("/dev/"):
+        if not self.device.startswith(("/dev/", "tcp://")):
             raise Failure(f"the simulator did not start: {self.device!r}")
         self.env = dict(os.environ, HOME=self.home.name,
                         XDG_CONFIG_HOME=os.path.join(self.home.name, ".config"),

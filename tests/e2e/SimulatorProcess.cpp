@@ -14,9 +14,9 @@ QString BinaryDir()
 SimulatorProcess::SimulatorProcess(const QStringList& extraArguments, Line line)
 {
     m_Process.setProgram(QDir(BinaryDir()).filePath(QStringLiteral("tzl-relay-sim")));
-    const QStringList lineArguments = line == Line::Tcp
-                                          ? QStringList{QStringLiteral("--tcp"), QStringLiteral("0")}
-                                          : QStringList{QStringLiteral("--pty")};
+    const QStringList lineArguments =
+        line == Line::Tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("0")}
+                          : QStringList{QStringLiteral("--pty")};
     m_Process.setArguments(lineArguments + extraArguments);
     m_Process.start();
     if (!m_Process.waitForStarted(5000))

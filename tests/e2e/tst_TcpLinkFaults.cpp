@@ -63,17 +63,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QList<qint64>>("counts"); // Rx, responses, time-outs, CRC failures
 
-        QTest::newRow("no answer") << "no-answer" << Timeout << "Comms Error"
-                                   << QList<qint64>{0, 0, 1, 0};
-        QTest::newRow("late answer") << "delay:400" << Timeout << "Comms Error"
-                                     << QList<qint64>{0, 0, 1, 0};
-        QTest::newRow("garbage") << "garbage-after:3" << "CRC Error in response"
+        QTest::newRow("no answer")
+            << "no-answer" << Timeout << "Comms Error" << QList<qint64>{0, 0, 1, 0};
+        QTest::newRow("late answer")
+            << "delay:400" << Timeout << "Comms Error" << QList<qint64>{0, 0, 1, 0};
+        QTest::newRow("garbage") << "garbage-after:3"
+                                 << "CRC Error in response"
                                  << "Modbus Error" << QList<qint64>{12, 1, 0, 1};
-        QTest::newRow("short answer") << "short:4" << Timeout << "Comms Error"
-                                      << QList<qint64>{0, 0, 1, 0};
-        QTest::newRow("closed mid-answer")
-            << "hang-up:4" << "ADDRESS closed the connection" << "Read ADDRESS"
-            << QList<qint64>{4, 0, 1, 0};
+        QTest::newRow("short answer")
+            << "short:4" << Timeout << "Comms Error" << QList<qint64>{0, 0, 1, 0};
+        QTest::newRow("closed mid-answer") << "hang-up:4"
+                                           << "ADDRESS closed the connection"
+                                           << "Read ADDRESS" << QList<qint64>{4, 0, 1, 0};
         QTest::newRow("refused") << Refused << "ADDRESS refused the connection"
                                  << "Connect ADDRESS" << QList<qint64>{0, 0, 1, 0};
     }

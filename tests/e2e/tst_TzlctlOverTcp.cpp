@@ -46,9 +46,8 @@ private Q_SLOTS:
         SimulatorProcess target({"--type", "2", "--firmware", "2.5", "--scenario", scenario},
                                 Line::Tcp);
         QVERIFY2(!target.Device().isEmpty(), qPrintable(target.StandardError()));
-        ToolRun run = RunTzlctl(Target(target)
-                                + QStringList{"--fast", "download-config", config, "--yes",
-                                              "--verify"});
+        ToolRun run = RunTzlctl(
+            Target(target) + QStringList{"--fast", "download-config", config, "--yes", "--verify"});
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
         run = RunTzlctl(Target(target) + QStringList{"read-holding", "6", "4"});
         QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts), (QStringList{"11000", "500"}));
@@ -107,11 +106,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("port"); // empty: from $TZL_PORT
         QTest::addColumn<QString>("error");
-        QTest::newRow("no host") << "tcp://:x" << "--port \"tcp://:x\" is not a network "
-                                                  "address: the host is missing";
+        QTest::newRow("no host") << "tcp://:x"
+                                 << "--port \"tcp://:x\" is not a network "
+                                    "address: the host is missing";
         QTest::newRow("port too big") << "tcp://127.0.0.1:65536"
                                       << "the port must be a number from 1 to 65535";
-        QTest::newRow("bare IPv6") << "tcp://::1:502" << "an IPv6 address goes in brackets";
+        QTest::newRow("bare IPv6") << "tcp://::1:502"
+                                   << "an IPv6 address goes in brackets";
         QTest::newRow("environment") << QString() << "$TZL_PORT \"tcp://relay\" is not";
     }
 

@@ -70,11 +70,10 @@ QStringList Shown(const std::function<void()>& display)
         QDialog* d = OpenDialog();
         if (d == nullptr)
             return;
-        shown = QStringList{Child<QComboBox>(d, "cboConnection")->currentText(),
-                            Child<QLineEdit>(d, "txtHost")->text(),
-                            Child<QLineEdit>(d, "txtTcpPort")->text(),
-                            Child<QComboBox>(d, "cboBaudRate")->isEnabled() ? "serial settings"
-                                                                            : "greyed out"};
+        shown = QStringList{
+            Child<QComboBox>(d, "cboConnection")->currentText(),
+            Child<QLineEdit>(d, "txtHost")->text(), Child<QLineEdit>(d, "txtTcpPort")->text(),
+            Child<QComboBox>(d, "cboBaudRate")->isEnabled() ? "serial settings" : "greyed out"};
         Child<QPushButton>(d, "cmdCancel")->click();
     });
     display();
@@ -96,23 +95,35 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("reopened");
         const QString network = QStringLiteral("Network (RTU over TCP)");
         const QString grey = QStringLiteral("greyed out");
-        QTest::newRow("IPv4") << "192.168.1.50" << "4001" << "tcp://192.168.1.50:4001" << ""
-                              << QStringList{network, "192.168.1.50", "4001", grey};
+        QTest::newRow("IPv4") << "192.168.1.50"
+                              << "4001"
+                              << "tcp://192.168.1.50:4001"
+                              << "" << QStringList{network, "192.168.1.50", "4001", grey};
         QTest::newRow("IPv6 without brackets")
-            << "fe80::1" << "502" << "tcp://[fe80::1]:502" << ""
-            << QStringList{network, "[fe80::1]", "502", grey};
-        QTest::newRow("host name") << "panel-3.plant.local" << "4001"
-                                   << "tcp://panel-3.plant.local:4001" << ""
-                                   << QStringList{network, "panel-3.plant.local", "4001", grey};
+            << "fe80::1"
+            << "502"
+            << "tcp://[fe80::1]:502"
+            << "" << QStringList{network, "[fe80::1]", "502", grey};
+        QTest::newRow("host name")
+            << "panel-3.plant.local"
+            << "4001"
+            << "tcp://panel-3.plant.local:4001"
+            << "" << QStringList{network, "panel-3.plant.local", "4001", grey};
         QTest::newRow("whole address pasted")
-            << "tcp://10.0.0.5:4001" << "" << "tcp://10.0.0.5:4001" << ""
-            << QStringList{network, "10.0.0.5", "4001", grey};
+            << "tcp://10.0.0.5:4001"
+            << ""
+            << "tcp://10.0.0.5:4001"
+            << "" << QStringList{network, "10.0.0.5", "4001", grey};
         QTest::newRow("no host, port x")
-            << "" << "x" << "/dev/ttyUSB0"
+            << ""
+            << "x"
+            << "/dev/ttyUSB0"
             << "\"tcp://:x\" is not a network address: the host is missing."
             << QStringList{"Serial line", "", "", "serial settings"};
         QTest::newRow("port over 65535")
-            << "10.0.0.5" << "65536" << "/dev/ttyUSB0"
+            << "10.0.0.5"
+            << "65536"
+            << "/dev/ttyUSB0"
             << "\"tcp://10.0.0.5:65536\" is not a network address: the port must be a number "
                "from 1 to 65535."
             << QStringList{"Serial line", "", "", "serial settings"};

@@ -25,7 +25,8 @@ private Q_SLOTS:
         row("tcp://[fe80::1:502", "the IPv6 address has no closing bracket");
         row("tcp://[10.0.0.5]:502", "\"10.0.0.5\" is not an IPv6 address");
         row("tcp://fe80::1:502", "an IPv6 address goes in brackets, as in tcp://[fe80::1]:4001");
-        row("tcp://192.168.1.300:502", "\"192.168.1.300\" is neither an IPv4 address nor a host name");
+        row("tcp://192.168.1.300:502",
+            "\"192.168.1.300\" is neither an IPv4 address nor a host name");
         row("tcp://panel 3:502", "\"panel 3\" is neither an IPv4 address nor a host name");
         row("/dev/ttyUSB0", "a network address begins with tcp://");
     }
