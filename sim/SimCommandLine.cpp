@@ -94,7 +94,7 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, Simu
     const bool port = given(u"port");
     const bool tcp = given(u"tcp");
     if (int(pty) + int(port) + int(tcp) != 1) {
-        Fail(QStringLiteral("give one of --pty, --port DEVICE or --tcp PORT"));
+        Fail(QStringLiteral("give one of --tcp PORT, --pty or --port DEVICE"));
         return Outcome::UsageError;
     }
     if (given(u"listen") && !tcp) {
