@@ -17,7 +17,8 @@ const QStringList ValueOptions{
     QStringLiteral("current"),    QStringLiteral("type"),        QStringLiteral("trip"),
     QStringLiteral("latch"),      QStringLiteral("alarm"),       QStringLiteral("ack"),
     QStringLiteral("scenario"),   QStringLiteral("store-limit"), QStringLiteral("store-step"),
-    QStringLiteral("fault-rate"), QStringLiteral("seed"),        QStringLiteral("fault-log")};
+    QStringLiteral("fault-rate"), QStringLiteral("seed"),        QStringLiteral("fault-log"),
+    QStringLiteral("tcp"),        QStringLiteral("listen")};
 const QStringList SwitchOptions{QStringLiteral("pty"), QStringLiteral("verbose"),
                                 QStringLiteral("strict-line"), QStringLiteral("help"),
                                 QStringLiteral("version")};
@@ -86,13 +87,25 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, Simu
             options.append({name, value});
     }
 
-    const bool port = std::any_of(options.cbegin(), options.cend(),
-                                  [](const Option& o) { return o.Name == u"port"; });
-    if (pty == port) {
-        Fail(QStringLiteral("give either --pty or --port DEVICE"));
+    const auto given = [&options](const char16_t* name) {
+        return std::any_of(options.cbegin(), options.cend(),
+                           [name](const Option& o) { return o.Name == name; });
+    };
+    const bool port = given(u"port");
+    const bool tcp = given(u"tcp");
+    if (int(pty) + int(port) + int(tcp) != 1) {
+        Fail(QStringLiteral("give one of --tcp PORT, --pty or --port DEVICE"));
         return Outcome::UsageError;
     }
-    m_Front = pty ? FrontEnd::Pty : FrontEnd::SerialDevice;
+    if (given(u"listen") && !tcp) {
+        Fail(QStringLiteral("--listen goes with --tcp"));
+        return Outcome::UsageError;
+    }
+    if (m_StrictLine && tcp) {
+        Fail(QStringLiteral("--strict-line goes with --pty"));
+        return Outcome::UsageError;
+    }
+    m_Front = pty ? FrontEnd::Pty : tcp ? FrontEnd::Tcp : FrontEnd::SerialDevice;
     if (!scenario.isEmpty() && !ScenarioFile::Load(scenario, relay, faults, m_Error))
         return Outcome::UsageError;
     for (const Option& o : options) {
@@ -113,6 +126,18 @@ bool SimCommandLine::ApplyOption(const QString& name, const QString& value, Simu
     if (name == u"port") {
         m_Device = value;
         return !value.isEmpty() || Fail(QStringLiteral("--port needs a device"));
+    }
+    if (name == u"tcp") {
+        const uint number = value.toUInt(&ok);
+        m_TcpPort = quint16(number);
+        return (ok && number <= 65535)
+               || Fail(QStringLiteral("--tcp takes a port number 0-65535 (0: any free port)"));
+    }
+    if (name == u"listen") {
+        m_ListenAddress = QHostAddress(value);
+        return !m_ListenAddress.isNull()
+               || Fail(QStringLiteral("--listen takes an IP address such as 127.0.0.1, 0.0.0.0 "
+                                      "or ::1"));
     }
     if (name == u"settings") {
         const auto line = SerialLineSettings::Parse(value);
@@ -205,7 +230,7 @@ QString SimCommandLine::VersionText()
 QString SimCommandLine::HelpText()
 {
     return QStringLiteral(
-        "Usage: tzl-relay-sim --pty | --port DEVICE [options]\n"
+        "Usage: tzl-relay-sim --pty | --port DEVICE | --tcp PORT [options]\n"
         "\n"
         "A simulated TZL protection relay, a Modbus RTU slave for the TZL Configurator.\n"
         "\n"
@@ -213,8 +238,15 @@ QString SimCommandLine::HelpText()
         "  --pty                create a pseudo-terminal and print its device path as the\n"
         "                       first line of output; serve until interrupted\n"
         "  --port DEVICE        serve on an existing serial device\n"
+        "  --tcp PORT           serve as a serial device server does: RTU frames through\n"
+        "                       TCP, one client at a time (another is refused and\n"
+        "                       logged); prints its address, tcp://127.0.0.1:PORT, as\n"
+        "                       the first line of output. Port 0 picks a free one\n"
+        "  --listen ADDRESS     with --tcp, listen on this IP address instead of the\n"
+        "                       loopback address 127.0.0.1 (0.0.0.0: every interface,\n"
+        "                       which lets anyone on the network reach the relay)\n"
         "  --settings S         line settings, default 9600,N,8,1 (answers are paced at\n"
-        "                       this speed on a pseudo-terminal too)\n"
+        "                       this speed on a pseudo-terminal and over TCP too)\n"
         "  --slave N            slave ID 1-247, default 1\n"
         "  --word-order 0|1     0: first register of a value holds the high half (default)\n"
         "  --verbose            log every frame to standard error\n"
@@ -277,6 +309,7 @@ QString SimCommandLine::HelpText()
         "\n"
         "  --help, --version\n"
         "\n"
-        "Exit status: 0 after an interrupt or a hang-up fault, 2 for a usage error, 1\n"
-        "when the line cannot be opened.\n");
+        "Exit status: 0 after an interrupt or a hang-up fault (over TCP the connection\n"
+        "goes with the program), 2 for a usage error, 1 when the line cannot be opened\n"
+        "or the port cannot be listened on.\n");
 }

@@ -2,6 +2,7 @@
 
 #include "platform/SerialLineSettings.h"
 
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -17,7 +18,7 @@ class SimCommandLine
 {
 public:
     enum class Outcome { Serve, ShowHelp, ShowVersion, UsageError };
-    enum class FrontEnd { Pty, SerialDevice };
+    enum class FrontEnd { Pty, SerialDevice, Tcp };
 
     // `arguments` without the program name.
     Outcome Parse(const QStringList& arguments, SimulatedRelay& relay, SimFaults& faults);
@@ -25,6 +26,10 @@ public:
     QString Error() const { return m_Error; }
     FrontEnd Front() const { return m_Front; }
     QString Device() const { return m_Device; }
+    // With --tcp: the port to listen on (0: any free one) and the address,
+    // the loopback address unless --listen gives another.
+    quint16 TcpPort() const { return m_TcpPort; }
+    QHostAddress ListenAddress() const { return m_ListenAddress; }
     SerialLineSettings Line() const { return m_Line; }
     int SlaveID() const { return m_SlaveID; }
     bool Verbose() const { return m_Verbose; }
@@ -48,6 +53,8 @@ private:
     QString m_Error;
     FrontEnd m_Front = FrontEnd::Pty;
     QString m_Device;
+    quint16 m_TcpPort = 0;
+    QHostAddress m_ListenAddress{QHostAddress::LocalHost};
     SerialLineSettings m_Line;
     int m_SlaveID = 1;
     bool m_Verbose = false;

@@ -27,7 +27,9 @@ public:
     void SetLog(std::function<void(const QString&)> log) { m_Log = std::move(log); }
 
     void BytesReceived(const QByteArray& bytes);
-    // The port has gone: nothing more is sent.
+    // The port, or the client on it, has gone: nothing more of what was under
+    // way is sent, and a half-heard request is forgotten. Serving goes on with
+    // the next bytes received.
     void Stop();
 
 Q_SIGNALS:

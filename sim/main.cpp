@@ -1,4 +1,4 @@
-// tzl-relay-sim: a TZL relay on a pseudo-terminal or a serial device.
+// tzl-relay-sim: a TZL relay on a pseudo-terminal, a serial device or TCP.
 #include "PtyFrontEnd.h"
 #include "RandomFaults.h"
 #include "RtuSlave.h"
@@ -7,6 +7,7 @@
 #include "SimFaults.h"
 #include "SimulatedRelay.h"
 #include "SlaveSession.h"
+#include "TcpFrontEnd.h"
 #include "platform/StopSignals.h"
 
 #include <QCoreApplication>
@@ -67,6 +68,7 @@ int main(int argc, char* argv[])
     // Only the front end asked for exists; each sends what the session transmits.
     std::unique_ptr<PtyFrontEnd> pty;
     std::unique_ptr<SerialDeviceFrontEnd> serial;
+    std::unique_ptr<TcpFrontEnd> tcp;
     QString error;
     std::unique_ptr<RandomFaults> randomFaults;
     if (const auto rate = commandLine.FaultRate()) {
@@ -83,7 +85,16 @@ int main(int argc, char* argv[])
         faults.SetFaultSource(
             [&randomFaults](int exchange) { return randomFaults->Draw(exchange); });
     }
-    if (commandLine.Front() == SimCommandLine::FrontEnd::Pty) {
+    if (commandLine.Front() == SimCommandLine::FrontEnd::Tcp) {
+        tcp = std::make_unique<TcpFrontEnd>(session,
+                                            [](const QString& line) { PrintLine(stderr, line); });
+        tcp->SetVerbose(commandLine.Verbose());
+        if (!tcp->Listen(commandLine.ListenAddress(), commandLine.TcpPort(), error)) {
+            PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);
+            return ExitFailure;
+        }
+        PrintLine(stdout, tcp->Address());
+    } else if (commandLine.Front() == SimCommandLine::FrontEnd::Pty) {
         pty = std::make_unique<PtyFrontEnd>(session);
         if (!pty->Open(error)) {
             PrintLine(stderr, QStringLiteral("tzl-relay-sim: ") + error);

@@ -2,10 +2,11 @@
 // watches one TZL protection relay.
 
 #include "link/cCommsErrorLog.h"
-#include "platform/QtSerialPort.h"
+#include "platform/SerialOrTcpPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/StopSignals.h"
 #include "platform/SystemClock.h"
+#include "platform/TcpAddress.h"
 #include "shell/QtFileDialogs.h"
 #include "shell/QtMessageBoxUserInterface.h"
 #include "shell/QtPrintSetup.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -63,12 +65,22 @@ CommandLine ReadCommandLine(const QCoreApplication& app)
     parser.addVersionOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"),
-        QStringLiteral("Talk to the relay on DEVICE (e.g. /dev/ttyUSB0) for this run only; the "
-                       "stored port is kept."),
+        QStringLiteral("Talk to the relay on DEVICE (e.g. /dev/ttyUSB0, or tcp://HOST:PORT "
+                       "through a serial device server) for this run only; the stored port is "
+                       "kept."),
         QStringLiteral("DEVICE"));
     parser.addOption(portOption);
     parser.process(app);
-    return {parser.value(portOption), userGuide};
+    const QString device = parser.value(portOption);
+    QString addressError;
+    if (TcpAddress::IsTcpName(device) && !TcpAddress::Parse(device, &addressError)) {
+        std::fprintf(stderr,
+                     "tzl-configurator: --port \"%s\" is not a network address: %s "
+                     "(write tcp://HOST:PORT)\n",
+                     qPrintable(device), qPrintable(addressError));
+        std::exit(2);
+    }
+    return {device, userGuide};
 }
 
 } // namespace
@@ -100,7 +112,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(icon);
     const CommandLine commandLine = ReadCommandLine(app);
 
-    QtSerialPort port;
+    SerialOrTcpPort port;
     QtMessageBoxUserInterface ui;
     QtSettingsStore settings;
     SystemClock clock;

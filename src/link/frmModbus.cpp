@@ -338,6 +338,7 @@ bool frmModbus::ValidSlaveID(std::int16_t slave)
 bool frmModbus::SendRequest(const QByteArray& frame)
 {
     m_IdleClose.stop();
+    m_Port.SetOpenTimeout(m_ResponseTimeoutMs);
     if (!(m_Port.IsOpen() || m_Port.Open()) || !m_Port.Write(frame)) {
         const QString description = m_Port.ErrorDescription();
         const QString source = m_Port.ErrorSource();
@@ -357,9 +358,18 @@ bool frmModbus::ReceiveResponse(QByteArray& buffer)
     if (!m_Port.IsOpen())
         return false;
     qint64 received = 0;
-    const WaitEnd end = WaitForResponse(received);
+    WaitEnd end = WaitForResponse(received);
+    // A line that goes (a connection the server closes) right behind a
+    // whole answer has still delivered it.
+    if (end == WaitEnd::PortFailed) {
+        const QByteArray waiting = m_Port.PeekWaiting();
+        if (ResponseFraming::IsComplete(m_CRC, m_LastRequest, waiting)) {
+            end = WaitEnd::CompleteResponse;
+            received = waiting.size();
+        }
+    }
     if (end == WaitEnd::PortFailed)
-        return ReceiveFailure(buffer, m_Port.ErrorDescription(), m_Port.ErrorSource());
+        return LineFailure(buffer);
     if (end == WaitEnd::Silence && received < ModbusFrames::MinimumResponseLength)
         return TimeoutFailure(buffer, QByteArray());
     buffer = m_Port.ReadAll();
@@ -426,12 +436,30 @@ bool frmModbus::ResponseComplete()
 // noise; a missing answer is logged as the single byte 0.
 bool frmModbus::TimeoutFailure(QByteArray& buffer, const QByteArray& noise)
 {
+    return NoAnswerFailure(buffer, noise, ResponseTimeoutText, CommsErrorTitle);
+}
+
+// The line itself failed while the answer was awaited: a device that went,
+// a network connection refused, never made, or closed under the answer. No
+// answer came, so it counts and is logged as a time-out is, under the port's
+// own description, which names the device or address; whatever part of an
+// answer came is logged with it.
+bool frmModbus::LineFailure(QByteArray& buffer)
+{
+    const QString description = m_Port.ErrorDescription();
+    const QString source = m_Port.ErrorSource();
+    return NoAnswerFailure(buffer, m_Port.ReadAll(), description, source);
+}
+
+bool frmModbus::NoAnswerFailure(QByteArray& buffer, const QByteArray& received, const QString& text,
+                                const QString& title)
+{
     buffer = SingleZeroByte();
-    m_LastResponse = noise.isEmpty() ? buffer : noise;
-    m_Statistics.AddCharactersRx(noise.size());
+    m_LastResponse = received.isEmpty() ? buffer : received;
+    m_Statistics.AddCharactersRx(received.size());
     ClosePort();
-    m_UI.MsgBox(ResponseTimeoutText, CommsErrorTitle, MsgButtons::OK, MsgIcon::None);
-    if (!LogCommsError(ResponseTimeoutText, buffer))
+    m_UI.MsgBox(text, title, MsgButtons::OK, MsgIcon::None);
+    if (!LogCommsError(text, buffer))
         return false;
     m_Statistics.AddTimeouts(1);
     return false;

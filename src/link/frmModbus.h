@@ -141,6 +141,9 @@ private:
     WaitEnd WaitForResponse(qint64& received);
     bool ResponseComplete();
     bool TimeoutFailure(QByteArray& buffer, const QByteArray& noise);
+    bool LineFailure(QByteArray& buffer);
+    bool NoAnswerFailure(QByteArray& buffer, const QByteArray& received, const QString& text,
+                         const QString& title);
     bool ValidateResponse(QByteArray& buffer);
     bool MismatchFailure(ModbusFrames::ResponseFit fit, QByteArray& buffer);
     bool LogCommsError(const QString& text, QByteArray& buffer);

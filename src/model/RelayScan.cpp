@@ -4,6 +4,7 @@
 #include "link/frmModbus.h"
 #include "platform/ISerialPort.h"
 #include "platform/IUserInterface.h"
+#include "platform/TcpAddress.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -68,14 +69,41 @@ private:
 
 } // namespace
 
+namespace {
+
+QList<SerialLineSettings> EveryLineSetting()
+{
+    QList<SerialLineSettings> lines;
+    for (int baud : BaudRates)
+        for (char parity : Parities)
+            lines.append({baud, QChar(parity), 8, 1});
+    return lines;
+}
+
+} // namespace
+
 ScanPlan::ScanPlan(int firstSlave, int lastSlave, milliseconds responseTimeout)
+    : ScanPlan(firstSlave, lastSlave, responseTimeout, EveryLineSetting())
+{}
+
+ScanPlan ScanPlan::ForPort(const QString& portName, int firstSlave, int lastSlave,
+                           milliseconds responseTimeout)
+{
+    if (!TcpAddress::IsTcpName(portName))
+        return ScanPlan(firstSlave, lastSlave, responseTimeout);
+    ScanPlan plan(firstSlave, lastSlave, responseTimeout, {SerialLineSettings{}});
+    plan.m_TriesLineSettings = false;
+    return plan;
+}
+
+ScanPlan::ScanPlan(int firstSlave, int lastSlave, milliseconds responseTimeout,
+                   const QList<SerialLineSettings>& lines)
     : m_ResponseTimeout(responseTimeout)
 {
     const auto addPass = [&](int from, int to) {
-        for (int baud : BaudRates)
-            for (char parity : Parities)
-                for (int slave = from; slave <= to; ++slave)
-                    m_Probes.append({{baud, QChar(parity), 8, 1}, slave});
+        for (const SerialLineSettings& line : lines)
+            for (int slave = from; slave <= to; ++slave)
+                m_Probes.append({line, slave});
     };
     addPass(firstSlave, std::min(lastSlave, CommonSlaves));
     addPass(std::max(firstSlave, CommonSlaves + 1), lastSlave);
@@ -98,10 +126,9 @@ milliseconds ScanPlan::Bound() const
 
 QString ScanResult::Options() const
 {
-    return QStringLiteral("--settings %1 --slave %2 --word-order %3")
-        .arg(Where.Line.ToString())
-        .arg(Where.Slave)
-        .arg(WordOrder);
+    const QString settings =
+        LineSettingsTried ? QStringLiteral("--settings %1 ").arg(Where.Line.ToString()) : QString();
+    return settings + QStringLiteral("--slave %1 --word-order %2").arg(Where.Slave).arg(WordOrder);
 }
 
 RelayScan::RelayScan(ISerialPort& port, IUserInterface& ui)
@@ -126,6 +153,7 @@ ScanResult RelayScan::Run(const ScanPlan& plan)
     const qint64 boundMs = plan.Bound().count();
 
     ScanResult result;
+    result.LineSettingsTried = plan.TriesLineSettings();
     for (const ScanProbe& probe : plan.Probes()) {
         if (Cancelled && Cancelled()) {
             result.Result = ScanResult::Outcome::Cancelled;
@@ -138,9 +166,11 @@ ScanResult RelayScan::Run(const ScanPlan& plan)
         if (Progress)
             Progress(result.ProbesTried, probe);
         ++result.ProbesTried;
-        m_Port.SetSettings(probe.Line.ToString());
+        if (plan.TriesLineSettings())
+            m_Port.SetSettings(probe.Line.ToString());
+        const QString slave = QStringLiteral("slave %1").arg(probe.Slave);
         const QString where =
-            QStringLiteral("%1 slave %2").arg(probe.Line.ToString()).arg(probe.Slave);
+            plan.TriesLineSettings() ? probe.Line.ToString() + u' ' + slave : slave;
         const cCommsStatistics& counters = link.Statistics();
         const qint64 crcFailures = counters.CRCFailures();
         const qint64 exceptions = counters.Exceptions();
@@ -149,9 +179,13 @@ ScanResult RelayScan::Run(const ScanPlan& plan)
                                        ignored)) {
             if (counters.CRCFailures() > crcFailures) {
                 if (!garbledLines.contains(probe.Line.ToString()))
-                    note(QStringLiteral("%1: an answer with a bad CRC - likely a wrong baud "
-                                        "rate or parity")
-                             .arg(probe.Line.ToString()));
+                    note(plan.TriesLineSettings()
+                             ? QStringLiteral("%1: an answer with a bad CRC - likely a wrong "
+                                              "baud rate or parity")
+                                   .arg(probe.Line.ToString())
+                             : QStringLiteral("an answer with a bad CRC - likely the device "
+                                              "server's serial side is at another baud rate "
+                                              "or parity than the relay"));
                 garbledLines.insert(probe.Line.ToString());
             } else if (counters.Exceptions() > exceptions) {
                 note(QStringLiteral("%1: an exception reply - right line settings and slave "

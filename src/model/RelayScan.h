@@ -27,8 +27,14 @@ class ScanPlan
 {
 public:
     ScanPlan(int firstSlave, int lastSlave, std::chrono::milliseconds responseTimeout);
+    // The plan for the port of that name. Through a serial device server
+    // (tcp://), which sets the line itself, only the slave IDs (1 to 10
+    // first) and the word orders are tried.
+    static ScanPlan ForPort(const QString& portName, int firstSlave, int lastSlave,
+                            std::chrono::milliseconds responseTimeout);
 
     const QList<ScanProbe>& Probes() const { return m_Probes; }
+    bool TriesLineSettings() const { return m_TriesLineSettings; }
     std::chrono::milliseconds ResponseTimeout() const { return m_ResponseTimeout; }
     // The longest one probe may take at its line speed: the wait for an
     // answer, the request and the answer on the line, the silence after it.
@@ -40,8 +46,12 @@ public:
     static constexpr std::chrono::milliseconds SilenceAfterAnswer{20};
 
 private:
+    ScanPlan(int firstSlave, int lastSlave, std::chrono::milliseconds responseTimeout,
+             const QList<SerialLineSettings>& lines);
+
     QList<ScanProbe> m_Probes;
     std::chrono::milliseconds m_ResponseTimeout;
+    bool m_TriesLineSettings = true;
 };
 
 struct ScanResult
@@ -53,8 +63,10 @@ struct ScanResult
     // The answer decoded in the other word order made no sense.
     bool OnlyInThisWordOrder = false;
     int ProbesTried = 0;
+    bool LineSettingsTried = true;
 
-    // "--settings 4800,E,8,1 --slave 7 --word-order 1"
+    // "--settings 4800,E,8,1 --slave 7 --word-order 1", without the settings
+    // when the scan did not try them.
     QString Options() const;
 };
 

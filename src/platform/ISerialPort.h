@@ -22,6 +22,12 @@ public:
     virtual bool SetSettings(const QString& settings) = 0;
     virtual QString Settings() const = 0;
 
+    // How long Open may take to complete where it completes in the background
+    // (a network connection, made while the link waits for the answer); the
+    // link gives it its response time-out. A device that opens at once has
+    // no use for it.
+    virtual void SetOpenTimeout(int ms) { (void)ms; }
+
     virtual bool Open() = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;

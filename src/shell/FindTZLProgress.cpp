@@ -14,7 +14,7 @@ constexpr std::chrono::milliseconds ProbeTimeout{100};
 
 ScanResult FindTZLWithProgress(ISerialPort& port, IUserInterface& ui, QWidget* parent)
 {
-    const ScanPlan plan(1, 247, ProbeTimeout);
+    const ScanPlan plan = ScanPlan::ForPort(port.PortName(), 1, 247, ProbeTimeout);
     QProgressDialog progress(QStringLiteral("Searching %1 for the TZL ....").arg(port.PortName()),
                              QStringLiteral("Cancel"), 0, int(plan.Probes().size()), parent);
     progress.setObjectName(QStringLiteral("frmFindTZL"));

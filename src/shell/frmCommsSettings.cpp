@@ -1,6 +1,7 @@
 #include "shell/frmCommsSettings.h"
 
 #include "platform/ISettingsStore.h"
+#include "shell/NetworkPortFields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -77,6 +79,7 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
     , cboDataBits(FixedList({QStringLiteral("7"), QStringLiteral("8")}, this))
     , cboStopBits(FixedList({QStringLiteral("1"), QStringLiteral("2")}, this))
     , chkFastResponse(new QCheckBox(QStringLiteral("Fast response detection"), this))
+    , m_Network(new NetworkPortFields(this))
     , cmdOK(new QPushButton(QStringLiteral("&OK"), this))
     , cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
 {
@@ -100,6 +103,18 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
     form->addRow(QStringLiteral("P&arity"), cboParity);
     form->addRow(QStringLiteral("&Data Bits"), cboDataBits);
     form->addRow(QStringLiteral("&Stop Bits"), cboStopBits);
+    // Through a device server the server's own serial side has the line
+    // settings: they are greyed out here while the network is chosen.
+    form->insertRow(0, QStringLiteral("Co&nnection"), m_Network->ConnectionList());
+    form->insertRow(2, QStringLiteral("&Host"), m_Network->HostBox());
+    form->insertRow(3, QStringLiteral("&TCP Port"), m_Network->TcpPortBox());
+    connect(m_Network, &NetworkPortFields::NetworkToggled, this, [this](bool network) {
+        for (QWidget* serialOnly :
+             {static_cast<QWidget*>(cboPort), static_cast<QWidget*>(cboBaudRate),
+              static_cast<QWidget*>(cboParity), static_cast<QWidget*>(cboDataBits),
+              static_cast<QWidget*>(cboStopBits)})
+            serialOnly->setEnabled(!network);
+    });
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(cmdOK, QDialogButtonBox::AcceptRole);
@@ -110,6 +125,7 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(m_Network->AddressMessage());
     layout->addWidget(chkFastResponse);
     layout->addWidget(buttons);
 }
@@ -120,7 +136,7 @@ void frmCommsSettings::DisplaySettingsString(std::int16_t port, const QString& d
 {
     // Only the stop bits are read from the very end, so "9600,N,8,1" and a
     // hand-edited text with a missing field both come through without harm.
-    Preselect(port, device, BaudRateValue(settings.section(u',', 0, 0)),
+    Preselect(port, m_Network->Preselect(device), BaudRateValue(settings.section(u',', 0, 0)),
               settings.section(u',', 1, 1).toUpper(), Int16Value(settings.section(u',', 2, 2)),
               Int16Value(settings.right(1)));
     cmdOK->setEnabled(okEnabled);
@@ -143,7 +159,7 @@ std::int16_t frmCommsSettings::GetPort() const
 
 QString frmCommsSettings::GetDevice() const
 {
-    return cboPort->currentData().toString();
+    return m_Network->NetworkChosen() ? m_Network->Address() : cboPort->currentData().toString();
 }
 
 int frmCommsSettings::GetBaudrate() const
@@ -191,6 +207,12 @@ void frmCommsSettings::RestoreSettings(const ISettingsStore& store, const QStrin
     if (QGuiApplication::screenAt(position) == nullptr)
         position = QPoint(0, 0);
     move(position);
+}
+
+void frmCommsSettings::accept()
+{
+    if (m_Network->CheckAddress())
+        QDialog::accept();
 }
 
 void frmCommsSettings::reject()

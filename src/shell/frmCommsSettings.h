@@ -6,13 +6,14 @@
 #include <QDialog>
 #include <optional>
 
+class NetworkPortFields;
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 
 // "Communication Settings": the user picks the port and the line settings
-// from fixed lists. After COM1..COM4 the port list offers the serial devices
-// present when the dialog opens; after 19200 the baud rate list offers a
+// from fixed lists, or a serial device server's network address. After COM1..COM4 the port list
+// offers the serial devices present when the dialog opens; after 19200 the baud rate list offers a
 // faster rate the line is set to.
 class frmCommsSettings : public QDialog, public ICommsSettingsDialog
 {
@@ -42,6 +43,8 @@ public:
 
     // Cancel, Escape and the close box all end here.
     void reject() override;
+    // A malformed network address keeps the dialog open, with the reason.
+    void accept() override;
 
 private:
     void Preselect(std::int16_t port, const QString& device, std::optional<int> baudRate,
@@ -58,6 +61,7 @@ private:
     QComboBox* cboDataBits;
     QComboBox* cboStopBits;
     QCheckBox* chkFastResponse;
+    NetworkPortFields* m_Network;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
     bool m_Cancelled = false;

@@ -94,8 +94,9 @@ def application(name):
 
 
 class Session:
-    def __init__(self, bin_dir, scenario, sim_arguments=()):
+    def __init__(self, bin_dir, scenario, sim_arguments=(), line=("--pty",)):
         self.bin_dir = bin_dir
+        self.line = list(line)
         self.home = tempfile.TemporaryDirectory()
         self.processes = []
         try:
@@ -108,12 +109,12 @@ class Session:
 
     def start(self, scenario, sim_arguments):
         self.sim = subprocess.Popen(
-            [os.path.join(self.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario,
+            [os.path.join(self.bin_dir, "tzl-relay-sim"), *self.line, "--scenario", scenario,
              *sim_arguments],
             stdout=subprocess.PIPE, text=True)
         self.processes.append(self.sim)
         self.device = self.sim.stdout.readline().strip()
-        if not self.device.startswith("/dev/"):
+        if not self.device.startswith(("/dev/", "tcp://")):
             raise Failure(f"the simulator did not start: {self.device!r}")
         self.env = dict(os.environ, HOME=self.home.name,
                         XDG_CONFIG_HOME=os.path.join(self.home.name, ".config"),

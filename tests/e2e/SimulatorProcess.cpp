@@ -11,10 +11,13 @@ QString BinaryDir()
     return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
 }
 
-SimulatorProcess::SimulatorProcess(const QStringList& extraArguments)
+SimulatorProcess::SimulatorProcess(const QStringList& extraArguments, Line line)
 {
     m_Process.setProgram(QDir(BinaryDir()).filePath(QStringLiteral("tzl-relay-sim")));
-    m_Process.setArguments(QStringList{QStringLiteral("--pty")} + extraArguments);
+    const QStringList lineArguments =
+        line == Line::Tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("0")}
+                          : QStringList{QStringLiteral("--pty")};
+    m_Process.setArguments(lineArguments + extraArguments);
     m_Process.start();
     if (!m_Process.waitForStarted(5000))
         return;

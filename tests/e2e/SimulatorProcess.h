@@ -5,16 +5,19 @@
 #include <QStringList>
 
 // The real tzl-relay-sim on a pseudo-terminal, for tests that go through the
-// kernel's tty layer. Stopped when the object goes.
+// kernel's tty layer, or on a free TCP port of the loopback address, as a
+// serial device server. Stopped when the object goes.
 class SimulatorProcess
 {
 public:
-    explicit SimulatorProcess(const QStringList& extraArguments = {});
+    enum class Line { Pty, Tcp };
+    explicit SimulatorProcess(const QStringList& extraArguments = {}, Line line = Line::Pty);
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
-    // Empty when the simulator did not come up.
+    // The device path, or tcp://127.0.0.1:PORT; empty when the simulator did
+    // not come up.
     const QString& Device() const { return m_Device; }
     QString StandardError();
 

@@ -150,8 +150,7 @@ void tst_FaultMatrix::Fault_data()
                         const char* logEntry, Counts counts, int boundMs = UsualBoundMs,
                         Then then = Then::NextAtOnce, int tries = 1) {
         QTest::newRow(name) << QString::fromLatin1(fault) << text << QString::fromLatin1(title)
-                            << QString::fromLatin1(logEntry) << counts << boundMs << then
-                            << tries;
+                            << QString::fromLatin1(logEntry) << counts << boundMs << then << tries;
     };
     const Counts timedOut{0, 0, 1, 0, 0};
     const auto mismatch = [](const char* why) {
@@ -204,16 +203,17 @@ void tst_FaultMatrix::Fault_data()
     // late. The verdict must come out right in one of three tries; a silence
     // rule that is off by more than the jitter fails all of them.
     row("gap 10 ms", "gap:6:10", QString(), "", "", {9, 1, 0, 0, 0});
-    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs,
-        Then::NextAtOnce, 3);
+    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs, Then::NextAtOnce,
+        3);
     row("gap 51 ms", "gap:6:51", CrcError, "Modbus Error", "CRC Failure", {6, 1, 0, 1, 0},
         UsualBoundMs, Then::NextAtOnce, 3);
     row("never silent", "babble", Timeout, "Comms Error", "Modbus Response Timeout",
         {AsReceived, 0, 1, 0, 0},
         frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
-    // The port's own failure, with nothing received, counted or logged.
-    row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE", "",
-        {0, 0, 0, 0, 0}, UsualBoundMs, Then::NextOnNewDevice);
+    // The port's own failure: no answer, counted and logged as a time-out is,
+    // under the port's description, with what came of the answer.
+    row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE",
+        "The device has hung up", {AsReceived, 0, 1, 0, 0}, UsualBoundMs, Then::NextOnNewDevice);
 }
 
 void tst_FaultMatrix::Fault()

@@ -72,7 +72,8 @@ int Scan(CommandContext& context, const QStringList& args)
         timeout.isEmpty() ? DefaultProbeTimeoutMs
                           : ParseIntArgument(timeout, QStringLiteral("--probe-timeout"), 20, 1000);
 
-    const ScanPlan plan(first, last, std::chrono::milliseconds(timeoutMs));
+    const ScanPlan plan = ScanPlan::ForPort(context.Modbus.SerialPort().PortName(), first, last,
+                                            std::chrono::milliseconds(timeoutMs));
     QTextStream& out = context.Out;
     QTextStream& err = context.Err;
     out << "Scanning " << context.Modbus.SerialPort().PortName() << ": " << plan.Probes().size()
@@ -84,7 +85,8 @@ int Scan(CommandContext& context, const QStringList& args)
     RelayScan scan(context.Modbus.ClosedPort(), context.UI);
     QString lastLine;
     scan.Progress = [&](int index, const ScanProbe& probe) {
-        const QString line = probe.Line.ToString();
+        const QString line =
+            plan.TriesLineSettings() ? probe.Line.ToString() : QStringLiteral("slave IDs");
         if (line == lastLine)
             return;
         lastLine = line;
@@ -104,8 +106,10 @@ int Scan(CommandContext& context, const QStringList& args)
 
     switch (result.Result) {
     case ScanResult::Outcome::Found:
-        out << "Found a TZL at " << result.Where.Line.ToString() << ", slave " << result.Where.Slave
-            << ", word order " << result.WordOrder;
+        out << "Found a TZL at ";
+        if (plan.TriesLineSettings())
+            out << result.Where.Line.ToString() << ", ";
+        out << "slave " << result.Where.Slave << ", word order " << result.WordOrder;
         if (result.OnlyInThisWordOrder)
             out << " (its values make no sense in word order " << 1 - result.WordOrder << ')';
         out << ".\nOptions: " << result.Options() << '\n';
@@ -133,6 +137,9 @@ void AddScanCommand(CommandTable& table)
                QStringLiteral("find a relay on the device: tries 2400-19200 then 38400-115200 "
                               "baud, parity N, E, O, slave IDs (default 1-247, 1-10 first) and "
                               "both word orders with one short read each (default time-out "
-                              "100 ms); prints the options to use"),
+                              "100 ms); prints the options to use. Through a device server "
+                              "(tcp://) only slave IDs and word orders are tried; the "
+                              "connection is made within the probe time-out, so raise it "
+                              "across a slow network"),
                Scan});
 }

@@ -7,8 +7,9 @@
 #include "link/cCommsErrorLog.h"
 #include "link/frmModbus.h"
 #include "platform/ConsoleUserInterface.h"
-#include "platform/QtSerialPort.h"
+#include "platform/SerialOrTcpPort.h"
 #include "platform/SystemClock.h"
+#include "platform/TcpAddress.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -62,7 +63,8 @@ QString HelpText(const CommandTable& table, const QString& options)
 {
     QString text =
         QStringLiteral("Usage: tzlctl [OPTIONS] COMMAND [ARGS]\n"
-                       "Talks to a TZL protection relay over Modbus RTU on a serial line.\n\n"
+                       "Talks to a TZL protection relay over Modbus RTU on a serial line, or\n"
+                       "through a serial device server (--port tcp://HOST:PORT).\n\n"
                        "Commands:\n");
     for (const Command& command : table.Commands())
         text += CommandHelp(command);
@@ -105,9 +107,11 @@ int main(int argc, char* argv[])
 
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Serial device of the relay."),
-                                        QStringLiteral("DEVICE"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Serial device of the relay, or tcp://HOST:PORT of the serial device "
+                       "server it is wired to (IPv6 hosts in brackets)."),
+        QStringLiteral("DEVICE"));
     const QCommandLineOption settingsOption(
         QStringLiteral("settings"), QStringLiteral("Line settings (default 9600,N,8,1)."),
         QStringLiteral("BAUD,PARITY,DATA,STOP"), DefaultSettings);
@@ -162,7 +166,7 @@ int main(int argc, char* argv[])
         return ExitOk;
     }
 
-    QtSerialPort port;
+    SerialOrTcpPort port;
     ConsoleUserInterface ui;
     SystemClock clock;
     frmModbus link(port, ui);
@@ -172,8 +176,17 @@ int main(int argc, char* argv[])
     link.SetErrorLog(&errorLog);
     try {
         QString device = parser.value(portOption);
-        if (device.isEmpty())
+        QString deviceFrom = QStringLiteral("--port");
+        if (device.isEmpty()) {
             device = qEnvironmentVariable("TZL_PORT", DefaultDevice);
+            deviceFrom = QStringLiteral("$TZL_PORT");
+        }
+        QString addressError;
+        if (TcpAddress::IsTcpName(device) && !TcpAddress::Parse(device, &addressError))
+            throw UsageError(QStringLiteral("%1 \"%2\" is not a network address: %3 (write "
+                                            "tcp://HOST:PORT)")
+                                 .arg(deviceFrom, device, addressError)
+                                 .toStdString());
         port.SetPortName(device);
         if (!port.SetSettings(parser.value(settingsOption)))
             throw UsageError(QStringLiteral("line settings \"%1\" are not of the form 9600,N,8,1")

@@ -40,6 +40,10 @@ private Q_SLOTS:
         row("pty", pty, "");
         row("unknown option before help", {"--bogus", "--help"}, "unknown option");
         row("neither line", {"--slave", "3"}, "--pty or --port");
+        row("pty and tcp", {"--pty", "--tcp", "0"}, "give one of --tcp PORT");
+        row("tcp 65536", {"--tcp", "65536"}, "port number 0-65535");
+        row("listen without tcp", {"--pty", "--listen", "0.0.0.0"}, "--listen goes with --tcp");
+        row("listen on a name", {"--tcp", "0", "--listen", "relay"}, "an IP address");
         row("missing value", {"--pty", "--slave"}, "needs a value");
         row("slave 247", {"--pty", "--slave", "247"}, "");
         row("slave 0", {"--pty", "--slave=0"}, "1 to 247");
