@@ -83,6 +83,8 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     , m_Device(m_Link, m_UI, m_Services.Clock)
     , m_Print(m_Device, m_UI, m_Services.PrintSetup,
               [this](const QString& text) { SetStatusText(text); })
+    , m_Report(m_Link, m_UI, m_Services.Settings, m_Services.FileDialogs, m_Services.Clock,
+               ApplicationName, [this](const QString& text) { SetStatusText(text); })
     , m_FindRelay([this] { return FindTZLWithProgress(m_Link.ClosedPort(), m_UI, this); })
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -219,6 +221,11 @@ void frmMain::ConnectCommands()
     connect(m.mnuitmPrint, &QAction::triggered, this, [this] {
         CommitOpenEdit();
         m_Print.PrintConfiguration();
+    });
+    connect(m.mnuitmReport, &QAction::triggered, this, [this] {
+        CommitOpenEdit();
+        m_Pending.PendingReport = m_Report.Request(m_WorkDirectory);
+        m_Menus->mnuitmReport->setEnabled(!m_Pending.PendingReport);
     });
     connect(m.mnuitmRevWordOrder, &QAction::triggered, this, &frmMain::ToggleWordOrder);
     connect(m.mnuitmRequestConfig, &QAction::triggered, this, &frmMain::RequestUpload);
@@ -559,6 +566,9 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
     case DeferredCommand::Compare:
         CompareWithTZL();
         break;
+    case DeferredCommand::Report:
+        WriteReport();
+        break;
     }
 }
 
@@ -780,6 +790,20 @@ void frmMain::CompareWithTZL()
         ConfigComparison::Report(differences, QStringLiteral("memory"), QStringLiteral("TZL"),
                                  QStringLiteral("The TZL holds the configuration in memory.")),
         m_WorkDirectory);
+}
+
+// The relay is checked against the configuration in memory when it has a
+// file name.
+void frmMain::WriteReport()
+{
+    std::optional<ReportSettingsFile> settings;
+    if (!m_CurrentFileName.isEmpty())
+        settings = ReportSettingsFile{
+            m_CurrentFileName + (IsDataModified() ? QStringLiteral(" with its unsaved changes")
+                                                  : QString()),
+            m_Device.Snapshot()};
+    m_Report.Run(m_SlaveID, settings, this);
+    m_Menus->mnuitmReport->setEnabled(true);
 }
 
 // ---------------------------------------------------------------- files

@@ -7,6 +7,7 @@
 #include "shell/MainWindowSettings.h"
 #include "shell/PendingCommands.h"
 #include "shell/PrintCommands.h"
+#include "shell/ReportCommand.h"
 #include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 
@@ -156,6 +157,7 @@ private:
     void DownloadConfiguration();
     void VerifyDownload(const ConfigSnapshot& sent);
     void CompareWithTZL();
+    void WriteReport();
     std::optional<ConfigSnapshot> ReadRelayConfig();
     void RequestUpload();
     void RequestDownload();
@@ -192,6 +194,7 @@ private:
     cTZL m_Device;
     cRUFList m_RecentFiles;
     PrintCommands m_Print;
+    ReportCommand m_Report;
     cPollingCycle m_Cycle;
     PendingCommands m_Pending;
     QTimer Timer1;

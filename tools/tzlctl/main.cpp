@@ -29,6 +29,7 @@ CommandTable BuildCommandTable()
     AddLiveCommands(table);
     AddScanCommand(table);
     AddWatchCommand(table);
+    AddReportCommand(table);
     return table;
 }
 
