@@ -289,13 +289,13 @@ QString CommissioningReport::TripSettingsSection() const
     }
     return Section(Heading(ReadingSection::TripSettings), ReadingSection::TripSettings,
                    Table({{QStringLiteral("Relay"), 7},
-                          {QStringLiteral("Name"), 12},
+                          {QStringLiteral("Name"), 14},
                           {QStringLiteral("Function"), 19},
-                          {QStringLiteral("Parameters"), 22},
-                          {QStringLiteral("Latched"), 10},
-                          {QStringLiteral("Alarm"), 10},
+                          {QStringLiteral("Parameters"), 24},
+                          {QStringLiteral("Latched"), 9},
+                          {QStringLiteral("Alarm"), 8},
                           {QStringLiteral("Fail Safe"), 10},
-                          {QStringLiteral("Logged"), 10}},
+                          {QStringLiteral("Logged"), 9}},
                          rows));
 }
 
@@ -371,7 +371,7 @@ QString CommissioningReport::EventLogSection() const
                        Paragraph(QStringLiteral("The event log is empty")));
     const bool functionsKnown = m_Readings.Read(ReadingSection::TripSettings);
     QList<QStringList> rows;
-    for (const RelayEvent& event : m_Readings.Events) {
+    for (const EventReading& event : m_Readings.Events) {
         QString function = QStringLiteral("(trip settings not read)");
         if (event.Relay < 1 || event.Relay > cTripCatalogue::RelayCount)
             function = QStringLiteral("(no such relay)");

@@ -21,7 +21,7 @@ enum class ReadingSection {
     EventLog
 };
 
-struct RelayEvent
+struct EventReading
 {
     int Number;
     int Relay;
@@ -63,7 +63,7 @@ struct RelayReadings
     ConfigSnapshot Settings;
     std::array<float, std::size_t(cTZLInputRegisters::Quantity::Count)> Measurements{};
     // In event-number order.
-    QList<RelayEvent> Events;
+    QList<EventReading> Events;
     CommsCounts Statistics;
 
     // Why a section could not be read, in the words of the link or the model.

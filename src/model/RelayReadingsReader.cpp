@@ -130,8 +130,13 @@ std::optional<RelayReadings> RelayReadingsReader::Read(std::int16_t slave, const
     readings.PSCNumber = device.PSCNumber();
     readings.PSCIssue = device.PSCIssue();
     const qsizetype beforeClock = recorder.Count();
+    const QDateTime asked = m_Clock.Now();
     readings.RelayClock = device.GetRTC(slave);
-    readings.ClockOffsetSeconds = m_Clock.Now().secsTo(readings.RelayClock);
+    // The relay counts whole seconds, so its reading stands for the middle of
+    // its second; the PC's for the middle of the exchange.
+    const qint64 pcMs = asked.toMSecsSinceEpoch() + asked.msecsTo(m_Clock.Now()) / 2;
+    readings.ClockOffsetSeconds =
+        qRound64(double(readings.RelayClock.toMSecsSinceEpoch() + 500 - pcMs) / 1000.0);
     const bool clock =
         recorder.Count() == beforeClock && readings.RelayClock != cTZL::NoClockReading();
     conclude(ReadingSection::Identity, before, product && clock,

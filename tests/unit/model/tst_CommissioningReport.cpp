@@ -143,7 +143,7 @@ void tst_CommissioningReport::SettingsCheck_data()
                               }))
         << "Settings check\nThe relay's settings differ from plant.tcf in 2 places:\n"
            "Setting\nRelay\nplant.tcf\nPrimary VT value\n11000 V\n415 V\n"
-           "Relay 3 Latched\nyes\nno\n";
+           "Relay 3 Latched\nyes\nno\n\n";
 }
 
 void tst_CommissioningReport::SettingsCheck()
