@@ -28,7 +28,8 @@ bool IsHeading(const QTextBlock& block)
 
 // Whether the heading should start a page: it would otherwise end one, apart
 // from what follows it, or its section would run onto the next page although
-// it fits on one.
+// it is short. A long section starts where it is, so as not to leave most of
+// a page empty; its table's heading row is repeated where it runs on.
 bool BetterOnNextPage(const QTextDocument& document, const QTextBlock& heading, double pageHeight)
 {
     const QTextBlock next = heading.next();
@@ -43,7 +44,8 @@ bool BetterOnNextPage(const QTextDocument& document, const QTextBlock& heading, 
         last = last.next();
     const QRectF top = document.documentLayout()->blockBoundingRect(heading);
     const QRectF bottom = document.documentLayout()->blockBoundingRect(last);
-    return PageOf(document, last, pageHeight) != page && bottom.bottom() - top.top() < pageHeight;
+    return PageOf(document, last, pageHeight) != page
+           && bottom.bottom() - top.top() < pageHeight / 2;
 }
 
 // Moves to the top of the next page every heading that is better there.

@@ -10,7 +10,7 @@ class QTextDocument;
 // every page with `footerText` on the left and "Page n of m" on the right.
 // A heading never ends a page: one that would is moved onto the next page
 // with what follows it, as is one whose section would run onto the next page
-// although it fits on one. Qt's layout already moves a table row that would
+// although it takes less than half a page. Qt's layout already moves a table row that would
 // cross the foot of a page onto the next one, where the table's heading row
 // is repeated. Needs a QGuiApplication for its fonts.
 struct PdfPages
