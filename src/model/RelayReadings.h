@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/cCommsStatistics.h"
 #include "model/cTZLInputRegisters.h"
 #include "trips/ConfigSnapshot.h"
 
@@ -28,18 +29,6 @@ struct EventReading
     QDateTime When;
 };
 
-// The link's counters at the end of the pass.
-struct CommsCounts
-{
-    qint64 CharactersTx = 0;
-    qint64 Requests = 0;
-    qint64 CharactersRx = 0;
-    qint64 Responses = 0;
-    qint64 Timeouts = 0;
-    qint64 CRCFailures = 0;
-    qint64 Exceptions = 0;
-};
-
 // What one pass over the relay found, held apart from the configuration in
 // memory: a record of the relay at one moment, for a commissioning report.
 struct RelayReadings
@@ -64,6 +53,7 @@ struct RelayReadings
     std::array<float, std::size_t(cTZLInputRegisters::Quantity::Count)> Measurements{};
     // In event-number order.
     QList<EventReading> Events;
+    // The link's counters at the end of the pass.
     CommsCounts Statistics;
 
     // Why a section could not be read, in the words of the link or the model.

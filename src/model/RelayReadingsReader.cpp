@@ -82,12 +82,6 @@ QString LineText(const frmModbus& link)
     return link.SerialPort().PortName() + u' ' + link.Settings();
 }
 
-CommsCounts Counts(const cCommsStatistics& s)
-{
-    return {s.CharactersTx(), s.Requests(),    s.CharactersRx(), s.Responses(),
-            s.Timeouts(),     s.CRCFailures(), s.Exceptions()};
-}
-
 } // namespace
 
 RelayReadingsReader::RelayReadingsReader(frmModbus& link, IClock& clock)
@@ -191,6 +185,6 @@ std::optional<RelayReadings> RelayReadingsReader::Read(std::int16_t slave, const
     readings.Settings.SystemType = system.SystemType();
     readings.Settings.SystemVolts = system.SystemVolts();
     readings.Settings.SystemCurrent = system.SystemCurrent();
-    readings.Statistics = Counts(m_Link.Statistics());
+    readings.Statistics = m_Link.Statistics().Counts();
     return readings;
 }

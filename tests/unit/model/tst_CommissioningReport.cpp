@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTextTable>
 
 namespace {
 
@@ -63,12 +64,42 @@ RelayReadings Readings()
 
 const ReportDetails Details{"Riverside Power Station", "A. Engineer", "TZL Configurator 9.9.9"};
 
-// The document's text cut at its headings: heading -> its lines.
+// The document's text a line a paragraph or table row, cells parted by
+// " | " and lines within a cell by " / ".
+QString DocumentText(const QTextDocument& document)
+{
+    QStringList lines;
+    const auto text = [](QTextCursor cursor) {
+        return cursor.selectedText()
+            .replace(QChar::LineSeparator, QStringLiteral(" / "))
+            .replace(QChar::ParagraphSeparator, QStringLiteral(" / "));
+    };
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+            for (int row = 0; row < table->rows(); ++row) {
+                QStringList cells;
+                for (int column = 0; column < table->columns(); ++column) {
+                    const QTextTableCell cell = table->cellAt(row, column);
+                    QTextCursor cursor = cell.firstCursorPosition();
+                    cursor.setPosition(cell.lastCursorPosition().position(),
+                                       QTextCursor::KeepAnchor);
+                    cells << text(cursor);
+                }
+                lines << cells.join(QStringLiteral(" | "));
+            }
+        } else if (it.currentBlock().isValid() && !it.currentBlock().text().isEmpty()) {
+            lines << it.currentBlock().text();
+        }
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+// The text cut at its headings: heading -> its lines.
 QMap<QString, QString> Sections(const QString& text)
 {
     QMap<QString, QString> sections;
     QString current;
-    for (const QString& line : text.split(u'\n')) {
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         if (Headings.contains(line))
             current = line;
         sections[current] += line + u'\n';
@@ -78,7 +109,7 @@ QMap<QString, QString> Sections(const QString& text)
 
 QString Text(const RelayReadings& readings, const std::optional<ReportSettingsFile>& file = {})
 {
-    return CommissioningReport(readings, Details, file).Document()->toPlainText();
+    return DocumentText(*CommissioningReport(readings, Details, file).Document());
 }
 
 ReportSettingsFile File(const RelayReadings& readings,
@@ -142,8 +173,8 @@ void tst_CommissioningReport::SettingsCheck_data()
                                   s.Trips[2].Flags &= ~TripFlag::Latched;
                               }))
         << "Settings check\nThe relay's settings differ from plant.tcf in 2 places:\n"
-           "Setting\nRelay\nplant.tcf\nPrimary VT value\n11000 V\n415 V\n"
-           "Relay 3 Latched\nyes\nno\n\n";
+           "Setting | Relay | plant.tcf\nPrimary VT value | 11000 V | 415 V\n"
+           "Relay 3 Latched | yes | no\n";
 }
 
 void tst_CommissioningReport::SettingsCheck()
@@ -168,7 +199,7 @@ void tst_CommissioningReport::UnreadSectionsAreMarkedNotLeftOut()
     // to name for an event.
     QCOMPARE(sections.value("Settings check"),
              "Settings check\nCould not be read: Comms Error: Modbus Response Timeout\n");
-    QVERIFY(sections.value("Event log").contains("3\n(trip settings not read)\n"));
+    QVERIFY(sections.value("Event log").contains("| 3 | (trip settings not read)\n"));
     QCOMPARE(CommissioningReport(r, Details, file).UnreadSections(),
              QStringList({"Trip settings: Comms Error: Modbus Response Timeout",
                           "Measurements: Modbus Error: CRC Error in response"}));
