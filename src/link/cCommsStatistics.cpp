@@ -2,8 +2,7 @@
 
 void cCommsStatistics::ClearStatistics()
 {
-    m_CharactersTx = m_Requests = m_CharactersRx = m_Responses = 0;
-    m_Timeouts = m_CRCFailures = m_Exceptions = 0;
+    m_Counts = CommsCounts{};
     Q_EMIT Changed();
 }
 

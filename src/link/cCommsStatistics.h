@@ -2,6 +2,18 @@
 
 #include <QObject>
 
+// The seven counters as they stand at one moment.
+struct CommsCounts
+{
+    qint64 CharactersTx = 0;
+    qint64 Requests = 0;
+    qint64 CharactersRx = 0;
+    qint64 Responses = 0;
+    qint64 Timeouts = 0;
+    qint64 CRCFailures = 0;
+    qint64 Exceptions = 0;
+};
+
 // The traffic counters of the link since they were last cleared. The link adds
 // to them as frames go out and come in; the statistics window shows them.
 class cCommsStatistics : public QObject
@@ -10,21 +22,22 @@ class cCommsStatistics : public QObject
 public:
     using QObject::QObject;
 
-    qint64 CharactersTx() const { return m_CharactersTx; }
-    qint64 Requests() const { return m_Requests; }
-    qint64 CharactersRx() const { return m_CharactersRx; }
-    qint64 Responses() const { return m_Responses; }
-    qint64 Timeouts() const { return m_Timeouts; }
-    qint64 CRCFailures() const { return m_CRCFailures; }
-    qint64 Exceptions() const { return m_Exceptions; }
+    qint64 CharactersTx() const { return m_Counts.CharactersTx; }
+    qint64 Requests() const { return m_Counts.Requests; }
+    qint64 CharactersRx() const { return m_Counts.CharactersRx; }
+    qint64 Responses() const { return m_Counts.Responses; }
+    qint64 Timeouts() const { return m_Counts.Timeouts; }
+    qint64 CRCFailures() const { return m_Counts.CRCFailures; }
+    qint64 Exceptions() const { return m_Counts.Exceptions; }
+    const CommsCounts& Counts() const { return m_Counts; }
 
-    void AddCharactersTx(qint64 amount) { Add(m_CharactersTx, amount); }
-    void AddRequests(qint64 amount) { Add(m_Requests, amount); }
-    void AddCharactersRx(qint64 amount) { Add(m_CharactersRx, amount); }
-    void AddResponses(qint64 amount) { Add(m_Responses, amount); }
-    void AddTimeouts(qint64 amount) { Add(m_Timeouts, amount); }
-    void AddCRCFailures(qint64 amount) { Add(m_CRCFailures, amount); }
-    void AddExceptions(qint64 amount) { Add(m_Exceptions, amount); }
+    void AddCharactersTx(qint64 amount) { Add(m_Counts.CharactersTx, amount); }
+    void AddRequests(qint64 amount) { Add(m_Counts.Requests, amount); }
+    void AddCharactersRx(qint64 amount) { Add(m_Counts.CharactersRx, amount); }
+    void AddResponses(qint64 amount) { Add(m_Counts.Responses, amount); }
+    void AddTimeouts(qint64 amount) { Add(m_Counts.Timeouts, amount); }
+    void AddCRCFailures(qint64 amount) { Add(m_Counts.CRCFailures, amount); }
+    void AddExceptions(qint64 amount) { Add(m_Counts.Exceptions, amount); }
 
     void ClearStatistics();
 
@@ -34,11 +47,5 @@ Q_SIGNALS:
 private:
     void Add(qint64& counter, qint64 amount);
 
-    qint64 m_CharactersTx = 0;
-    qint64 m_Requests = 0;
-    qint64 m_CharactersRx = 0;
-    qint64 m_Responses = 0;
-    qint64 m_Timeouts = 0;
-    qint64 m_CRCFailures = 0;
-    qint64 m_Exceptions = 0;
+    CommsCounts m_Counts;
 };

@@ -60,7 +60,7 @@ QString NumberedPortDevice(std::int16_t port)
 frmModbus::frmModbus(ISerialPort& port, IUserInterface& ui, QObject* parent)
     : QObject(parent)
     , m_Port(port)
-    , m_UI(ui)
+    , m_UI(&ui)
     , m_ExceptionTexts{QStringLiteral("Modbus Illegal Function Exception"),
                        QStringLiteral("Modbus Illegal Address Value Exception"),
                        QStringLiteral("Modbus Illegal Data Value Exception"),
@@ -160,9 +160,9 @@ void frmModbus::EditCommsSettings(QObject* owner, bool allowChange)
     // The dialog ran while events were being processed, perhaps inside a
     // transaction's wait: the port must not change under it.
     if (m_InTransaction) {
-        m_UI.MsgBox(QStringLiteral("Please switch to off-line mode before changing the comms "
-                                   "settings!"),
-                    QStringLiteral("TZL Configurator"), MsgButtons::OK, MsgIcon::None);
+        m_UI->MsgBox(QStringLiteral("Please switch to off-line mode before changing the comms "
+                                    "settings!"),
+                     QStringLiteral("TZL Configurator"), MsgButtons::OK, MsgIcon::None);
         return;
     }
     ClosePort();
@@ -303,9 +303,9 @@ bool frmModbus::WriteRequest(std::int16_t slave, std::int16_t start, std::int16_
         return false;
     // A NaN trip point would leave the relay without its protection.
     if (!std::all_of(values.cbegin(), values.cend(), [](float v) { return std::isfinite(v); })) {
-        m_UI.MsgBox(QStringLiteral("Invalid Value - a value that is not a number can't be sent to "
-                                   "the TZL"),
-                    ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+        m_UI->MsgBox(QStringLiteral("Invalid Value - a value that is not a number can't be sent to "
+                                    "the TZL"),
+                     ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
         return false;
     }
     TransactionGuard guard(m_InTransaction);
@@ -330,8 +330,8 @@ bool frmModbus::ValidSlaveID(std::int16_t slave)
 {
     if (slave >= 1 && slave <= 247)
         return true;
-    m_UI.MsgBox(QStringLiteral("Invalid Slave ID"), ModbusErrorTitle, MsgButtons::OK,
-                MsgIcon::None);
+    m_UI->MsgBox(QStringLiteral("Invalid Slave ID"), ModbusErrorTitle, MsgButtons::OK,
+                 MsgIcon::None);
     return false;
 }
 
@@ -343,7 +343,7 @@ bool frmModbus::SendRequest(const QByteArray& frame)
         const QString description = m_Port.ErrorDescription();
         const QString source = m_Port.ErrorSource();
         ClosePort();
-        m_UI.MsgBox(description, source, MsgButtons::OK, MsgIcon::None);
+        m_UI->MsgBox(description, source, MsgButtons::OK, MsgIcon::None);
         return false;
     }
     m_Port.DiscardInput();
@@ -402,7 +402,7 @@ frmModbus::WaitEnd frmModbus::WaitForResponse(qint64& received)
     SetTimeoutInterval(m_ResponseTimeoutMs);
     StartTimeout();
     while (!m_TimedOut && !m_TotalWaitExpired) {
-        m_UI.ProcessPendingEvents();
+        m_UI->ProcessPendingEvents();
         const qint64 waiting = m_Port.BytesWaiting();
         if (waiting < 0) {
             StopTimeout();
@@ -458,7 +458,7 @@ bool frmModbus::NoAnswerFailure(QByteArray& buffer, const QByteArray& received, 
     m_LastResponse = received.isEmpty() ? buffer : received;
     m_Statistics.AddCharactersRx(received.size());
     ClosePort();
-    m_UI.MsgBox(text, title, MsgButtons::OK, MsgIcon::None);
+    m_UI->MsgBox(text, title, MsgButtons::OK, MsgIcon::None);
     if (!LogCommsError(text, buffer))
         return false;
     m_Statistics.AddTimeouts(1);
@@ -470,8 +470,8 @@ bool frmModbus::ValidateResponse(QByteArray& buffer)
     if (!m_CRC.CompareCRC(buffer, std::int16_t(std::min<qsizetype>(buffer.size(), INT16_MAX)))) {
         buffer = SingleZeroByte();
         ClosePort();
-        m_UI.MsgBox(QStringLiteral("CRC Error in response"), ModbusErrorTitle, MsgButtons::OK,
-                    MsgIcon::None);
+        m_UI->MsgBox(QStringLiteral("CRC Error in response"), ModbusErrorTitle, MsgButtons::OK,
+                     MsgIcon::None);
         m_Statistics.AddCRCFailures(1);
         LogCommsError(QStringLiteral("CRC Failure"), buffer);
         return false;
@@ -479,9 +479,9 @@ bool frmModbus::ValidateResponse(QByteArray& buffer)
     if (ModbusFrames::IsExceptionResponse(buffer)) {
         const int code = std::uint8_t(buffer[2]);
         ClosePort();
-        m_UI.MsgBox(GetExceptionText(code),
-                    QStringLiteral("Modbus Exception ") + QString::number(code), MsgButtons::OK,
-                    MsgIcon::None);
+        m_UI->MsgBox(GetExceptionText(code),
+                     QStringLiteral("Modbus Exception ") + QString::number(code), MsgButtons::OK,
+                     MsgIcon::None);
         m_Statistics.AddExceptions(1);
         LogCommsError(QStringLiteral("Exception Response"), buffer);
         buffer = SingleZeroByte();
@@ -510,7 +510,7 @@ bool frmModbus::MismatchFailure(ModbusFrames::ResponseFit fit, QByteArray& buffe
                              "registers asked for");
     buffer = SingleZeroByte();
     ClosePort();
-    m_UI.MsgBox(text, ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
+    m_UI->MsgBox(text, ModbusErrorTitle, MsgButtons::OK, MsgIcon::None);
     LogCommsError(tooShort ? QStringLiteral("Short Response") : QStringLiteral("Response Mismatch"),
                   buffer);
     return false;
@@ -532,7 +532,7 @@ bool frmModbus::ReceiveFailure(QByteArray& buffer, const QString& description,
 {
     ClosePort();
     buffer = SingleZeroByte();
-    m_UI.MsgBox(description, source, MsgButtons::OK, MsgIcon::None);
+    m_UI->MsgBox(description, source, MsgButtons::OK, MsgIcon::None);
     return false;
 }
 

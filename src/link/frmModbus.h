@@ -119,7 +119,11 @@ public:
     const ISerialPort& SerialPort() const { return m_Port; }
     // The port, closed, for a caller that drives the line itself (a scan).
     ISerialPort& ClosedPort();
-    IUserInterface& UserInterface() { return m_UI; }
+    IUserInterface& UserInterface() { return *m_UI; }
+    // Where the link's messages go from now on; a caller that reports the
+    // failures in its own words (a report of what the relay holds) puts
+    // itself in between for the time it reads.
+    void SetUserInterface(IUserInterface& ui) { m_UI = &ui; }
 
 Q_SIGNALS:
     // Every transaction that got as far as opening the port ends with this:
@@ -160,7 +164,7 @@ private:
     void ReportSettingsChanged();
 
     ISerialPort& m_Port;
-    IUserInterface& m_UI;
+    IUserInterface* m_UI;
     ICommsErrorLog* m_ErrorLog = nullptr;
     ICommsSettingsDialog* m_SettingsDialog = nullptr;
     ICommsStatusWindow* m_StatusWindow = nullptr;

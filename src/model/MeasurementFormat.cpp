@@ -29,6 +29,15 @@ QString FormatMeasurement(float value)
     return Decimals(x / 1000000.0, 2) + QStringLiteral(" M");
 }
 
+QString FormatMeasurementWithUnit(float value, const QString& unit)
+{
+    const QString text = FormatMeasurement(value);
+    // The scaled texts end in " k" or " M", which the unit follows directly.
+    if (!text.endsWith(QStringLiteral("  ")))
+        return text + unit;
+    return (text.trimmed() + u' ' + unit).trimmed();
+}
+
 PowerDisplay FormatSystemPower(float power)
 {
     // Grouped with commas and a decimal point whatever the desktop's locale,

@@ -8,6 +8,10 @@
 // 999.9996 shows as "1000.000  ".
 QString FormatMeasurement(float value);
 
+// The same with its unit, for running text and printed tables: "230.500 V",
+// "11.000 kV", "0.95000" for a power factor, which has none.
+QString FormatMeasurementWithUnit(float value, const QString& unit);
+
 // The installation's rated power as the System tab shows it: a grouped number
 // with two decimals and its unit. Each unit runs up to and including its
 // upper threshold (1000 W is still "W").

@@ -28,11 +28,6 @@ constexpr float SelectPSCIssue = 5.0f;
 // Firmware from before the product-information selector answers 0 and 0.
 constexpr float FirmwareWithoutSelector = 2.44f;
 
-QDateTime NoClockReading()
-{
-    return QDateTime(QDate(1900, 1, 1), QTime(0, 0));
-}
-
 bool UserSaysYes(IUserInterface& ui, const QString& question, const QString& title)
 {
     return ui.MsgBox(question, title, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes;
@@ -120,6 +115,11 @@ bool cTZL::UploadProductInfo(std::int16_t slave)
 }
 
 // ---- clock ----
+
+QDateTime cTZL::NoClockReading()
+{
+    return QDateTime(QDate(1900, 1, 1), QTime(0, 0));
+}
 
 QDateTime cTZL::GetRTC(std::int16_t slave)
 {

@@ -57,6 +57,8 @@ public:
     // 1 January 1900 00:00:00 when the read fails or the fields do not make
     // a date (after the user has been told to check the word order).
     QDateTime GetRTC(std::int16_t slave);
+    // What GetRTC gives when it has no reading.
+    static QDateTime NoClockReading();
     // Writes year (two digits), month, day, hour, minute, second in turn,
     // stopping at the first failed write.
     bool SetRTC(std::int16_t slave, const QDateTime& newDate);

@@ -1,6 +1,7 @@
 #include "platform/ConsoleUserInterface.h"
 
 #include <QCoreApplication>
+#include <QTextStream>
 #include <cstdio>
 
 MsgResult ConsoleUserInterface::MsgBox(const QString& text, const QString& title,
@@ -27,6 +28,19 @@ MsgResult ConsoleUserInterface::MsgBox(const QString& text, const QString& title
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
     return answer;
+}
+
+std::optional<QString> ConsoleUserInterface::InputBox(const QString& prompt, const QString& title,
+                                                      const QString& defaultText)
+{
+    std::fprintf(stderr, "%s: %s [%s] ", title.trimmed().toLocal8Bit().constData(),
+                 prompt.toLocal8Bit().constData(), defaultText.toLocal8Bit().constData());
+    std::fflush(stderr);
+    QTextStream in(stdin);
+    QString line;
+    if (!in.readLineInto(&line))
+        return std::nullopt;
+    return line.isEmpty() ? defaultText : line;
 }
 
 void ConsoleUserInterface::ProcessPendingEvents()

@@ -23,6 +23,10 @@ public:
 
     MsgResult MsgBox(const QString& text, const QString& title, MsgButtons buttons,
                      MsgIcon icon) override;
+    // Asks on standard error and reads a line from standard input; an empty
+    // line takes the offered text, the end of the input cancels.
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
     void ProcessPendingEvents() override;
 
 private:

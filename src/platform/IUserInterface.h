@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Question, Exclamation, Critical };
@@ -16,6 +17,17 @@ public:
     // Shows a modal message box and returns the button pressed.
     virtual MsgResult MsgBox(const QString& text, const QString& title, MsgButtons buttons,
                              MsgIcon icon) = 0;
+
+    // Asks for a line of text, offering `defaultText`; nothing when the user
+    // cancels. An interface that cannot ask anyone gives nothing.
+    virtual std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                            const QString& defaultText)
+    {
+        Q_UNUSED(prompt);
+        Q_UNUSED(title);
+        Q_UNUSED(defaultText);
+        return std::nullopt;
+    }
 
     // Lets the interface handle what is pending; when nothing is, sleeps until
     // the next event (a byte on the line, a timer) rather than spinning.

@@ -52,6 +52,8 @@ MainMenus::MainMenus(QMainWindow& window)
     MnuitmSaveAs = AddItem(file, QStringLiteral("MnuitmSaveAs"), QStringLiteral("Save &As"));
     file->addSeparator();
     mnuitmPrint = AddItem(file, QStringLiteral("mnuitmPrint"), QStringLiteral("&Print"));
+    mnuitmReport =
+        AddItem(file, QStringLiteral("mnuitmReport"), QStringLiteral("Commissioning &Report..."));
     file->addSeparator();
     for (std::size_t i = 0; i < mnuitmRUFile.size(); ++i) {
         mnuitmRUFile[i] = AddItem(file, QStringLiteral("mnuitmRUFile%1").arg(i), QString());

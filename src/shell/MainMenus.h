@@ -23,6 +23,7 @@ public:
     QAction* MnuitmSave;
     QAction* MnuitmSaveAs;
     QAction* mnuitmPrint;
+    QAction* mnuitmReport;
     std::array<QAction*, 5> mnuitmRUFile;
     QAction* mnuitmExitSep;
     QAction* mnuitmExit;

@@ -21,6 +21,8 @@ bool PendingCommands::IsPending(DeferredCommand command) const
         return PendingDownload;
     case DeferredCommand::Compare:
         return PendingCompare;
+    case DeferredCommand::Report:
+        return PendingReport;
     }
     return false;
 }
@@ -54,6 +56,9 @@ void PendingCommands::Done(DeferredCommand command)
         break;
     case DeferredCommand::Compare:
         PendingCompare = false;
+        break;
+    case DeferredCommand::Report:
+        PendingReport = false;
         break;
     }
 }

@@ -15,13 +15,15 @@ enum class DeferredCommand {
     AckAlarm,
     Upload,
     Download,
-    Compare
+    Compare,
+    Report
 };
 
-inline constexpr std::array<DeferredCommand, 9> DeferredCommandOrder{
+inline constexpr std::array<DeferredCommand, 10> DeferredCommandOrder{
     DeferredCommand::GetTime,   DeferredCommand::SendTime,  DeferredCommand::ResetTrips,
     DeferredCommand::ResetTrip, DeferredCommand::AckAlarms, DeferredCommand::AckAlarm,
-    DeferredCommand::Upload,    DeferredCommand::Download,  DeferredCommand::Compare};
+    DeferredCommand::Upload,    DeferredCommand::Download,  DeferredCommand::Compare,
+    DeferredCommand::Report};
 
 struct PendingCommands
 {
@@ -34,6 +36,7 @@ struct PendingCommands
     bool PendingUpload = false;
     bool PendingDownload = false;
     bool PendingCompare = false;
+    bool PendingReport = false;
 
     bool IsPending(DeferredCommand command) const;
     void Done(DeferredCommand command);

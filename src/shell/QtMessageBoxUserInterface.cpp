@@ -1,6 +1,7 @@
 #include "shell/QtMessageBoxUserInterface.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -61,6 +62,18 @@ MsgResult QtMessageBoxUserInterface::MsgBox(const QString& text, const QString& 
     QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons),
                     QApplication::activeWindow());
     return FromQtButton(box.exec());
+}
+
+std::optional<QString> QtMessageBoxUserInterface::InputBox(const QString& prompt,
+                                                           const QString& title,
+                                                           const QString& defaultText)
+{
+    bool accepted = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Normal, defaultText, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
 }
 
 void QtMessageBoxUserInterface::ProcessPendingEvents()

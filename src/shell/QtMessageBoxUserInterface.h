@@ -9,5 +9,7 @@ class QtMessageBoxUserInterface : public IUserInterface
 public:
     MsgResult MsgBox(const QString& text, const QString& title, MsgButtons buttons,
                      MsgIcon icon) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
     void ProcessPendingEvents() override;
 };

@@ -1,6 +1,7 @@
 #include "shell/fraStatus.h"
 
 #include "model/MeasurementFormat.h"
+#include "model/MeasurementLayout.h"
 #include "model/cTZL.h"
 #include "shell/DisplayGrid.h"
 #include "shell/Twips.h"
@@ -25,8 +26,6 @@ using Quantity = cTZLInputRegisters::Quantity;
 const QString MeasurementsFormat =
     QStringLiteral("^ Parameter |^        1         |^        2         |^         3         "
                    "|^   Average   |^      Sum       ;|Volts|Current|Power|VA|VAr|P. Factor");
-constexpr int MeasurementRows = 6;
-constexpr int MeasurementColumns = 5;
 constexpr int CaptionColumnTwips = 800;
 // What the grid's frame and the row captions' border take besides the columns.
 constexpr int MeasurementsBorderTwips = 129;
@@ -41,41 +40,6 @@ const QColor InAlarm(255, 0, 0);
 const QColor AcknowledgedAlarm(255, 255, 0);
 const QColor NotShowing(255, 255, 255);
 
-// Where each measurement goes, in the grid's own numbering (row and column
-// from 1). The cells not listed never receive a value and are greyed.
-struct MeasurementCell
-{
-    int Row;
-    int Column;
-    Quantity Value;
-};
-const MeasurementCell MeasurementCells[] = {
-    {1, 1, Quantity::Volts1},
-    {1, 2, Quantity::Volts2},
-    {1, 3, Quantity::Volts3},
-    {1, 4, Quantity::VoltsAverage},
-    {2, 1, Quantity::Amps1},
-    {2, 2, Quantity::Amps2},
-    {2, 3, Quantity::Amps3},
-    {2, 4, Quantity::AmpsAverage},
-    {2, 5, Quantity::AmpsSum},
-    {3, 1, Quantity::Power1},
-    {3, 2, Quantity::Power2},
-    {3, 3, Quantity::Power3},
-    {3, 5, Quantity::PowerSum},
-    {4, 1, Quantity::VA1},
-    {4, 2, Quantity::VA2},
-    {4, 3, Quantity::VA3},
-    {4, 5, Quantity::VASum},
-    {5, 1, Quantity::VAr1},
-    {5, 2, Quantity::VAr2},
-    {5, 3, Quantity::VAr3},
-    {5, 5, Quantity::VArSum},
-    {6, 1, Quantity::PowerFactor1},
-    {6, 2, Quantity::PowerFactor2},
-    {6, 3, Quantity::PowerFactor3},
-    {6, 4, Quantity::PowerFactorAverage},
-};
 struct GridCell
 {
     int Row;
@@ -159,7 +123,7 @@ fraStatus::fraStatus(const cTZL& device, QWidget* parent)
     , fgridMeasurements(DisplayTable(
           QStringLiteral("fgridMeasurements"), QStringLiteral("Electrical Parameters"),
           QStringLiteral("Displays the basic parameters for upto three input channels"),
-          MeasurementRows, MeasurementColumns, this))
+          MeasurementGridRows, MeasurementGridColumns, this))
     , fgridCurrentTrips(DisplayTable(QStringLiteral("fgridCurrentTrips"),
                                      QStringLiteral("Current Trips"),
                                      QStringLiteral("Displays the Relays Currently tripped"),
@@ -262,7 +226,7 @@ fraStatus::fraStatus(const cTZL& device, QWidget* parent)
 void fraStatus::SetUpMeasurementsGrid()
 {
     ApplyGridFormat(fgridMeasurements, MeasurementsFormat);
-    for (int row = 0; row < MeasurementRows; ++row)
+    for (int row = 0; row < MeasurementGridRows; ++row)
         for (int phase = 0; phase < 3; ++phase)
             fgridMeasurements->item(row, phase)->setBackground(PhaseColours[phase]);
     for (const GridCell& cell : NeverMeasuredCells)
@@ -313,8 +277,8 @@ void fraStatus::FitColumnsToWidth()
     const int captionPixels = SetGridColumnWidthTwips(fgridMeasurements, 0, CaptionColumnTwips);
     const int captionTwips = std::max(CaptionColumnTwips, PixelsToTwips(captionPixels, this));
     const int valueTwips = WholeTwips((gridTwips - captionTwips - MeasurementsBorderTwips)
-                                      / double(MeasurementColumns));
-    for (int column = 1; column <= MeasurementColumns; ++column)
+                                      / double(MeasurementGridColumns));
+    for (int column = 1; column <= MeasurementGridColumns; ++column)
         SetGridColumnWidthTwips(fgridMeasurements, column, valueTwips);
 
     const int tripsTwips = PixelsToTwips(fgridCurrentTrips->width(), this);

@@ -75,6 +75,8 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
     , m_Relay(m_Link, m_Device, m_UI, m_Services.Clock, m_Files, m_Document, *this)
     , m_Print(m_Device, m_UI, m_Services.PrintSetup,
               [this](const QString& text) { SetStatusText(text); })
+    , m_Report(m_Link, m_UI, m_Services.Settings, m_Services.FileDialogs, m_Services.Clock,
+               ApplicationName, [this](const QString& text) { SetStatusText(text); })
     , m_FindRelay([this] { return FindTZLWithProgress(m_Link.ClosedPort(), m_UI, this); })
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -211,6 +213,11 @@ void frmMain::ConnectCommands()
     connect(m.mnuitmPrint, &QAction::triggered, this, [this] {
         CommitOpenEdits();
         m_Print.PrintConfiguration();
+    });
+    connect(m.mnuitmReport, &QAction::triggered, this, [this] {
+        CommitOpenEdits();
+        m_Pending.PendingReport = m_Report.Request(m_Document.WorkDirectory);
+        m_Menus->mnuitmReport->setEnabled(!m_Pending.PendingReport);
     });
     connect(m.mnuitmRevWordOrder, &QAction::triggered, this, &frmMain::ToggleWordOrder);
     connect(m.mnuitmRequestConfig, &QAction::triggered, this, &frmMain::RequestUpload);
@@ -621,6 +628,9 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
     case DeferredCommand::Compare:
         CompareWithTZL();
         break;
+    case DeferredCommand::Report:
+        WriteReport();
+        break;
     }
 }
 
@@ -737,6 +747,20 @@ void frmMain::CompareWithTZL()
     if (m_CompareResult == nullptr)
         m_CompareResult = new frmCompareResult(m_UI, m_Services.FileDialogs, this);
     m_CompareResult->ShowReport(*report, m_Document.WorkDirectory);
+}
+
+// The relay is checked against the configuration in memory when it has a
+// file name.
+void frmMain::WriteReport()
+{
+    std::optional<ReportSettingsFile> settings;
+    if (!m_Document.FileName.isEmpty())
+        settings = ReportSettingsFile{
+            m_Document.FileName
+                + (IsDataModified() ? QStringLiteral(" with its unsaved changes") : QString()),
+            m_Device.Snapshot()};
+    m_Report.Run(m_SlaveID, settings, this);
+    m_Menus->mnuitmReport->setEnabled(true);
 }
 
 void frmMain::PrintEventLog()

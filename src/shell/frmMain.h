@@ -10,6 +10,7 @@
 #include "shell/PendingCommands.h"
 #include "shell/PrintCommands.h"
 #include "shell/RelayCommands.h"
+#include "shell/ReportCommand.h"
 #include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 
@@ -175,6 +176,7 @@ private:
     void UploadConfiguration();
     void DownloadConfiguration();
     void CompareWithTZL();
+    void WriteReport();
     void PrintEventLog();
 
     // ---- commands ----
@@ -197,6 +199,7 @@ private:
     FileCommands m_Files;
     RelayCommands m_Relay;
     PrintCommands m_Print;
+    ReportCommand m_Report;
     cPollingCycle m_Cycle;
     PendingCommands m_Pending;
     QTimer Timer1;

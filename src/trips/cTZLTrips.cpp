@@ -131,10 +131,13 @@ bool cTZLTrips::UploadTripDef(std::int16_t slave, std::int16_t relay)
     return StoreWindow(relay, window, UploadErrorTitle);
 }
 
-bool cTZLTrips::UploadAllTripDefs(std::int16_t slave)
+bool cTZLTrips::UploadAllTripDefs(std::int16_t slave,
+                                  const std::function<bool(std::int16_t relay)>& keepGoing)
 {
     for (std::int16_t relay = 1; relay <= RelayCount; ++relay) {
         if (!UploadTripDef(slave, relay))
+            return false;
+        if (keepGoing && !keepGoing(relay))
             return false;
         // The relay needs a moment between definitions.
         PauseToNextSecond();

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class IClock;
@@ -46,8 +47,11 @@ public:
     bool UploadTripDef(std::int16_t slave, std::int16_t relay);
     // UploadTripDef for relays 1 to 16, stopping at the first failure. After
     // each relay it waits for the next whole second of the clock, keeping the
-    // interface live.
-    bool UploadAllTripDefs(std::int16_t slave);
+    // interface live. `keepGoing`, when given, is asked after each relay
+    // whether to go on (a reader the user can cancel); a no ends the upload
+    // with false.
+    bool UploadAllTripDefs(std::int16_t slave,
+                           const std::function<bool(std::int16_t relay)>& keepGoing = {});
     // Writes relay r's definition (status as 0) and stores what the relay
     // reads back. A read-back for another relay fails without a message; one
     // whose flags or status is no byte fails with a message.

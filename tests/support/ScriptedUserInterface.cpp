@@ -11,6 +11,14 @@ MsgResult ScriptedUserInterface::MsgBox(const QString& text, const QString& titl
     return buttons == MsgButtons::OK ? MsgResult::OK : DefaultAnswer;
 }
 
+std::optional<QString> ScriptedUserInterface::InputBox(const QString& prompt, const QString& title,
+                                                       const QString& defaultText)
+{
+    m_Messages.append({prompt + QStringLiteral(" [") + defaultText + u']', title,
+                       MsgButtons::OKCancel, MsgIcon::None});
+    return m_Texts.isEmpty() ? std::nullopt : m_Texts.takeFirst();
+}
+
 void ScriptedUserInterface::ProcessPendingEvents()
 {
     ++m_ProcessEventsCalls;

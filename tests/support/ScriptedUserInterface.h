@@ -24,6 +24,11 @@ public:
     void QueueAnswer(MsgResult answer) { m_Answers.append(answer); }
     MsgResult DefaultAnswer = MsgResult::No;
 
+    // Text prompts are recorded like messages (Text is the prompt, Buttons
+    // OKCancel) and answered in order; nothing queued, or a queued nullopt,
+    // is Cancel.
+    void QueueText(std::optional<QString> text) { m_Texts.append(std::move(text)); }
+
     // Runs on every pass of the event wait, before the events are processed.
     std::function<void()> OnProcessEvents;
 
@@ -33,10 +38,13 @@ public:
 
     MsgResult MsgBox(const QString& text, const QString& title, MsgButtons buttons,
                      MsgIcon icon) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
     void ProcessPendingEvents() override;
 
 private:
     QList<Message> m_Messages;
     QList<MsgResult> m_Answers;
+    QList<std::optional<QString>> m_Texts;
     int m_ProcessEventsCalls = 0;
 };

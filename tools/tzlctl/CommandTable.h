@@ -73,3 +73,4 @@ void AddConfigCommands(CommandTable& table);
 void AddLiveCommands(CommandTable& table);
 void AddScanCommand(CommandTable& table);
 void AddWatchCommand(CommandTable& table);
+void AddReportCommand(CommandTable& table);

@@ -30,6 +30,7 @@ CommandTable BuildCommandTable()
     AddLiveCommands(table);
     AddScanCommand(table);
     AddWatchCommand(table);
+    AddReportCommand(table);
     return table;
 }
 
