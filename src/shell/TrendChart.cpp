@@ -83,7 +83,7 @@ TrendChart::TrendChart(const TrendGroupInfo& group, QWidget* parent)
     }
     setChart(m_Chart);
     setRenderHint(QPainter::Antialiasing, false);
-    setMinimumHeight(120);
+    setMinimumHeight(90);
 
     for (const TrendSeries& series : TrendSeriesList) {
         if (series.Group == group.Group)
