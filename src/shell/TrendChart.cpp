@@ -72,7 +72,6 @@ TrendChart::TrendChart(const TrendGroupInfo& group, QWidget* parent)
     m_Chart->addAxis(m_TimeAxis, Qt::AlignBottom);
     m_Chart->addAxis(m_ValueAxis, Qt::AlignLeft);
     m_TimeAxis->setTickCount(7);
-    m_ValueAxis->setTickCount(5);
     // Small print leaves the room to the lines when the window is low.
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
@@ -87,7 +86,7 @@ TrendChart::TrendChart(const TrendGroupInfo& group, QWidget* parent)
 
     for (const TrendSeries& series : TrendSeriesList) {
         if (series.Group == group.Group)
-            m_Lines.push_back({&series, {}});
+            m_Lines.push_back({&series, {}, {}, {}, {}, false});
     }
     // Each line has its first piece from the start: the cursor maps the mouse
     // to a moment through the axes of a series.
@@ -104,7 +103,7 @@ QLineSeries* TrendChart::Piece(Line& line, std::size_t index)
     while (line.Pieces.size() <= index) {
         auto* piece = new QLineSeries(this);
         piece->setName(QString::fromLatin1(line.Series->Caption));
-        piece->setPen(QPen(TrendColour(*line.Series), 2));
+        piece->setPen(QPen(TrendColour(*line.Series), 1));
         piece->setPointsVisible(false);
         m_Chart->addSeries(piece);
         piece->attachAxis(m_TimeAxis);
@@ -117,67 +116,110 @@ QLineSeries* TrendChart::Piece(Line& line, std::size_t index)
 void TrendChart::Redraw(const TrendHistory& history, const QList<const TrendSeries*>& shown,
                         qint64 fromMs, qint64 toMs)
 {
-    double divisor = 1.0;
-    ScaleValueAxis(history, shown, fromMs, toMs, divisor);
+    // A line as wide as the plot in pixels is all the eye can see: every
+    // fourth pixel a low and a high keeps the peaks and the redraw quick
+    // with eight hours of history.
+    const int buckets = std::max(16, int(m_Chart->plotArea().width()) / 4);
+    bool changed = false;
+    for (Line& line : m_Lines) {
+        const TrendHistory::Samples& samples = history.SamplesOf(line.Series->Quantity);
+        const Drawing drawing{shown.contains(line.Series),
+                              fromMs,
+                              toMs,
+                              buckets,
+                              samples.size(),
+                              samples.empty() ? 0 : samples.front().TimeMs,
+                              samples.empty() ? 0 : samples.back().TimeMs};
+        // Most redraws bring one block of new readings: the other lines
+        // stay as they are, and the chart need not work them out again.
+        if (drawing == line.Drawn)
+            continue;
+        line.Drawn = drawing;
+        line.Segments = drawing.Shown ? PlotSegments(samples, fromMs, toMs, buckets, 1.0)
+                                      : QList<QList<QPointF>>();
+        line.Range = ValueRange(line.Segments, fromMs, toMs);
+        line.Stale = true;
+        changed = true;
+    }
+    if (!changed)
+        return;
+    ScaleValueAxis();
     const QString format =
         toMs - fromMs > 15 * 60 * 1000 ? QStringLiteral("HH:mm") : QStringLiteral("HH:mm:ss");
-    m_TimeAxis->setFormat(format);
-    m_TimeAxis->setRange(QDateTime::fromMSecsSinceEpoch(fromMs),
-                         QDateTime::fromMSecsSinceEpoch(toMs));
-
-    // No more points than the plot has pixels across: thinner data would not
-    // show, and the redraw stays quick with eight hours of history.
-    const int buckets = std::max(16, int(m_Chart->plotArea().width()));
-    for (Line& line : m_Lines) {
-        QList<QList<QPointF>> segments;
-        if (shown.contains(line.Series))
-            segments = PlotSegments(history.SamplesOf(line.Series->Quantity), fromMs, toMs, buckets,
-                                    divisor);
-        for (std::size_t i = 0; i < std::max(line.Pieces.size(), std::size_t(segments.size()));
-             ++i) {
-            QLineSeries* piece = Piece(line, i);
-            const QList<QPointF> points =
-                i < std::size_t(segments.size()) ? segments[qsizetype(i)] : QList<QPointF>();
-            // A reading between two failed ones would draw no line at all.
-            piece->setPointsVisible(points.size() == 1);
-            piece->replace(points);
+    if (format != m_TimeAxis->format())
+        m_TimeAxis->setFormat(format);
+    if (m_TimeAxis->min().toMSecsSinceEpoch() != fromMs
+        || m_TimeAxis->max().toMSecsSinceEpoch() != toMs) {
+        // The chart works out every line again for a new range, and again
+        // for new points: emptied first, the lines cost that only once.
+        for (Line& line : m_Lines) {
+            for (QLineSeries* piece : line.Pieces)
+                piece->clear();
         }
+        m_TimeAxis->setRange(QDateTime::fromMSecsSinceEpoch(fromMs),
+                             QDateTime::fromMSecsSinceEpoch(toMs));
+    }
+    for (Line& line : m_Lines) {
+        if (line.Stale)
+            DrawLine(line);
     }
 }
 
-void TrendChart::ScaleValueAxis(const TrendHistory& history, const QList<const TrendSeries*>& shown,
-                                qint64 fromMs, qint64 toMs, double& divisor)
+void TrendChart::DrawLine(Line& line)
 {
-    std::optional<std::pair<float, float>> range;
+    line.Stale = false;
+    const auto segments = std::size_t(line.Segments.size());
+    for (std::size_t i = 0; i < std::max(line.Pieces.size(), segments); ++i) {
+        QList<QPointF> points = i < segments ? line.Segments[qsizetype(i)] : QList<QPointF>();
+        for (QPointF& point : points)
+            point.setY(point.y() / m_Divisor);
+        QLineSeries* piece = Piece(line, i);
+        // A reading between two failed ones would draw no line at all.
+        if (piece->pointsVisible() != (points.size() == 1))
+            piece->setPointsVisible(points.size() == 1);
+        if (piece->points() != points)
+            piece->replace(points);
+    }
+}
+
+void TrendChart::ScaleValueAxis()
+{
+    std::optional<std::pair<double, double>> range;
     for (const Line& line : m_Lines) {
-        if (!shown.contains(line.Series))
-            continue;
-        const auto lineRange = ValueRange(history.SamplesOf(line.Series->Quantity), fromMs, toMs);
-        if (!lineRange)
+        if (!line.Range)
             continue;
         if (!range)
-            range = lineRange;
-        range->first = std::min(range->first, lineRange->first);
-        range->second = std::max(range->second, lineRange->second);
+            range = line.Range;
+        range->first = std::min(range->first, line.Range->first);
+        range->second = std::max(range->second, line.Range->second);
     }
-    const double low = range ? double(range->first) : 0.0;
-    const double high = range ? double(range->second) : 1.0;
+    const double low = range ? range->first : 0.0;
+    const double high = range ? range->second : 1.0;
     const EngineeringScale prefix = ScaleFor(std::max(std::abs(low), std::abs(high)));
-    divisor = prefix.Divisor;
+    if (prefix.Divisor != m_Divisor) {
+        m_Divisor = prefix.Divisor;
+        for (Line& line : m_Lines)
+            line.Stale = true;
+    }
     // A steady value gets a little room above and below rather than a flat
     // line on the plot's edge.
-    const double margin = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.01, 0.01);
-    m_ValueAxis->setRange((low - margin) / divisor, (high + margin) / divisor);
-    m_ValueAxis->applyNiceNumbers();
-    // As many decimals as the step between ticks needs: a general format
-    // would print a tick that rounding left next to zero as "1.8e-15".
-    const double step =
-        (m_ValueAxis->max() - m_ValueAxis->min()) / std::max(1, m_ValueAxis->tickCount() - 1);
-    const int decimals = step > 0 ? std::clamp(int(-std::floor(std::log10(step))), 0, 6) : 0;
-    m_ValueAxis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    const double margin = high > low ? 0.0 : std::max(std::abs(high) * 0.01, 0.01);
+    const AxisRange axis =
+        NiceAxisRange((low - margin) / m_Divisor, (high + margin) / m_Divisor, 5);
+    // Every change of an axis makes the chart work out all its lines again:
+    // only a real change is passed on.
+    if (axis.Min != m_ValueAxis->min() || axis.Max != m_ValueAxis->max())
+        m_ValueAxis->setRange(axis.Min, axis.Max);
+    const QString labelFormat = QStringLiteral("%.%1f").arg(axis.Decimals);
+    if (axis.Ticks != m_ValueAxis->tickCount())
+        m_ValueAxis->setTickCount(axis.Ticks);
+    if (labelFormat != m_ValueAxis->labelFormat())
+        m_ValueAxis->setLabelFormat(labelFormat);
     // The units say what the axis means; the power factor has none.
     const QString units = AxisUnits(m_Group, prefix.Prefix);
-    m_ValueAxis->setTitleText(units.isEmpty() ? QString::fromLatin1(m_Group.Title) : units);
+    const QString title = units.isEmpty() ? QString::fromLatin1(m_Group.Title) : units;
+    if (title != m_ValueAxis->titleText())
+        m_ValueAxis->setTitleText(title);
 }
 
 void TrendChart::ShowCursor(std::optional<qint64> timeMs)

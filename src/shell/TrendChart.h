@@ -5,6 +5,8 @@
 
 #include <QChartView>
 #include <QList>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QDateTimeAxis;
@@ -37,16 +39,32 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // What a line was last drawn from: the same again needs no redraw.
+    struct Drawing
+    {
+        bool Shown = false;
+        qint64 FromMs = 0;
+        qint64 ToMs = 0;
+        int Buckets = 0;
+        std::size_t Samples = 0;
+        qint64 OldestMs = 0;
+        qint64 NewestMs = 0;
+        bool operator==(const Drawing&) const = default;
+    };
     // A line is drawn in pieces, one chart series each, kept for reuse so a
     // redraw only replaces their points.
     struct Line
     {
         const TrendSeries* Series;
         std::vector<QLineSeries*> Pieces;
+        Drawing Drawn;
+        QList<QList<QPointF>> Segments; // unscaled
+        std::optional<std::pair<double, double>> Range;
+        bool Stale = false;
     };
     QLineSeries* Piece(Line& line, std::size_t index);
-    void ScaleValueAxis(const TrendHistory& history, const QList<const TrendSeries*>& shown,
-                        qint64 fromMs, qint64 toMs, double& divisor);
+    void DrawLine(Line& line);
+    void ScaleValueAxis();
 
     TrendGroupInfo m_Group;
     QChart* m_Chart;
@@ -54,6 +72,7 @@ private:
     QValueAxis* m_ValueAxis;
     QGraphicsLineItem* m_Cursor;
     std::vector<Line> m_Lines;
+    double m_Divisor = 1.0;
 };
 
 // The colour of a line: a phase's colour from the Measurements grid, or one

@@ -190,8 +190,15 @@ void frmTrends::Redraw()
     // Paused, the plots keep their moments; otherwise they end at the newest
     // reading.
     if (!m_Paused) {
-        m_ToMs = history.IsEmpty() ? QDateTime::currentMSecsSinceEpoch() : history.NewestTimeMs();
-        m_FromMs = m_ToMs - cboSpan->currentData().toInt() * MsPerMinute;
+        const qint64 newest =
+            history.IsEmpty() ? QDateTime::currentMSecsSinceEpoch() : history.NewestTimeMs();
+        const qint64 span = cboSpan->currentData().toInt() * MsPerMinute;
+        // The plots scroll in steps of a hundredth of the span: in between,
+        // a new reading redraws only its own lines, not every line of every
+        // plot.
+        const qint64 step = std::max<qint64>(1000, span / 100);
+        m_ToMs = (newest + step - 1) / step * step;
+        m_FromMs = m_ToMs - span;
     }
     const QList<const TrendSeries*> shown = ShownSeries();
     for (TrendChart* chart : m_Charts) {

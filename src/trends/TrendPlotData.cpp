@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -83,18 +84,37 @@ EngineeringScale ScaleFor(double largestMagnitude)
     return {1.0, QString()};
 }
 
-std::optional<std::pair<float, float>> ValueRange(const TrendHistory::Samples& samples,
-                                                  qint64 fromMs, qint64 toMs)
+AxisRange NiceAxisRange(double low, double high, int ticks)
 {
-    std::optional<std::pair<float, float>> range;
-    for (auto it = FirstAtOrAfter(samples, fromMs); it != samples.end() && it->TimeMs <= toMs;
-         ++it) {
-        if (it->Gap)
-            continue;
-        if (!range)
-            range = std::pair(it->Value, it->Value);
-        range->first = std::min(range->first, it->Value);
-        range->second = std::max(range->second, it->Value);
+    const double rough = (high - low) / std::max(1, ticks - 1);
+    if (!(rough > 0) || !std::isfinite(rough))
+        return {low - 1, high + 1, 3, 0};
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    const double normalised = rough / magnitude;
+    const double step = magnitude
+                        * (normalised <= 1   ? 1
+                           : normalised <= 2 ? 2
+                           : normalised <= 5 ? 5
+                                             : 10);
+    const double min = std::floor(low / step) * step;
+    const double max = std::ceil(high / step) * step;
+    return {min, max, int(std::lround((max - min) / step)) + 1,
+            std::max(0, int(-std::floor(std::log10(step))))};
+}
+
+std::optional<std::pair<double, double>> ValueRange(const QList<QList<QPointF>>& segments,
+                                                    qint64 fromMs, qint64 toMs)
+{
+    std::optional<std::pair<double, double>> range;
+    for (const QList<QPointF>& segment : segments) {
+        for (const QPointF& point : segment) {
+            if (point.x() < double(fromMs) || point.x() > double(toMs))
+                continue;
+            if (!range)
+                range = std::pair(point.y(), point.y());
+            range->first = std::min(range->first, point.y());
+            range->second = std::max(range->second, point.y());
+        }
     }
     return range;
 }
@@ -112,7 +132,10 @@ QList<QList<QPointF>> PlotSegments(const TrendHistory::Samples& samples, qint64 
     SegmentBuilder line(divisor);
     const bool thin = std::distance(first, last) > 2 * qint64(buckets) && toMs > fromMs;
     Bucket bucket;
+    // The bucket under way ends before `bucketEnd`; the readings outside the
+    // two moments make buckets of their own.
     qint64 bucketIndex = -1;
+    qint64 bucketEnd = fromMs;
     for (Iterator it = first; it != last; ++it) {
         if (it->Gap) {
             bucket.FlushInto(line);
@@ -123,11 +146,15 @@ QList<QList<QPointF>> PlotSegments(const TrendHistory::Samples& samples, qint64 
             line.Add(*it);
             continue;
         }
-        const qint64 index =
-            std::clamp<qint64>((it->TimeMs - fromMs) * buckets / (toMs - fromMs), -1, buckets);
-        if (index != bucketIndex) {
+        if (it->TimeMs >= bucketEnd) {
             bucket.FlushInto(line);
-            bucketIndex = index;
+            bucketIndex = it->TimeMs > toMs
+                              ? qint64(buckets)
+                              : std::min<qint64>((it->TimeMs - fromMs) * buckets / (toMs - fromMs),
+                                                 buckets - 1);
+            bucketEnd = bucketIndex >= buckets
+                            ? std::numeric_limits<qint64>::max()
+                            : fromMs + (bucketIndex + 1) * (toMs - fromMs + buckets - 1) / buckets;
         }
         bucket.Add(*it);
     }

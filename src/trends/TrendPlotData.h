@@ -20,9 +20,23 @@ struct EngineeringScale
 };
 EngineeringScale ScaleFor(double largestMagnitude);
 
-// The lowest and highest reading between two moments; none when there is none.
-std::optional<std::pair<float, float>> ValueRange(const TrendHistory::Samples& samples,
-                                                  qint64 fromMs, qint64 toMs);
+// A y axis that takes in `low` to `high` and ends on whole steps of 1, 2 or 5
+// times a power of ten, about `ticks` of them, each labelled with as many
+// decimals as the step needs.
+struct AxisRange
+{
+    double Min;
+    double Max;
+    int Ticks;
+    int Decimals;
+    bool operator==(const AxisRange&) const = default;
+};
+AxisRange NiceAxisRange(double low, double high, int ticks);
+
+// The lowest and highest point of a line between two moments (its thinning
+// keeps both); none when it has none there.
+std::optional<std::pair<double, double>> ValueRange(const QList<QList<QPointF>>& segments,
+                                                    qint64 fromMs, qint64 toMs);
 
 // The line of one measurement between two moments (x: milliseconds since the
 // epoch, y: the reading divided by `divisor`), in pieces that end where a read

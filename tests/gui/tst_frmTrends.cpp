@@ -33,7 +33,11 @@ struct TrendsFixture
         for (Block block : {Block::Basics, Block::Averages, Block::Sums, Block::BusGen})
             History.Record(ms, block, readings);
     }
-    template <typename T> T* Child(const char* name) { return Window->findChild<T*>(name); }
+    template <typename T>
+    T* Child(const char* name)
+    {
+        return Window->findChild<T*>(name);
+    }
     TrendChart* Chart(TrendGroup group)
     {
         return Window->findChild<TrendChart*>(QStringLiteral("chart%1").arg(int(group)));
@@ -60,6 +64,7 @@ private Q_SLOTS:
         t.RecordAt(start);
         t.Window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.Window.get()));
+        // Ten minutes up to the newest reading, scrolling in steps of 6 s.
         QCOMPARE(t.Window->ToMs(), start);
         QCOMPARE(t.Window->FromMs(), start - 10 * 60 * 1000);
 
@@ -74,15 +79,16 @@ private Q_SLOTS:
         // Paused, the plots stand still while the history grows.
         auto* pause = t.Child<QPushButton>("cmdPause");
         pause->click();
-        t.RecordAt(start + 3000);
+        t.RecordAt(start + 7000);
         QCOMPARE(t.Window->ToMs(), start);
         QCOMPARE(t.History.Records().size(), std::size_t(8));
         pause->click();
-        QCOMPARE(t.Window->ToMs(), start + 3000);
+        QCOMPARE(t.Window->ToMs(), start + 12000);
 
         // A longer span reaches further back.
         t.Child<QComboBox>("cboSpan")->setCurrentIndex(t.Child<QComboBox>("cboSpan")->count() - 1);
-        QCOMPARE(t.Window->FromMs(), start + 3000 - 8 * 3600 * 1000ll);
+        QCOMPARE(t.Window->ToMs(), start + 288000);
+        QCOMPARE(t.Window->FromMs(), start + 288000 - 8 * 3600 * 1000ll);
 
         // Clear asks first: No keeps the trends, Yes drops them.
         t.UI.QueueAnswer(MsgResult::No);
