@@ -30,7 +30,7 @@ const std::pair<Q, QColor> OtherColours[] = {
     {Q::PowerFactorAverage, QColor(120, 220, 230)},
 };
 
-// The units of the plot's lines with the axis's prefix: "kV", "W, VA, VAr".
+// The units of the plot's lines with the axis's prefix: "kV", "MW/MVA/MVAr".
 QString AxisUnits(const TrendGroupInfo& group, const QString& prefix)
 {
     QStringList units;
@@ -39,7 +39,7 @@ QString AxisUnits(const TrendGroupInfo& group, const QString& prefix)
         if (series.Group == group.Group && !unit.isEmpty() && !units.contains(prefix + unit))
             units << prefix + unit;
     }
-    return units.join(QStringLiteral(", "));
+    return units.join(u'/');
 }
 
 } // namespace
