@@ -118,8 +118,7 @@ private Q_SLOTS:
     }
 
     // What each block of the rotation reads into the measurements is what
-    // the history files under that block, and the plotted series all come
-    // from some block.
+    // the history files under that block.
     void BlockToSeries_data()
     {
         QTest::addColumn<int>("block");
@@ -148,16 +147,6 @@ private Q_SLOTS:
                 read << Q(q);
         QCOMPARE(BlockQuantities(Block(block)), read);
     }
-    void EverySeriesComesFromABlock()
-    {
-        for (const TrendSeries& series : TrendSeriesList) {
-            int blocks = 0;
-            for (Block block : {Block::Basics, Block::Averages, Block::Sums, Block::BusGen})
-                blocks += BlockQuantities(block).contains(series.Quantity) ? 1 : 0;
-            QVERIFY2(blocks == 1, series.Caption);
-        }
-    }
-
     // The export of the history reads exactly as `tzlctl watch --csv`'s file
     // of the same cycles, failed reads and a half-read group included.
     void CsvExportEqualsWatch()
@@ -232,28 +221,61 @@ private Q_SLOTS:
     void CursorReadout_data()
     {
         QTest::addColumn<qint64>("at");
+        QTest::addColumn<QString>("unit");
         QTest::addColumn<QString>("text");
-        // Volts samples at 10 (230.5 V), 20 (a failed read), 30 (11000 V).
-        QTest::newRow("before the first") << 5ll << "-";
-        QTest::newRow("on a reading") << 10ll << "230.500 V";
-        QTest::newRow("between readings") << 15ll << "230.500 V";
-        QTest::newRow("after a failed read") << 25ll << "-";
-        QTest::newRow("kilovolts") << 99ll << "11.000 kV";
+        // Samples at 10 (230.5), 20 (a failed read), 30 (11000), 40 (-2.5e6), 50 (0.95).
+        QTest::newRow("before the first") << 5ll << "V"
+                                          << "-";
+        QTest::newRow("on a reading") << 10ll << "V"
+                                      << "230.500 V";
+        QTest::newRow("between readings") << 15ll << "V"
+                                          << "230.500 V";
+        QTest::newRow("after a failed read") << 25ll << "V"
+                                             << "-";
+        QTest::newRow("kilo") << 39ll << "V"
+                              << "11.000 kV";
+        QTest::newRow("mega, negative") << 40ll << "VAr"
+                                        << "-2.500 MVAr";
+        QTest::newRow("no unit") << 99ll << ""
+                                 << "0.95000";
     }
     void CursorReadout()
     {
         QFETCH(qint64, at);
-        const TrendHistory::Samples samples{{10, 230.5f, false}, {20, 0, true}, {30, 11000, false}};
-        QTEST(ReadingText(ValueAt(samples, at), QStringLiteral("V")), "text");
+        QFETCH(QString, unit);
+        const TrendHistory::Samples samples{{10, 230.5f, false},
+                                            {20, 0, true},
+                                            {30, 11000, false},
+                                            {40, -2.5e6f, false},
+                                            {50, 0.95f, false}};
+        QTEST(ReadingText(ValueAt(samples, at), unit), "text");
     }
 
-    void ReadingsWithoutUnitAndScales()
+    // The y axis: whole steps of 1, 2 or 5, prefixes as the Measurements tab.
+    void AxisScale_data()
     {
-        QCOMPARE(ReadingText(0.95f, QString()), QStringLiteral("0.95000"));
-        QCOMPARE(ReadingText(-2.5e6f, QStringLiteral("VAr")), QStringLiteral("-2.500 MVAr"));
-        QCOMPARE(ScaleFor(999.9).Prefix, QString());
-        QCOMPARE(ScaleFor(1000).Prefix, QStringLiteral("k"));
-        QCOMPARE(ScaleFor(1e6).Divisor, 1e6);
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<QList<double>>("minMaxTicksDecimals");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("tens") << 3.0 << 97.0 << QList<double>{0, 100, 3, 0} << "";
+        QTest::newRow("across zero") << -12.0 << 7.0 << QList<double>{-15, 10, 6, 0} << "";
+        QTest::newRow("tenths") << 0.2 << 0.9 << QList<double>{0.2, 1.0, 5, 1} << "";
+        QTest::newRow("flat") << 5.0 << 5.0 << QList<double>{4, 6, 3, 0} << "";
+        QTest::newRow("just below a thousand")
+            << 0.0 << 999.9 << QList<double>{0, 1000, 3, 0} << "";
+        QTest::newRow("a thousand") << -1000.0 << 0.0 << QList<double>{-1000, 0, 3, 0} << "k";
+        QTest::newRow("a million") << 0.0 << 1e6 << QList<double>{0, 1e6, 3, 0} << "M";
+    }
+    void AxisScale()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(QList<double>, minMaxTicksDecimals);
+        const AxisRange axis = NiceAxisRange(low, high, 5);
+        QCOMPARE((QList<double>{axis.Min, axis.Max, double(axis.Ticks), double(axis.Decimals)}),
+                 minMaxTicksDecimals);
+        QTEST(ScaleFor(std::max(std::abs(low), std::abs(high))).Prefix, "prefix");
     }
 
     // The third on-line tick of a tab other than Measurements also runs the
