@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
