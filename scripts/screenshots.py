@@ -18,6 +18,25 @@ def shoot(session, path):
     print(path)
 
 
+def shoot_trends(bin_dir, scenario, path):
+    """The Trends window after a few minutes on-line, in a session of its
+    own: it opens over the main window."""
+    s = Session(bin_dir, scenario)
+    try:
+        press(s.button("Enter On-Line mode"))
+        press(s.button("Show Measurement Trends"))
+        trends = wait_for("the Trends window", lambda: find(s.app, "filler", "Trends"))
+        time.sleep(150)
+        extents = trends.queryComponent().getExtents(0)
+        geometry = f"{extents.width}x{extents.height}+{extents.x}+{extents.y}"
+        subprocess.run(["import", "-window", "root", "-crop", geometry, "+repage", path],
+                       check=True)
+        print(path)
+        press(s.button("Enter Off-Line mode"))
+    finally:
+        s.close()
+
+
 def main(bin_dir, scenario, out):
     s = Session(bin_dir, scenario)
     try:
@@ -51,6 +70,7 @@ def main(bin_dir, scenario, out):
         shoot(s, os.path.join(out, "communications-menu.png"))
     finally:
         s.close()
+    shoot_trends(bin_dir, scenario, os.path.join(out, "trends.png"))
 
 
 if __name__ == "__main__":

@@ -20,6 +20,12 @@ cPollingCycle::Step cPollingCycle::Tick(const Window& window)
     return Step::DeferredCommands;
 }
 
+bool cPollingCycle::MeasurementsAlongside(const Window& window) const
+{
+    return window.TrendsShown && !window.Minimised && window.OnLine && m_TickCounter == 3
+           && window.CurrentTab != MeasurementsTab;
+}
+
 cPollingCycle::Step cPollingCycle::RefreshStep(const Window& window) const
 {
     switch (window.CurrentTab) {

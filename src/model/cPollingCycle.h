@@ -34,6 +34,7 @@ public:
         int CurrentTab = MeasurementsTab;
         bool DisplayAlarms = false;  // "Display When Alarm Detected"
         bool ClockDisplayed = false; // the System tab shows the relay clock
+        bool TrendsShown = false;    // the Trends window is open
     };
 
     // Off-line every tick, and on-line two ticks out of three, run the
@@ -41,6 +42,11 @@ public:
     // Nothing at all runs while the window is minimised, and the count
     // stands still.
     Step Tick(const Window& window);
+    // The Trends window plots the measurements whatever tab is shown: while
+    // it is open, the refresh tick of any other tab also runs the
+    // measurement rotation, after the tab's own refresh. Asked right after
+    // Tick, with the same window.
+    bool MeasurementsAlongside(const Window& window) const;
 
     // The rotation basics, averages, basics, sums, basics, bus/generator,
     // basics, ...: the basics every other cycle. The first call uploads

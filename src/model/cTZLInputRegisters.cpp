@@ -12,6 +12,16 @@ cTZLInputRegisters::cTZLInputRegisters(frmModbus& link, IUserInterface& ui)
     Clear();
 }
 
+cTZLInputRegisters::Readings cTZLInputRegisters::CurrentReadings() const
+{
+    Readings readings;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        if (m_HasReading.test(i))
+            readings.at(i) = m_Values.at(i);
+    }
+    return readings;
+}
+
 bool cTZLInputRegisters::UpLoadBasics(std::int16_t slave)
 {
     return UploadGroup(slave, {{0, 36, Quantity::Volts1}});

@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 class frmModbus;
 class IUserInterface;
@@ -49,6 +50,9 @@ public:
         Count
     };
 
+    // Every quantity's value where it has a reading, by quantity.
+    using Readings = std::array<std::optional<float>, std::size_t(Quantity::Count)>;
+
     cTZLInputRegisters(frmModbus& link, IUserInterface& ui);
 
     float Value(Quantity quantity) const { return m_Values.at(std::size_t(quantity)); }
@@ -56,6 +60,7 @@ public:
     // and when its group failed before storing it, whatever value it still
     // holds. A log of the measurements must not pass an old value off as new.
     bool HasReading(Quantity quantity) const { return m_HasReading.test(std::size_t(quantity)); }
+    Readings CurrentReadings() const;
 
     float Volts1() const { return Value(Quantity::Volts1); }
     float Volts2() const { return Value(Quantity::Volts2); }

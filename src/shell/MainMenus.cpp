@@ -34,6 +34,8 @@ const ToolbarKey ToolbarKeys[] = {
     {"download", "Download Configuration To TZL", "go-up", QStyle::SP_ArrowUp},
     {nullptr, nullptr, nullptr, QStyle::SP_CustomBase},
     {"comms", "Config PC Communication Settings", "preferences-system", QStyle::SP_ComputerIcon},
+    {"trends", "Show Measurement Trends", "utilities-system-monitor",
+     QStyle::SP_FileDialogContentsView},
 };
 
 } // namespace
@@ -72,6 +74,7 @@ MainMenus::MainMenus(QMainWindow& window)
         AddItem(comms, QStringLiteral("mnuitmSettingsComms"), QStringLiteral("&Settings"));
     mnuitmCommsStatistics =
         AddItem(comms, QStringLiteral("mnuitmCommsStatistics"), QStringLiteral("S&tatistics"));
+    mnuitmTrends = AddItem(comms, QStringLiteral("mnuitmTrends"), QStringLiteral("T&rends..."));
     comms->addSeparator();
     // Kept for relays that answer in the other word order, but not offered:
     // the word order is chosen in the settings.

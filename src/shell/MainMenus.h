@@ -31,6 +31,7 @@ public:
     QAction* mnuitmCommsConnect;
     QAction* mnuitmSettingsComms;
     QAction* mnuitmCommsStatistics;
+    QAction* mnuitmTrends;
     QAction* mnuitmRevWordOrder;
     QAction* mnuitmRequestConfig;
     QAction* mnuitmSendConfig;
@@ -42,7 +43,7 @@ public:
     QAction* mnuitmAbout;
 
     // Toolbar buttons by key: "new", "open", "save", "print", "online",
-    // "offline", "upload", "download", "comms".
+    // "offline", "upload", "download", "comms", "trends".
     QToolBar* Toolbar1;
     QAction* ToolbarButton(const QString& key) const;
 

@@ -4,6 +4,7 @@
 #include "model/MeasurementLayout.h"
 #include "model/cTZL.h"
 #include "shell/DisplayGrid.h"
+#include "shell/PhaseColours.h"
 #include "shell/Twips.h"
 
 #include <QCheckBox>
@@ -33,7 +34,6 @@ constexpr int CurrentTripsBorderTwips = 100;
 constexpr int CurrentTripsRows = 8;
 constexpr int CurrentTripsColumns = 2;
 
-const QColor PhaseColours[] = {QColor(251, 129, 129), QColor(251, 251, 114), QColor(131, 168, 237)};
 const QColor NeverMeasured(170, 170, 170);
 const QColor Tripped(255, 128, 255);
 const QColor InAlarm(255, 0, 0);
@@ -228,7 +228,7 @@ void fraStatus::SetUpMeasurementsGrid()
     ApplyGridFormat(fgridMeasurements, MeasurementsFormat);
     for (int row = 0; row < MeasurementGridRows; ++row)
         for (int phase = 0; phase < 3; ++phase)
-            fgridMeasurements->item(row, phase)->setBackground(PhaseColours[phase]);
+            fgridMeasurements->item(row, phase)->setBackground(PhaseColours.at(std::size_t(phase)));
     for (const GridCell& cell : NeverMeasuredCells)
         fgridMeasurements->item(cell.Row - 1, cell.Column - 1)->setBackground(NeverMeasured);
     FitColumnsToWidth();

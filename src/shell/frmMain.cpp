@@ -24,6 +24,7 @@
 #include "shell/frmCompareResult.h"
 #include "shell/frmSplash.h"
 #include "shell/frmSystemInfo.h"
+#include "shell/frmTrends.h"
 
 #include <QAction>
 #include <QApplication>
@@ -208,6 +209,7 @@ void frmMain::ConnectCommands()
             [this] { m_Link.EditCommsSettings(this, !m_OnLine); });
     connect(m.mnuitmCommsStatistics, &QAction::triggered, this,
             [this] { m_Link.ShowCommsStatistics(this); });
+    connect(m.mnuitmTrends, &QAction::triggered, this, &frmMain::ShowTrends);
     // A cancelled print dialog changes nothing else; in particular it never
     // starts the polling timer, which a tick waiting on the relay may hold.
     connect(m.mnuitmPrint, &QAction::triggered, this, [this] {
@@ -238,6 +240,7 @@ void frmMain::ConnectCommands()
     connect(key("upload"), &QAction::triggered, this, &frmMain::RequestUpload);
     connect(key("download"), &QAction::triggered, this, &frmMain::RequestDownload);
     connect(key("comms"), &QAction::triggered, m.mnuitmSettingsComms, &QAction::trigger);
+    connect(key("trends"), &QAction::triggered, m.mnuitmTrends, &QAction::trigger);
 
     connect(StatusBar1, &MainStatusBar::ConnectionClicked, this, [this] { SetOnLine(!m_OnLine); });
     connect(TabStrip1, &QTabBar::currentChanged, this, [this](int i) { ChangeTab(i + 1); });
@@ -382,6 +385,8 @@ void frmMain::Unload()
         m_Link.SetDevice(m_StoredDevice);
     m_Link.SaveSettings(m_Services.Settings, ApplicationName);
     m_CommsStatus->hide();
+    if (m_Trends != nullptr)
+        m_Trends->close();
 }
 
 // ---------------------------------------------------------------- displays
@@ -414,6 +419,8 @@ void frmMain::SetTitle(const QString& name)
 
 void frmMain::SetOnLine(bool flag)
 {
+    if (m_Trends != nullptr)
+        m_Trends->SetOnLine(flag);
     StatusBar1->SetConnectionText(flag ? QStringLiteral("On-Line") : QString());
     m_Menus->mnuitmCommsConnect->setText(flag ? QStringLiteral("&Off-Line")
                                               : QStringLiteral("&On-Line"));
@@ -546,8 +553,12 @@ void frmMain::Timer1_Timer()
         return;
     m_InTick = true;
     Timer1.stop();
-    const cPollingCycle::Window window{isMinimized(), m_OnLine, m_CurrentTab,
-                                       m_fraStatus->DisplayAlarms(), m_fraSystem->ClockDisplayed()};
+    const cPollingCycle::Window window{isMinimized(),
+                                       m_OnLine,
+                                       m_CurrentTab,
+                                       m_fraStatus->DisplayAlarms(),
+                                       m_fraSystem->ClockDisplayed(),
+                                       m_Trends != nullptr && m_Trends->isVisible()};
     switch (m_Cycle.Tick(window)) {
     case cPollingCycle::Step::DeferredCommands:
         RunDeferredCommands();
@@ -569,6 +580,8 @@ void frmMain::Timer1_Timer()
     case cPollingCycle::Step::Nothing:
         break;
     }
+    if (m_Cycle.MeasurementsAlongside(window))
+        AutoUpdateMeasurements();
     m_InTick = false;
     if (m_Services.Interactive && !m_Unloaded)
         Timer1.start();
@@ -637,7 +650,10 @@ void frmMain::RunDeferredCommand(DeferredCommand command)
 void frmMain::AutoUpdateMeasurements()
 {
     SetStatusText(QStringLiteral("Auto-Updating Measurements ...."));
-    RunMeasurementCycle(m_Cycle, m_Device, m_SlaveID);
+    const QDateTime readAt = m_Services.Clock.Now();
+    const MeasurementCycleResult result = RunMeasurementCycle(m_Cycle, m_Device, m_SlaveID);
+    m_TrendHistory.Record(readAt.toMSecsSinceEpoch(), result.Block,
+                          m_Device.Inputs.CurrentReadings());
     ShowTab(m_CurrentTab);
     SetStatusText(Ready);
 }
@@ -776,6 +792,21 @@ void frmMain::ToggleWordOrder()
     const bool reversed = m_Link.GetWordOrder() != 0;
     m_Link.SetWordOrder(reversed ? 0 : 1);
     m_Menus->mnuitmRevWordOrder->setChecked(!reversed);
+}
+
+// The window is made on first use and then only hidden and shown again, so
+// its choices last for the run.
+void frmMain::ShowTrends()
+{
+    if (m_Trends == nullptr) {
+        m_Trends = new frmTrends(
+            {m_TrendHistory, m_UI, m_Services.Settings, m_Services.FileDialogs, ApplicationName},
+            this);
+        m_Trends->SetOnLine(m_OnLine);
+    }
+    m_Trends->show();
+    m_Trends->raise();
+    m_Trends->activateWindow();
 }
 
 // The scan changes the port's settings under the polling, so it runs only

@@ -13,6 +13,7 @@
 #include "shell/ReportCommand.h"
 #include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
+#include "trends/TrendHistory.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -45,6 +46,7 @@ class frmCommsSettings;
 class frmCommsStatus;
 class frmCompareResult;
 class frmSplash;
+class frmTrends;
 
 // What the main window works with: the outside world behind its interfaces,
 // so the whole window runs in tests against the simulated relay.
@@ -110,6 +112,9 @@ public:
     frmModbus& Link() { return m_Link; }
     const cRUFList& RecentFiles() const { return m_RecentFiles; }
     MainMenus& Menus() { return *m_Menus; }
+    const TrendHistory& Trends() const { return m_TrendHistory; }
+    // The Trends window, once it has been opened; null before.
+    frmTrends* TrendsWindow() const { return m_Trends; }
 
     void SetOnLine(bool flag);
     // Fills the tab's frame from the model and shows it. An entry the user
@@ -186,6 +191,7 @@ private:
     void ShowHelpContents();
     void ShowAbout();
     void ShowSystemInfo();
+    void ShowTrends();
 
     ShellServices m_Services;
     IUserInterface& m_UI;
@@ -202,6 +208,8 @@ private:
     ReportCommand m_Report;
     cPollingCycle m_Cycle;
     PendingCommands m_Pending;
+    // Every measurement read, for the Trends window, which may open later.
+    TrendHistory m_TrendHistory;
     QTimer Timer1;
     std::function<ScanResult()> m_FindRelay;
 
@@ -219,6 +227,7 @@ private:
     std::unique_ptr<frmCommsSettings> m_CommsSettings;
     std::unique_ptr<frmCommsStatus> m_CommsStatus;
     frmCompareResult* m_CompareResult = nullptr;
+    frmTrends* m_Trends = nullptr;
     QPointer<frmSplash> m_Splash;
 
     int m_CurrentTab = 0;

@@ -1,7 +1,7 @@
 // What the relay reads live: its clock, its measurements and its event log.
 
 #include "CommandTable.h"
-#include "MeasurementNames.h"
+#include "model/MeasurementNames.h"
 #include "PdfOutput.h"
 
 #include "model/MeasurementFormat.h"

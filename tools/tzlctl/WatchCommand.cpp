@@ -2,7 +2,7 @@
 // the terminal or rows of a CSV file, for as long as the engineer needs.
 
 #include "CommandTable.h"
-#include "MeasurementCsv.h"
+#include "model/MeasurementCsv.h"
 #include "platform/StopSignals.h"
 
 #include "link/frmModbus.h"
@@ -29,14 +29,6 @@ using namespace std::chrono_literals;
 using Quantity = cTZLInputRegisters::Quantity;
 
 constexpr std::chrono::milliseconds CyclePeriod = 1000ms;
-
-// Local time with its offset: the engineer reads the rows beside the relay's
-// clock and event log, which keep local time, and the offset keeps each
-// stamp unambiguous across a change to or from summer time.
-QString TimeStamp(const QDateTime& now)
-{
-    return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
 
 class MeasurementWatch
 {
@@ -152,7 +144,7 @@ bool MeasurementWatch::RunCycle()
         return true;
     }
     QString error;
-    if (m_Csv->Append(TimeStamp(start), m_Device.Inputs, status, error))
+    if (m_Csv->Append(MeasurementCsv::TimeStamp(start), m_Device.Inputs, status, error))
         return true;
     m_Context.Err << "tzlctl watch: " << error << '\n';
     return false;

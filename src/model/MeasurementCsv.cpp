@@ -1,6 +1,6 @@
-#include "MeasurementCsv.h"
+#include "model/MeasurementCsv.h"
 
-#include "MeasurementNames.h"
+#include "model/MeasurementNames.h"
 
 #include <QStringList>
 #include <charconv>
@@ -23,6 +23,23 @@ QString MeasurementCsv::Header()
         columns << m.WithUnit();
     columns << QStringLiteral("Status");
     return columns.join(u',');
+}
+
+QString MeasurementCsv::Row(const QString& timeStamp, const cTZLInputRegisters::Readings& readings,
+                            const QString& status)
+{
+    QStringList fields{timeStamp};
+    for (const MeasurementName& m : MeasurementNames) {
+        const std::optional<float>& reading = readings.at(std::size_t(m.Quantity));
+        fields << (reading ? Number(*reading) : QString());
+    }
+    fields << Quoted(status);
+    return fields.join(u',') + u'\n';
+}
+
+QString MeasurementCsv::TimeStamp(const QDateTime& moment)
+{
+    return moment.toOffsetFromUtc(moment.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 QString MeasurementCsv::Number(float value)
@@ -67,11 +84,7 @@ bool MeasurementCsv::Open(const QString& path, QString& error)
 bool MeasurementCsv::Append(const QString& timeStamp, const cTZLInputRegisters& inputs,
                             const QString& status, QString& error)
 {
-    QStringList fields{timeStamp};
-    for (const MeasurementName& m : MeasurementNames)
-        fields << (inputs.HasReading(m.Quantity) ? Number(inputs.Value(m.Quantity)) : QString());
-    fields << Quoted(status);
-    return Write(fields.join(u',') + u'\n', error);
+    return Write(Row(timeStamp, inputs.CurrentReadings(), status), error);
 }
 
 bool MeasurementCsv::Write(const QString& text, QString& error)

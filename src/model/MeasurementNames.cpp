@@ -1,4 +1,4 @@
-#include "MeasurementNames.h"
+#include "model/MeasurementNames.h"
 
 using Q = cTZLInputRegisters::Quantity;
 
