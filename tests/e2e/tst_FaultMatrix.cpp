@@ -1,7 +1,9 @@
-// The link against the real simulator through the kernel's tty layer, one
-// line or relay fault at a time: what the user is told, what is counted and
-// logged, that the wait stays bounded and asleep, and that the next ordinary
-// read gets its own answer.
+// The link against the real simulator through the kernel's tty layer, for the
+// faults whose outcome depends on real timing (silences either side of 50 ms,
+// noise around a frame, a late answer, a line that never falls silent, a
+// device that goes away): what the user is told, what is counted and logged,
+// that the wait stays bounded and asleep, and that the next ordinary read gets
+// its own answer. The relay's other faults are in the link's own fault table.
 
 #include "ScriptedUserInterface.h"
 #include "SimulatorProcess.h"
@@ -39,27 +41,11 @@ enum class Then {
     NextOnNewDevice,     // the simulator is gone; another one serves a new device
 };
 
-struct Counts
-{
-    qint64 CharactersRx, Responses, Timeouts, CRCFailures, Exceptions;
-    bool operator==(const Counts&) const = default;
-};
-
-// The bytes of the noise of a line that never falls silent vary; -1 stands
-// for "as many as were received".
+// Characters received, responses, time-outs, CRC failures, exceptions; the
+// bytes of a line that never falls silent vary, so -1 stands for "as many as
+// were received".
+using Counts = QList<qint64>;
 constexpr qint64 AsReceived = -1;
-
-char* toString(const Counts& c)
-{
-    return qstrdup(QStringLiteral("Rx %1 Resp %2 TO %3 CRC %4 Exc %5")
-                       .arg(c.CharactersRx)
-                       .arg(c.Responses)
-                       .arg(c.Timeouts)
-                       .arg(c.CRCFailures)
-                       .arg(c.Exceptions)
-                       .toLatin1()
-                       .constData());
-}
 
 qint64 CpuTimeMs()
 {
@@ -114,7 +100,6 @@ struct Master
 
 } // namespace
 
-Q_DECLARE_METATYPE(Counts)
 Q_DECLARE_METATYPE(Then)
 
 class tst_FaultMatrix : public QObject
@@ -150,52 +135,13 @@ void tst_FaultMatrix::Fault_data()
                         const char* logEntry, Counts counts, int boundMs = UsualBoundMs,
                         Then then = Then::NextAtOnce, int tries = 1) {
         QTest::newRow(name) << QString::fromLatin1(fault) << text << QString::fromLatin1(title)
-                            << QString::fromLatin1(logEntry) << counts << boundMs << then
-                            << tries;
+                            << QString::fromLatin1(logEntry) << counts << boundMs << then << tries;
     };
     const Counts timedOut{0, 0, 1, 0, 0};
-    const auto mismatch = [](const char* why) {
-        return QStringLiteral("Modbus Response Mismatch - ") + QLatin1String(why);
-    };
-    row("no answer", "no-answer", Timeout, "Comms Error", "Modbus Response Timeout", timedOut);
-    row("another slave", "other-slave", mismatch("the answer came from another slave"),
-        "Modbus Error", "Response Mismatch", {9, 1, 0, 0, 0});
-    row("wrong function", "bad-function", mismatch("the answer is to another function"),
-        "Modbus Error", "Response Mismatch", {9, 1, 0, 0, 0});
-    row("bad CRC", "bad-crc", CrcError, "Modbus Error", "CRC Failure", {9, 1, 0, 1, 0});
-    row("1 byte", "short:1", Timeout, "Comms Error", "Modbus Response Timeout", timedOut);
-    row("half a frame", "short:4", Timeout, "Comms Error", "Modbus Response Timeout", timedOut);
-    const QString byteCount = mismatch("its byte count does not fit the registers asked for");
-    row("byte count 8", "byte-count:8", byteCount, "Modbus Error", "Response Mismatch",
-        {9, 1, 0, 0, 0});
-    row("byte count odd", "byte-count:3", byteCount, "Modbus Error", "Response Mismatch",
-        {9, 1, 0, 0, 0});
-    row("byte count FF", "byte-count:255", byteCount, "Modbus Error", "Response Mismatch",
-        {9, 1, 0, 0, 0});
-    row("byte count 0", "byte-count:0", byteCount, "Modbus Error", "Response Mismatch",
-        {9, 1, 0, 0, 0});
     row("garbage after", "garbage-after:3", CrcError, "Modbus Error", "CRC Failure",
         {12, 1, 0, 1, 0});
     row("garbage before", "garbage-before:3", CrcError, "Modbus Error", "CRC Failure",
         {12, 1, 0, 1, 0});
-    const char* const exceptionTexts[] = {"Modbus Illegal Function Exception",
-                                          "Modbus Illegal Address Value Exception",
-                                          "Modbus Illegal Data Value Exception",
-                                          "Modbus Slave Device Failure Exception",
-                                          "Modbus Acknowledge Exception",
-                                          "Modbus Slave Device Busy Exception",
-                                          "Modbus Negative Acknowledge Exception",
-                                          "Modbus Memory Parity Error Exception",
-                                          "Unknown error",
-                                          "Unknown error",
-                                          "Unknown error"};
-    for (int code = 1; code <= 11; ++code) {
-        const QByteArray name = "exception " + QByteArray::number(code);
-        const QByteArray fault = "exception:" + QByteArray::number(code);
-        const QByteArray title = "Modbus Exception " + QByteArray::number(code);
-        row(name.constData(), fault.constData(), QLatin1String(exceptionTexts[code - 1]),
-            title.constData(), "Exception Response", {5, 1, 0, 0, 1});
-    }
     row("late answer", "delay:400", Timeout, "Comms Error", "Modbus Response Timeout", timedOut,
         UsualBoundMs, Then::NextAfterLateAnswer);
     // The silence inside the answer falls after its sixth byte. A gap 1 ms
@@ -203,9 +149,8 @@ void tst_FaultMatrix::Fault_data()
     // process is woken, and a loaded machine now and then wakes one over 1 ms
     // late. The verdict must come out right in one of three tries; a silence
     // rule that is off by more than the jitter fails all of them.
-    row("gap 10 ms", "gap:6:10", QString(), "", "", {9, 1, 0, 0, 0});
-    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs,
-        Then::NextAtOnce, 3);
+    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs, Then::NextAtOnce,
+        3);
     row("gap 51 ms", "gap:6:51", CrcError, "Modbus Error", "CRC Failure", {6, 1, 0, 1, 0},
         UsualBoundMs, Then::NextAtOnce, 3);
     row("never silent", "babble", Timeout, "Comms Error", "Modbus Response Timeout",
@@ -268,8 +213,12 @@ void tst_FaultMatrix::Fault()
         QCOMPARE(messages[0].Title, title.replace(QStringLiteral("DEVICE"), sim->Device()));
     }
     const QByteArray received = master.Modbus.LastResponse();
-    if (counts.CharactersRx == AsReceived)
-        counts.CharactersRx = received.size();
+    if (counts[0] == AsReceived) {
+        // The noise follows the answer, which is kept for the engineer to see.
+        QVERIFY2(received.size() > 9 && received.startsWith(QByteArray::fromHex("010304")),
+                 received.toHex(' ').constData());
+        counts[0] = received.size();
+    }
     QCOMPARE(master.Counted(), counts);
     QCOMPARE(master.Modbus.Statistics().Requests(), 1);
 
@@ -279,8 +228,6 @@ void tst_FaultMatrix::Fault()
         QVERIFY2(log[1].endsWith(u' ' + logEntry), qPrintable(log[1]));
         QCOMPARE(log[2], QStringLiteral("TX: 1 3 0 6 0 2 24 A"));
         QCOMPARE(log[3], HexLine(QStringLiteral("RX:"), received));
-        if (counts.Timeouts > 0 && counts.CharactersRx == 0)
-            QCOMPARE(log[3], QStringLiteral("RX: 0"));
     }
 
     switch (then) {

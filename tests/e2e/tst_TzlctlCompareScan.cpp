@@ -4,32 +4,20 @@
 #include "SimulatorProcess.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// A configuration file as the configurator writes it: the simulator's blank
-// relay (110 V, 5 A, type 3, no trips), except relay 1 when `overVolts` is
-// given: an Over Volts trip (code 1) at that trip point.
+// The simulator's blank relay (110 V, 5 A, type 3, no trips), except relay 1
+// when `overVolts` is given: an Over Volts trip (code 1) at that trip point.
 QString WriteConfig(const QTemporaryDir& dir, const QString& name, float overVolts = 0)
 {
-    QStringList lines{"\"TZL_CONFIG_FILE\"", "1", "3", "5", "110"};
-    for (int r = 1; r <= 16; ++r) {
-        const bool trip = r == 1 && overVolts > 0;
-        lines << QStringLiteral("\"Relay Trip %1\"").arg(r) << (trip ? "1" : "0")
-              << (trip ? "1" : "0") << (trip ? QString::number(overVolts) : "0")
-              << (trip ? "1.1" : "0") << (trip ? "0.2" : "0") << "0"
-              << "0"
-              << "0";
-    }
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write((lines.join("\r\n") + "\r\n").toLatin1());
-    return path;
+    QMap<int, QStringList> relays;
+    if (overVolts > 0)
+        relays[1] = QStringList{"Relay Trip 1", "1", "1", QString::number(overVolts), "1.1", "0.2"};
+    return WriteTestFile(dir.path(), name, ConfigFileText(3, 5, 110, relays));
 }
 
 QStringList Target(const SimulatorProcess& sim)

@@ -7,6 +7,22 @@
 #include <QRegularExpression>
 #include <QTest>
 
+namespace {
+
+// The figures after "LABEL:" at the start of lines, in order.
+QList<double> Figures(const QString& output, const QString& label)
+{
+    QList<double> figures;
+    auto matches = QRegularExpression(QStringLiteral("^%1: +([0-9.]+)").arg(label),
+                                      QRegularExpression::MultilineOption)
+                       .globalMatch(output);
+    while (matches.hasNext())
+        figures << matches.next().captured(1).toDouble();
+    return figures;
+}
+
+} // namespace
+
 class tst_TzlctlLink : public QObject
 {
     Q_OBJECT
@@ -16,6 +32,7 @@ private Q_SLOTS:
     void RelayFailuresExitWithOne();
     void InfoFailsOnAnotherItemsEcho();
     void SystemShowsWhatTheRelayHolds();
+    void ClockMeasurementsAndInputs();
     void UsageErrorsExitWithTwo_data();
     void UsageErrorsExitWithTwo();
     void CommandHelpNeedsNoLine();
@@ -99,6 +116,31 @@ void tst_TzlctlLink::SystemShowsWhatTheRelayHolds()
                           "Primary CT value: 400 A"}));
 }
 
+// The relay keeps two digits of the year: 30 to 99 are the 1900s, 0 to 29
+// the 2000s, so both ends of the window come back as set.
+void tst_TzlctlLink::ClockMeasurementsAndInputs()
+{
+    SimulatorProcess sim({"--fault", "value:i0=230.5"});
+    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+    const QStringList target{"--port", sim.Device()};
+    for (const QString& moment : {"1930-01-01T00:00:00", "2029-06-15T12:00:00"}) {
+        ToolRun run = RunTzlctl(target + QStringList{"set-time", moment});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QCOMPARE(run.Out, QStringLiteral("Relay clock set to %1\n").arg(moment));
+        run = RunTzlctl(target + QStringList{"get-time"});
+        QVERIFY2(run.Out.startsWith(moment.chopped(1)), qPrintable(run.Out + run.Err));
+    }
+    ToolRun run = RunTzlctl(target + QStringList{"read-input", "0", "4"});
+    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+    QCOMPARE(run.Out.section(u'\n', 0, 0), QStringLiteral("230.5"));
+    QCOMPARE(run.Out.count(u'\n'), 2);
+    run = RunTzlctl(target + QStringList{"measurements"});
+    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+    const QStringList lines = run.Out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 31);
+    QCOMPARE(lines[0].simplified(), QStringLiteral("Volts1 230.500"));
+}
+
 void tst_TzlctlLink::UsageErrorsExitWithTwo_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -114,6 +156,9 @@ void tst_TzlctlLink::UsageErrorsExitWithTwo_data()
     QTest::newRow("value nan") << QStringList{"write", "66", "nan"};
     // 62 values are 124 registers; a request writes at most 123.
     QTest::newRow("62 values") << (QStringList{"write", "6"} << QStringList(62, "1"));
+    QTest::newRow("set-time 1929") << QStringList{"set-time", "1929-12-31T23:59:59"};
+    QTest::newRow("set-time 2030") << QStringList{"set-time", "2030-01-01T00:00:00"};
+    QTest::newRow("set-time no date") << QStringList{"set-time", "yesterday"};
     QTest::newRow("unknown option") << QStringList{"--colour", "read-holding", "6", "2"};
 }
 
@@ -139,23 +184,31 @@ void tst_TzlctlLink::CommandHelpNeedsNoLine()
     QVERIFY(run.Err.isEmpty());
 }
 
+// At 115200 baud timed both ways: 21 characters and the 50 ms silence, or
+// fast detection ending with the answer. A transaction can be no faster than
+// the line allows, nor, on a pseudo-terminal, a great deal slower. With
+// --fast alone at 9600 baud: 21 characters of 10 bits and nothing else.
 void tst_TzlctlLink::BenchReportsItsFigures()
 {
     SimulatorProcess sim({QStringLiteral("--settings"), QStringLiteral("115200,N,8,1")});
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const ToolRun run =
-        RunTzlctl({"--port", sim.Device(), "--settings", "115200,N,8,1", "bench", "--count", "5"});
+    ToolRun run = RunTzlctl({"--port", sim.Device(), "--settings", "115200,N,8,1", "bench",
+                             "--count", "5", "--compare-framing"});
     QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-    QVERIFY(run.Out.contains(QStringLiteral("transactions:        5")));
-    // 21 characters at 115200 baud and the 50 ms silence.
-    QVERIFY2(run.Out.contains(QStringLiteral("floor:               51.82 ms")),
+    QCOMPARE(Figures(run.Out, QStringLiteral("transactions")), (QList<double>{5, 5}));
+    QCOMPARE(Figures(run.Out, QStringLiteral("floor")), (QList<double>{51.82, 1.82}));
+    const QList<double> medians = Figures(run.Out, QStringLiteral("median"));
+    QVERIFY2(medians.size() == 2 && medians[0] >= 51.82 && medians[0] < 51.82 + 250.0
+                 && medians[1] < medians[0],
              qPrintable(run.Out));
-    // A transaction can be no faster than the line allows, nor, on a
-    // pseudo-terminal, a great deal slower.
-    const auto median = QRegularExpression(QStringLiteral("median: +([0-9.]+) ms")).match(run.Out);
-    QVERIFY2(median.hasMatch(), qPrintable(run.Out));
-    const double medianMs = median.captured(1).toDouble();
-    QVERIFY2(medianMs >= 51.82 && medianMs < 51.82 + 250.0, qPrintable(run.Out));
+    const QList<double> ratio = Figures(run.Out, QStringLiteral("median, fast / silence"));
+    QVERIFY2(ratio.size() == 1 && ratio[0] > 0 && ratio[0] < 1, qPrintable(run.Out));
+
+    SimulatorProcess slow;
+    run = RunTzlctl({"--port", slow.Device(), "--fast", "bench", "--count", "3"});
+    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+    const QList<double> floor = Figures(run.Out, QStringLiteral("floor"));
+    QVERIFY2(floor.size() == 1 && qAbs(floor[0] - 21.875) < 0.01, qPrintable(run.Out));
 }
 
 QTEST_GUILESS_MAIN(tst_TzlctlLink)

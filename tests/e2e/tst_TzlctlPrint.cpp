@@ -12,28 +12,13 @@
 
 namespace {
 
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QStringList& lines,
-                  const QString& lineEnd)
+// A 3-wire system of 11 kV and 500 A, relay 3 over volts (latched, logged,
+// fail safe), the other relays unused.
+QString WriteConfig(const QTemporaryDir& dir, const QString& name)
 {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write((lines.join(lineEnd) + lineEnd).toUtf8());
-    return path;
-}
-
-// A configuration file: a 3-wire system of 11 kV and 500 A, relay 3 over
-// volts (latched, logged, fail safe), the other relays unused.
-QStringList ConfigFileLines()
-{
-    QStringList lines{"\"TZL_CONFIG_FILE\"", "1", "2", "500", "11000"};
-    for (int relay = 1; relay <= 16; ++relay) {
-        if (relay == 3)
-            lines << "\"Bus over volts\"" << QStringLiteral("1 13 12100 110 2.5 0 0 0").split(u' ');
-        else
-            lines << QStringLiteral("\"Relay Trip %1\"").arg(relay) << QStringList(8, "0");
-    }
-    return lines;
+    return WriteTestFile(
+        dir.path(), name,
+        ConfigFileText(2, 500, 11000, {{3, {"Bus over volts", "1", "13", "12100", "110", "2.5"}}}));
 }
 
 QStringList PdfLines(const QString& path)
@@ -77,8 +62,8 @@ private:
 void tst_TzlctlPrint::EventLogIntoPdf()
 {
     const QString scenario =
-        WriteFile(m_Dir, QStringLiteral("relay.sim"),
-                  {"event 2 3 2026-03-14 08:00:05", "event 1 5 2026-03-13 17:42:00"}, "\n");
+        WriteTestFile(m_Dir.path(), QStringLiteral("relay.sim"),
+                      "event 2 3 2026-03-14 08:00:05\nevent 1 5 2026-03-13 17:42:00\n");
     SimulatorProcess sim({QStringLiteral("--scenario"), scenario});
     QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
     const QString pdf = m_Dir.filePath(QStringLiteral("events.pdf"));
@@ -100,8 +85,7 @@ void tst_TzlctlPrint::EventLogIntoPdf()
 
 void tst_TzlctlPrint::ConfigurationIntoPdf()
 {
-    const QString config =
-        WriteFile(m_Dir, QStringLiteral("site.tcf"), ConfigFileLines(), QStringLiteral("\r\n"));
+    const QString config = WriteConfig(m_Dir, QStringLiteral("site.tcf"));
     const QString pdf = m_Dir.filePath(QStringLiteral("site.pdf"));
     // No relay is needed: the device named does not exist.
     const ToolRun run =
@@ -132,8 +116,7 @@ void tst_TzlctlPrint::FailuresAndUsage_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("error");
-    const QString config =
-        WriteFile(m_Dir, QStringLiteral("usage.tcf"), ConfigFileLines(), QStringLiteral("\r\n"));
+    const QString config = WriteConfig(m_Dir, QStringLiteral("usage.tcf"));
     const QString unwritable = m_Dir.filePath(QStringLiteral("no/such/folder/out.pdf"));
     QTest::newRow("PDF in a missing folder")
         << QStringList{"print-config", config, "--pdf", unwritable} << 1

@@ -12,11 +12,7 @@ namespace {
 
 QString WriteScenario(const QTemporaryDir& dir, const QString& text)
 {
-    const QString path = dir.filePath(QStringLiteral("relay.sim"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text.toUtf8());
-    return path;
+    return WriteTestFile(dir.path(), QStringLiteral("relay.sim"), text);
 }
 
 QStringList Target(const SimulatorProcess& sim)

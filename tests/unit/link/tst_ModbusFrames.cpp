@@ -14,6 +14,7 @@ private Q_SLOTS:
     void WriteRequests_data();
     void WriteRequests();
     void OverflowPairsBecomeTheOverflowValue();
+    void DecodeNeedsEveryDataByte();
     void WriteEcho();
     void ResponseFitsItsRead_data();
     void ResponseFitsItsRead();
@@ -103,6 +104,24 @@ void tst_ModbusFrames::OverflowPairsBecomeTheOverflowValue()
     QCOMPARE(*values, (std::vector<float>{1234567.875f, 1234567.875f, 10.0f}));
 }
 
+// The decoder's own guard, apart from the link's checks: a frame one byte
+// short of the values asked for decodes nothing; one byte long decodes them.
+void tst_ModbusFrames::DecodeNeedsEveryDataByte()
+{
+    const QByteArray exact = QByteArray::fromHex("0103083F80000040000000AABB");
+    for (const int count : {4, 5}) {
+        QCOMPARE(DecodeReadValues(exact, std::int16_t(count), 0),
+                 (std::optional<std::vector<float>>{{1.0f, 2.0f}}));
+        QCOMPARE(DecodeReadValues(exact + char(0), std::int16_t(count), 0),
+                 (std::optional<std::vector<float>>{{1.0f, 2.0f}}));
+        QVERIFY(!DecodeReadValues(exact.chopped(1), std::int16_t(count), 0));
+    }
+    QCOMPARE(DecodeReadValues(exact.left(9), 2, 0), (std::optional<std::vector<float>>{{1.0f}}));
+    QVERIFY(!DecodeReadValues(exact.left(8), 2, 0));
+    QCOMPARE(DecodeReadValues(exact.left(5), 0, 0), std::optional(std::vector<float>{}));
+    QVERIFY(!DecodeReadValues(exact, -2, 0));
+}
+
 void tst_ModbusFrames::WriteEcho()
 {
     const QByteArray request = QByteArray::fromHex("011000F00002044000000000AABB");
@@ -112,13 +131,12 @@ void tst_ModbusFrames::WriteEcho()
     QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("0110")));
 }
 
-
 Q_DECLARE_METATYPE(ModbusFrames::ResponseFit)
 
 void tst_ModbusFrames::ResponseFitsItsRead_data()
 {
-    QTest::addColumn<int>("count");        // registers asked for at 6, from slave 1
-    QTest::addColumn<QByteArray>("head");  // slave, function, byte count
+    QTest::addColumn<int>("count");       // registers asked for at 6, from slave 1
+    QTest::addColumn<QByteArray>("head"); // slave, function, byte count
     QTest::addColumn<int>("dataBytes");
     QTest::addColumn<ResponseFit>("fit");
     const auto head = [](int slave, int function, int byteCount) {
@@ -129,7 +147,8 @@ void tst_ModbusFrames::ResponseFitsItsRead_data()
     QTest::newRow("2 registers") << 2 << head(1, 3, 4) << 4 << ResponseFit::Fits;
     QTest::newRow("one register of 2") << 2 << head(1, 3, 2) << 2 << ResponseFit::TooFewRegisters;
     QTest::newRow("4 registers for 2") << 2 << head(1, 3, 8) << 8 << ResponseFit::ByteCountWrong;
-    QTest::newRow("count beyond the data") << 2 << head(1, 3, 6) << 4 << ResponseFit::ByteCountWrong;
+    QTest::newRow("count beyond the data")
+        << 2 << head(1, 3, 6) << 4 << ResponseFit::ByteCountWrong;
     QTest::newRow("another slave") << 2 << head(2, 3, 4) << 4 << ResponseFit::OtherSlave;
     QTest::newRow("another function") << 2 << head(1, 4, 4) << 4 << ResponseFit::OtherFunction;
     // The third register of 3 is no part of a value: with or without it,
