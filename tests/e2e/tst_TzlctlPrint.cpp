@@ -95,20 +95,11 @@ void tst_TzlctlPrint::ConfigurationIntoPdf()
 
     if (!PdfToTextAvailable())
         QSKIP("pdftotext (poppler-utils) is not installed");
+    // The file's own values: the layout is the printout tests' to check.
     const QStringList lines = PdfLines(pdf);
-    const qsizetype relay3 = lines.indexOf(QStringLiteral("Relay Number 3"));
-    QVERIFY2(relay3 > 0, qPrintable(lines.join(u'\n')));
-    QCOMPARE(
-        lines.mid(0, 4),
-        (QStringList{"TZL Protection Relay", "Primary VT Value : 11000.00 Volts",
-                     "Primary CT Value : 500.00 Amps", "System Type : 3 Phase 3 Wire System"}));
-    QCOMPARE(lines.mid(relay3, 13),
-             (QStringList{"Relay Number 3", "Trip Name : Bus over volts",
-                          "Trip Function : Over Volts (ANSI 59)", "Parameters",
-                          "Trip Point : 12100.00 V", "Differential : 110.00 V",
-                          "Time Delay : 2.50 Sec", "Trip Mode", "Latched : Yes", "Alarm : No",
-                          "Fail Safe : Yes", "Logged : Yes", "Relay Number 4"}));
-    QVERIFY(lines.contains(QStringLiteral("Relay Number 16")));
+    for (const char* line : {"Primary VT Value : 11000.00 Volts", "Trip Name : Bus over volts",
+                             "Trip Point : 12100.00 V", "Relay Number 16"})
+        QVERIFY2(lines.contains(QLatin1String(line)), qPrintable(lines.join(u'\n')));
 }
 
 void tst_TzlctlPrint::FailuresAndUsage_data()
