@@ -84,10 +84,11 @@ enum class Detection { Silence, Fast, FastWithoutSilence };
 QString Exchange(const QString& row, Detection detection)
 {
     SimulatedLink link;
-    link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs,
-                     detection == Detection::FastWithoutSilence
-                         ? frmModbus::MaximumTimeoutMs
-                         : frmModbus::DefaultCharacterTimeoutMs);
+    // The loopback answers within a millisecond or two: 100 ms is ample, and
+    // keeps the time-outs of the table short.
+    link.SetTimeouts(100, detection == Detection::FastWithoutSilence
+                              ? frmModbus::MaximumTimeoutMs
+                              : frmModbus::DefaultCharacterTimeoutMs);
     link.Modbus().SetFastResponseDetection(detection != Detection::Silence);
     link.Relay().SetSystemVolts(415.0f);
     link.Relay().SetSystemCurrent(5.0f);
