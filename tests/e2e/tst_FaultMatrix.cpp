@@ -106,149 +106,147 @@ class tst_FaultMatrix : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void Fault_data();
-    void Fault();
+    void initTestCase()
+    {
+        QVERIFY(m_LogFolder.isValid());
+        qputenv("TZL_LOG_DIR", m_LogFolder.path().toLocal8Bit());
+    }
+
+    void Fault_data()
+    {
+        QTest::addColumn<QString>("fault"); // for the first exchange only
+        QTest::addColumn<QString>("text");  // empty: the read succeeds
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("logEntry");
+        QTest::addColumn<Counts>("counts");
+        QTest::addColumn<int>("boundMs");
+        QTest::addColumn<Then>("then");
+        QTest::addColumn<int>("tries");
+
+        const auto row = [](const char* name, const char* fault, const QString& text,
+                            const char* title, const char* logEntry, Counts counts,
+                            int boundMs = UsualBoundMs, Then then = Then::NextAtOnce,
+                            int tries = 1) {
+            QTest::newRow(name) << QString::fromLatin1(fault) << text << QString::fromLatin1(title)
+                                << QString::fromLatin1(logEntry) << counts << boundMs << then
+                                << tries;
+        };
+        const Counts timedOut{0, 0, 1, 0, 0};
+        row("garbage after", "garbage-after:3", CrcError, "Modbus Error", "CRC Failure",
+            {12, 1, 0, 1, 0});
+        row("garbage before", "garbage-before:3", CrcError, "Modbus Error", "CRC Failure",
+            {12, 1, 0, 1, 0});
+        row("late answer", "delay:400", Timeout, "Comms Error", "Modbus Response Timeout", timedOut,
+            UsualBoundMs, Then::NextAfterLateAnswer);
+        // The silence inside the answer falls after its sixth byte. A gap 1 ms
+        // either side of the 50 ms that ends an answer is decided by when each
+        // process is woken, and a loaded machine now and then wakes one over 1 ms
+        // late. The verdict must come out right in one of three tries; a silence
+        // rule that is off by more than the jitter fails all of them.
+        row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs,
+            Then::NextAtOnce, 3);
+        row("gap 51 ms", "gap:6:51", CrcError, "Modbus Error", "CRC Failure", {6, 1, 0, 1, 0},
+            UsualBoundMs, Then::NextAtOnce, 3);
+        row("never silent", "babble", Timeout, "Comms Error", "Modbus Response Timeout",
+            {AsReceived, 0, 1, 0, 0},
+            frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
+        // The port's own failure, with nothing received, counted or logged.
+        row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE", "",
+            {0, 0, 0, 0, 0}, UsualBoundMs, Then::NextOnNewDevice);
+    }
+
+    void Fault()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QFETCH(QString, logEntry);
+        QFETCH(Counts, counts);
+        QFETCH(int, boundMs);
+        QFETCH(Then, then);
+        QFETCH(int, tries);
+
+        const QStringList relay{"--volts", QString::number(Volts), "--current",
+                                QString::number(Current)};
+        std::optional<SimulatorProcess> sim;
+        std::optional<Master> fresh;
+        std::vector<float> values;
+        bool read = false;
+        qint64 wallMs = 0;
+        qint64 cpuMs = 0;
+        for (int attempt = 1; attempt <= tries; ++attempt) {
+            fresh.reset();
+            sim.reset();
+            sim.emplace(relay + QStringList{"--fault", fault + QStringLiteral("@1")});
+            QVERIFY2(!sim->Device().isEmpty(), qPrintable(sim->StandardError()));
+            fresh.emplace(sim->Device());
+            values = {-1.0f};
+            const qint64 cpuBefore = CpuTimeMs();
+            QElapsedTimer elapsed;
+            elapsed.start();
+            read = fresh->Modbus.ReadHoldingRegisters(1, 6, 2, values);
+            wallMs = elapsed.elapsed();
+            cpuMs = CpuTimeMs() - cpuBefore;
+            if (read == text.isEmpty())
+                break;
+        }
+        Master& master = *fresh;
+
+        QCOMPARE(read, text.isEmpty());
+        QCOMPARE(values, std::vector<float>{read ? Volts : -1.0f});
+        QVERIFY2(wallMs <= boundMs, qPrintable(QStringLiteral("took %1 ms").arg(wallMs)));
+        // A wait that spins burns the whole of it on the processor.
+        QVERIFY2(cpuMs * 4 <= wallMs + 40,
+                 qPrintable(QStringLiteral("%1 ms of processor in %2 ms").arg(cpuMs).arg(wallMs)));
+        QVERIFY(!master.Port.IsOpen());
+
+        const auto& messages = master.UI.Messages();
+        QCOMPARE(messages.size(), text.isEmpty() ? 0 : 1);
+        if (!text.isEmpty()) {
+            QCOMPARE(messages[0].Text, text);
+            QCOMPARE(messages[0].Title, title.replace(QStringLiteral("DEVICE"), sim->Device()));
+        }
+        const QByteArray received = master.Modbus.LastResponse();
+        if (counts[0] == AsReceived) {
+            // The noise follows the answer, which is kept for the engineer to see.
+            QVERIFY2(received.size() > 9 && received.startsWith(QByteArray::fromHex("010304")),
+                     received.toHex(' ').constData());
+            counts[0] = received.size();
+        }
+        QCOMPARE(master.Counted(), counts);
+        QCOMPARE(master.Modbus.Statistics().Requests(), 1);
+
+        const QStringList log = master.LogLines();
+        QCOMPARE(log.size(), logEntry.isEmpty() ? 1 : 4);
+        if (!logEntry.isEmpty()) {
+            QVERIFY2(log[1].endsWith(u' ' + logEntry), qPrintable(log[1]));
+            QCOMPARE(log[2], QStringLiteral("TX: 1 3 0 6 0 2 24 A"));
+            QCOMPARE(log[3], HexLine(QStringLiteral("RX:"), received));
+        }
+
+        switch (then) {
+        case Then::NextAtOnce:
+            break;
+        case Then::NextAfterLateAnswer:
+            // The relay answers 400 ms after the request; give it time to.
+            QTest::qWait(250);
+            break;
+        case Then::NextOnNewDevice:
+            sim.reset();
+            sim.emplace(relay);
+            QVERIFY2(!sim->Device().isEmpty(), qPrintable(sim->StandardError()));
+            master.Modbus.SetDevice(sim->Device());
+            break;
+        }
+        master.UI.ClearMessages();
+        QVERIFY(master.Modbus.ReadHoldingRegisters(1, 8, 2, values));
+        QCOMPARE(values, std::vector<float>{Current});
+        QVERIFY(master.UI.Messages().isEmpty());
+    }
 
 private:
     QTemporaryDir m_LogFolder;
 };
-
-void tst_FaultMatrix::initTestCase()
-{
-    QVERIFY(m_LogFolder.isValid());
-    qputenv("TZL_LOG_DIR", m_LogFolder.path().toLocal8Bit());
-}
-
-void tst_FaultMatrix::Fault_data()
-{
-    QTest::addColumn<QString>("fault"); // for the first exchange only
-    QTest::addColumn<QString>("text");  // empty: the read succeeds
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("logEntry");
-    QTest::addColumn<Counts>("counts");
-    QTest::addColumn<int>("boundMs");
-    QTest::addColumn<Then>("then");
-    QTest::addColumn<int>("tries");
-
-    const auto row = [](const char* name, const char* fault, const QString& text, const char* title,
-                        const char* logEntry, Counts counts, int boundMs = UsualBoundMs,
-                        Then then = Then::NextAtOnce, int tries = 1) {
-        QTest::newRow(name) << QString::fromLatin1(fault) << text << QString::fromLatin1(title)
-                            << QString::fromLatin1(logEntry) << counts << boundMs << then << tries;
-    };
-    const Counts timedOut{0, 0, 1, 0, 0};
-    row("garbage after", "garbage-after:3", CrcError, "Modbus Error", "CRC Failure",
-        {12, 1, 0, 1, 0});
-    row("garbage before", "garbage-before:3", CrcError, "Modbus Error", "CRC Failure",
-        {12, 1, 0, 1, 0});
-    row("late answer", "delay:400", Timeout, "Comms Error", "Modbus Response Timeout", timedOut,
-        UsualBoundMs, Then::NextAfterLateAnswer);
-    // The silence inside the answer falls after its sixth byte. A gap 1 ms
-    // either side of the 50 ms that ends an answer is decided by when each
-    // process is woken, and a loaded machine now and then wakes one over 1 ms
-    // late. The verdict must come out right in one of three tries; a silence
-    // rule that is off by more than the jitter fails all of them.
-    row("gap 49 ms", "gap:6:49", QString(), "", "", {9, 1, 0, 0, 0}, UsualBoundMs, Then::NextAtOnce,
-        3);
-    row("gap 51 ms", "gap:6:51", CrcError, "Modbus Error", "CRC Failure", {6, 1, 0, 1, 0},
-        UsualBoundMs, Then::NextAtOnce, 3);
-    row("never silent", "babble", Timeout, "Comms Error", "Modbus Response Timeout",
-        {AsReceived, 0, 1, 0, 0},
-        frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
-    // The port's own failure, with nothing received, counted or logged.
-    row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE", "",
-        {0, 0, 0, 0, 0}, UsualBoundMs, Then::NextOnNewDevice);
-}
-
-void tst_FaultMatrix::Fault()
-{
-    QFETCH(QString, fault);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    QFETCH(QString, logEntry);
-    QFETCH(Counts, counts);
-    QFETCH(int, boundMs);
-    QFETCH(Then, then);
-    QFETCH(int, tries);
-
-    const QStringList relay{"--volts", QString::number(Volts), "--current",
-                            QString::number(Current)};
-    std::optional<SimulatorProcess> sim;
-    std::optional<Master> fresh;
-    std::vector<float> values;
-    bool read = false;
-    qint64 wallMs = 0;
-    qint64 cpuMs = 0;
-    for (int attempt = 1; attempt <= tries; ++attempt) {
-        fresh.reset();
-        sim.reset();
-        sim.emplace(relay + QStringList{"--fault", fault + QStringLiteral("@1")});
-        QVERIFY2(!sim->Device().isEmpty(), qPrintable(sim->StandardError()));
-        fresh.emplace(sim->Device());
-        values = {-1.0f};
-        const qint64 cpuBefore = CpuTimeMs();
-        QElapsedTimer elapsed;
-        elapsed.start();
-        read = fresh->Modbus.ReadHoldingRegisters(1, 6, 2, values);
-        wallMs = elapsed.elapsed();
-        cpuMs = CpuTimeMs() - cpuBefore;
-        if (read == text.isEmpty())
-            break;
-    }
-    Master& master = *fresh;
-
-    QCOMPARE(read, text.isEmpty());
-    QCOMPARE(values, std::vector<float>{read ? Volts : -1.0f});
-    QVERIFY2(wallMs <= boundMs, qPrintable(QStringLiteral("took %1 ms").arg(wallMs)));
-    // A wait that spins burns the whole of it on the processor.
-    QVERIFY2(cpuMs * 4 <= wallMs + 40,
-             qPrintable(QStringLiteral("%1 ms of processor in %2 ms").arg(cpuMs).arg(wallMs)));
-    QVERIFY(!master.Port.IsOpen());
-
-    const auto& messages = master.UI.Messages();
-    QCOMPARE(messages.size(), text.isEmpty() ? 0 : 1);
-    if (!text.isEmpty()) {
-        QCOMPARE(messages[0].Text, text);
-        QCOMPARE(messages[0].Title, title.replace(QStringLiteral("DEVICE"), sim->Device()));
-    }
-    const QByteArray received = master.Modbus.LastResponse();
-    if (counts[0] == AsReceived) {
-        // The noise follows the answer, which is kept for the engineer to see.
-        QVERIFY2(received.size() > 9 && received.startsWith(QByteArray::fromHex("010304")),
-                 received.toHex(' ').constData());
-        counts[0] = received.size();
-    }
-    QCOMPARE(master.Counted(), counts);
-    QCOMPARE(master.Modbus.Statistics().Requests(), 1);
-
-    const QStringList log = master.LogLines();
-    QCOMPARE(log.size(), logEntry.isEmpty() ? 1 : 4);
-    if (!logEntry.isEmpty()) {
-        QVERIFY2(log[1].endsWith(u' ' + logEntry), qPrintable(log[1]));
-        QCOMPARE(log[2], QStringLiteral("TX: 1 3 0 6 0 2 24 A"));
-        QCOMPARE(log[3], HexLine(QStringLiteral("RX:"), received));
-    }
-
-    switch (then) {
-    case Then::NextAtOnce:
-        break;
-    case Then::NextAfterLateAnswer:
-        // The relay answers 400 ms after the request; give it time to.
-        QTest::qWait(250);
-        break;
-    case Then::NextOnNewDevice:
-        sim.reset();
-        sim.emplace(relay);
-        QVERIFY2(!sim->Device().isEmpty(), qPrintable(sim->StandardError()));
-        master.Modbus.SetDevice(sim->Device());
-        break;
-    }
-    master.UI.ClearMessages();
-    QVERIFY(master.Modbus.ReadHoldingRegisters(1, 8, 2, values));
-    QCOMPARE(values, std::vector<float>{Current});
-    QVERIFY(master.UI.Messages().isEmpty());
-}
 
 QTEST_GUILESS_MAIN(tst_FaultMatrix)
 #include "tst_FaultMatrix.moc"
