@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
@@ -67,4 +68,26 @@ ToolRun RunTzlctl(const QStringList& arguments)
     run.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.Err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
+}
+
+QString WriteTestFile(const QString& folder, const QString& name, const QString& text)
+{
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QString ConfigFileText(int type, float current, float volts, const QMap<int, QStringList>& relays)
+{
+    QStringList lines{"\"TZL_CONFIG_FILE\"", "1", QString::number(type), QString::number(current),
+                      QString::number(volts)};
+    for (int relay = 1; relay <= 16; ++relay) {
+        const QStringList given = relays.value(relay);
+        lines << u'"' + given.value(0, QStringLiteral("Relay Trip %1").arg(relay)) + u'"';
+        for (int value = 1; value <= 8; ++value)
+            lines << given.value(value, QStringLiteral("0"));
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }

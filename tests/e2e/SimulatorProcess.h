@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -40,3 +41,11 @@ QString BinaryDir();
 ToolRun RunTzlctl(const QStringList& arguments);
 // A temporary folder of this test run's own, removed when it ends.
 QString CommsLogFolder();
+
+// Writes the text into the folder under the name; gives the file's path.
+QString WriteTestFile(const QString& folder, const QString& name, const QString& text);
+// A configuration file's text as the configurator writes it (CR LF): system
+// type, current and volts, then each relay's name and eight values, "Relay
+// Trip N" and zeros for a relay not given.
+QString ConfigFileText(int type, float current, float volts,
+                       const QMap<int, QStringList>& relays = {});

@@ -4,32 +4,20 @@
 #include "SimulatorProcess.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// A configuration file as the configurator writes it: the simulator's blank
-// relay (110 V, 5 A, type 3, no trips), except relay 1 when `overVolts` is
-// given: an Over Volts trip (code 1) at that trip point.
+// The simulator's blank relay (110 V, 5 A, type 3, no trips), except relay 1
+// when `overVolts` is given: an Over Volts trip (code 1) at that trip point.
 QString WriteConfig(const QTemporaryDir& dir, const QString& name, float overVolts = 0)
 {
-    QStringList lines{"\"TZL_CONFIG_FILE\"", "1", "3", "5", "110"};
-    for (int r = 1; r <= 16; ++r) {
-        const bool trip = r == 1 && overVolts > 0;
-        lines << QStringLiteral("\"Relay Trip %1\"").arg(r) << (trip ? "1" : "0")
-              << (trip ? "1" : "0") << (trip ? QString::number(overVolts) : "0")
-              << (trip ? "1.1" : "0") << (trip ? "0.2" : "0") << "0"
-              << "0"
-              << "0";
-    }
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write((lines.join("\r\n") + "\r\n").toLatin1());
-    return path;
+    QMap<int, QStringList> relays;
+    if (overVolts > 0)
+        relays[1] = QStringList{"Relay Trip 1", "1", "1", QString::number(overVolts), "1.1", "0.2"};
+    return WriteTestFile(dir.path(), name, ConfigFileText(3, 5, 110, relays));
 }
 
 QStringList Target(const SimulatorProcess& sim)
@@ -43,79 +31,75 @@ class tst_TzlctlCompareScan : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void CompareExitCodes();
-    void VerifyCatchesALimitedValue();
-    void ScanFindsAnOddlySetRelay();
+    void CompareExitCodes()
+    {
+        const QString blank = WriteConfig(m_Dir, "blank.tcf");
+        const QString tripped = WriteConfig(m_Dir, "tripped.tcf", 121);
+
+        // Two files need no relay.
+        ToolRun run = RunTzlctl({"compare", blank, tripped});
+        QCOMPARE(run.ExitCode, 3);
+        QVERIFY2(run.Out.contains("Relay 1 Trip Point: (none) -> 121 V"), qPrintable(run.Out));
+        QCOMPARE(RunTzlctl({"compare", blank, blank}).ExitCode, 0);
+
+        SimulatorProcess sim({"--volts", "240"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        run = RunTzlctl(Target(sim) + QStringList{"compare", blank});
+        QCOMPARE(run.ExitCode, 3);
+        QCOMPARE(run.Out.section(u'\n', 1, 1), QStringLiteral("Primary VT value: 240 V -> 110 V"));
+        // Nobody answers at slave 9: the exchange failed, which is not "same".
+        run = RunTzlctl(Target(sim)
+                        + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
+        QCOMPARE(run.ExitCode, 1);
+    }
+
+    void VerifyCatchesALimitedValue()
+    {
+        const QString file = WriteConfig(m_Dir, "limited.tcf", 121);
+        SimulatorProcess sim({"--store-limit", "66=100", "--store-step", "70=0.5"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const ToolRun run =
+            RunTzlctl(Target(sim) + QStringList{"download-config", file, "--yes", "--verify"});
+        QCOMPARE(run.ExitCode, 3);
+        // The trip point was cut down and the delay rounded to a step the
+        // configurator does not use; both show, nothing else does.
+        QVERIFY2(run.Out.contains("2 differences (sent -> TZL):\n"
+                                  "Relay 1 Trip Point: 121 V -> 100 V\n"
+                                  "Relay 1 Time Delay: 0.2 Sec -> 0 Sec\n"),
+                 qPrintable(run.Out + run.Err));
+    }
+
+    void ScanFindsAnOddlySetRelay()
+    {
+        SimulatorProcess sim(
+            {"--strict-line", "--settings", "4800,E,8,1", "--slave", "7", "--word-order", "1"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        QElapsedTimer clock;
+        clock.start();
+        const ToolRun run = RunTzlctl(
+            Target(sim) + QStringList{"scan", "--slaves", "1-10", "--probe-timeout", "60"});
+        const qint64 tookMs = clock.elapsed();
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Out + run.Err));
+        QVERIFY2(run.Out.contains("Found a TZL at 4800,E,8,1, slave 7, word order 1 (its values "
+                                  "make no sense in word order 0).\n"
+                                  "Options: --settings 4800,E,8,1 --slave 7 --word-order 1\n"),
+                 qPrintable(run.Out));
+
+        const auto bound = QRegularExpression("at most (\\d+) s\\.").match(run.Out);
+        QVERIFY2(bound.hasMatch(), qPrintable(run.Out));
+        QVERIFY2(tookMs < bound.captured(1).toInt() * 1000, qPrintable(QString::number(tookMs)));
+
+        // At the right speed and the wrong parity the relay's answer arrives
+        // garbled; at 2400 baud it never hears the request: silence, no note.
+        QVERIFY2(run.Out.contains("note: 4800,N,8,1: an answer with a bad CRC - likely a wrong "
+                                  "baud rate or parity"),
+                 qPrintable(run.Out));
+        QVERIFY2(!run.Out.contains("2400,"), qPrintable(run.Out));
+    }
 
 private:
     QTemporaryDir m_Dir;
 };
-
-void tst_TzlctlCompareScan::CompareExitCodes()
-{
-    const QString blank = WriteConfig(m_Dir, "blank.tcf");
-    const QString tripped = WriteConfig(m_Dir, "tripped.tcf", 121);
-
-    // Two files need no relay.
-    ToolRun run = RunTzlctl({"compare", blank, tripped});
-    QCOMPARE(run.ExitCode, 3);
-    QVERIFY2(run.Out.contains("Relay 1 Trip Point: (none) -> 121 V"), qPrintable(run.Out));
-    QCOMPARE(RunTzlctl({"compare", blank, blank}).ExitCode, 0);
-
-    SimulatorProcess sim({"--volts", "240"});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    run = RunTzlctl(Target(sim) + QStringList{"compare", blank});
-    QCOMPARE(run.ExitCode, 3);
-    QCOMPARE(run.Out.section(u'\n', 1, 1), QStringLiteral("Primary VT value: 240 V -> 110 V"));
-    // Nobody answers at slave 9: the exchange failed, which is not "same".
-    run =
-        RunTzlctl(Target(sim) + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
-    QCOMPARE(run.ExitCode, 1);
-}
-
-void tst_TzlctlCompareScan::VerifyCatchesALimitedValue()
-{
-    const QString file = WriteConfig(m_Dir, "limited.tcf", 121);
-    SimulatorProcess sim({"--store-limit", "66=100", "--store-step", "70=0.5"});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const ToolRun run =
-        RunTzlctl(Target(sim) + QStringList{"download-config", file, "--yes", "--verify"});
-    QCOMPARE(run.ExitCode, 3);
-    // The trip point was cut down and the delay rounded to a step the
-    // configurator does not use; both show, nothing else does.
-    QVERIFY2(run.Out.contains("2 differences (sent -> TZL):\n"
-                              "Relay 1 Trip Point: 121 V -> 100 V\n"
-                              "Relay 1 Time Delay: 0.2 Sec -> 0 Sec\n"),
-             qPrintable(run.Out + run.Err));
-}
-
-void tst_TzlctlCompareScan::ScanFindsAnOddlySetRelay()
-{
-    SimulatorProcess sim(
-        {"--strict-line", "--settings", "4800,E,8,1", "--slave", "7", "--word-order", "1"});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    QElapsedTimer clock;
-    clock.start();
-    const ToolRun run =
-        RunTzlctl(Target(sim) + QStringList{"scan", "--slaves", "1-10", "--probe-timeout", "60"});
-    const qint64 tookMs = clock.elapsed();
-    QVERIFY2(run.ExitCode == 0, qPrintable(run.Out + run.Err));
-    QVERIFY2(run.Out.contains("Found a TZL at 4800,E,8,1, slave 7, word order 1 (its values "
-                              "make no sense in word order 0).\n"
-                              "Options: --settings 4800,E,8,1 --slave 7 --word-order 1\n"),
-             qPrintable(run.Out));
-
-    const auto bound = QRegularExpression("at most (\\d+) s\\.").match(run.Out);
-    QVERIFY2(bound.hasMatch(), qPrintable(run.Out));
-    QVERIFY2(tookMs < bound.captured(1).toInt() * 1000, qPrintable(QString::number(tookMs)));
-
-    // At the right speed and the wrong parity the relay's answer arrives
-    // garbled; at 2400 baud it never hears the request: silence, no note.
-    QVERIFY2(run.Out.contains("note: 4800,N,8,1: an answer with a bad CRC - likely a wrong "
-                              "baud rate or parity"),
-             qPrintable(run.Out));
-    QVERIFY2(!run.Out.contains("2400,"), qPrintable(run.Out));
-}
 
 QTEST_GUILESS_MAIN(tst_TzlctlCompareScan)
 #include "tst_TzlctlCompareScan.moc"

@@ -7,156 +7,200 @@
 #include <QRegularExpression>
 #include <QTest>
 
+namespace {
+
+// The figures after "LABEL:" at the start of lines, in order.
+QList<double> Figures(const QString& output, const QString& label)
+{
+    QList<double> figures;
+    auto matches = QRegularExpression(QStringLiteral("^%1: +([0-9.]+)").arg(label),
+                                      QRegularExpression::MultilineOption)
+                       .globalMatch(output);
+    while (matches.hasNext())
+        figures << matches.next().captured(1).toDouble();
+    return figures;
+}
+
+} // namespace
+
 class tst_TzlctlLink : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void ReadsAndWritesThroughTheTtyLayer();
-    void WordOrderAndSlaveMustMatchTheRelay();
-    void RelayFailuresExitWithOne();
-    void InfoFailsOnAnotherItemsEcho();
-    void SystemShowsWhatTheRelayHolds();
-    void UsageErrorsExitWithTwo_data();
-    void UsageErrorsExitWithTwo();
-    void CommandHelpNeedsNoLine();
-    void BenchReportsItsFigures();
+    void ReadsAndWritesThroughTheTtyLayer()
+    {
+        SimulatorProcess sim({QStringLiteral("--slave"), QStringLiteral("7")});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const QStringList target{QStringLiteral("--port"), sim.Device(), QStringLiteral("--slave"),
+                                 QStringLiteral("7")};
+
+        ToolRun run = RunTzlctl(target + QStringList{"write", "6", "11000", "1250.125"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        run = RunTzlctl(target + QStringList{"--stats", "read-holding", "6", "4"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        const QStringList lines = run.Out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QStringLiteral("11000"));
+        QCOMPARE(lines.value(1), QStringLiteral("1250.125"));
+        QVERIFY(run.Out.contains(QStringLiteral("Characters Rx:     13")));
+        QVERIFY(run.Out.contains(QStringLiteral("Responses Rx:      1")));
+    }
+
+    void WordOrderAndSlaveMustMatchTheRelay()
+    {
+        SimulatorProcess sim({QStringLiteral("--word-order"), QStringLiteral("1")});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        ToolRun run = RunTzlctl({"--port", sim.Device(), "--word-order", "1", "write", "6", "415"});
+        QCOMPARE(run.ExitCode, 0);
+        run = RunTzlctl({"--port", sim.Device(), "--word-order", "1", "read-holding", "6", "2"});
+        QCOMPARE(run.Out.trimmed(), QStringLiteral("415"));
+        run = RunTzlctl({"--port", sim.Device(), "--word-order", "0", "read-holding", "6", "2"});
+        QCOMPARE(run.ExitCode, 0);
+        QVERIFY(run.Out.trimmed() != QStringLiteral("415"));
+    }
+
+    void RelayFailuresExitWithOne()
+    {
+        SimulatorProcess sim;
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        // Nobody answers to slave 9.
+        ToolRun run = RunTzlctl(
+            {"--port", sim.Device(), "--slave", "9", "--timeout", "200", "read-holding", "6", "2"});
+        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.Err.trimmed(), QStringLiteral("Comms Error: Modbus Response Timeout"));
+        QVERIFY(run.Out.isEmpty());
+        // Logged in the folder the environment names, with the request sent.
+        QFile log(QDir(CommsLogFolder()).filePath(QStringLiteral("CommsErr.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray entries = log.readAll();
+        QVERIFY2(entries.contains(" Modbus Response Timeout\r\nTX: 9 3 0 6 0 2 "),
+                 entries.constData());
+
+        run = RunTzlctl({"--port", QStringLiteral("/dev/no-such-tty"), "read-holding", "6", "2"});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Err.contains(QStringLiteral("/dev/no-such-tty")), qPrintable(run.Err));
+    }
+
+    // A relay answering with the echo of another selector has not said what was
+    // asked: the zeros printed would be no answer at all.
+    void InfoFailsOnAnotherItemsEcho()
+    {
+        SimulatorProcess sim({"--fault", "value:h240=3"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const ToolRun run = RunTzlctl({"--port", sim.Device(), "info"});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Err.contains(QStringLiteral("word order")), qPrintable(run.Err));
+        QVERIFY(run.Out.isEmpty());
+    }
+
+    // What the relay holds, even where an upload would correct it.
+    void SystemShowsWhatTheRelayHolds()
+    {
+        SimulatorProcess sim({"--volts", "0", "--current", "400", "--type", "4"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const ToolRun run = RunTzlctl({"--port", sim.Device(), "system"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QCOMPARE(
+            run.Out.split(u'\n', Qt::SkipEmptyParts),
+            QStringList({"System type:      3 Phase 4 Wire System (4) - an upload takes it as 3",
+                         "Primary VT value: 0 V - an upload takes it as 1 V",
+                         "Primary CT value: 400 A"}));
+    }
+
+    // The relay keeps two digits of the year: 30 to 99 are the 1900s, 0 to 29
+    // the 2000s, so both ends of the window come back as set.
+    void ClockMeasurementsAndInputs()
+    {
+        SimulatorProcess sim({"--fault", "value:i0=230.5"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const QStringList target{"--port", sim.Device()};
+        for (const QString moment : {"1930-01-01T00:00:00", "2029-06-15T12:00:00"}) {
+            ToolRun run = RunTzlctl(target + QStringList{"set-time", moment});
+            QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+            QCOMPARE(run.Out, QStringLiteral("Relay clock set to %1\n").arg(moment));
+            run = RunTzlctl(target + QStringList{"get-time"});
+            QVERIFY2(run.Out.startsWith(moment.chopped(1)), qPrintable(run.Out + run.Err));
+        }
+        ToolRun run = RunTzlctl(target + QStringList{"read-input", "0", "4"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QCOMPARE(run.Out.section(u'\n', 0, 0), QStringLiteral("230.5"));
+        QCOMPARE(run.Out.count(u'\n'), 2);
+        run = RunTzlctl(target + QStringList{"measurements"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        const QStringList lines = run.Out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 31);
+        QCOMPARE(lines[0].simplified(), QStringLiteral("Volts1 230.500"));
+    }
+
+    void UsageErrorsExitWithTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no command") << QStringList{};
+        QTest::newRow("unknown command") << QStringList{"frobnicate"};
+        QTest::newRow("missing count") << QStringList{"read-holding", "6"};
+        QTest::newRow("odd count") << QStringList{"read-holding", "6", "3"};
+        QTest::newRow("slave 0") << QStringList{"--slave", "0", "read-holding", "6", "2"};
+        QTest::newRow("word order 2") << QStringList{"--word-order", "2", "read-holding", "6", "2"};
+        QTest::newRow("bad settings")
+            << QStringList{"--settings", "9600-N-8-1", "read-holding", "6", "2"};
+        QTest::newRow("bad value") << QStringList{"write", "6", "ten"};
+        QTest::newRow("value nan") << QStringList{"write", "66", "nan"};
+        // 62 values are 124 registers; a request writes at most 123.
+        QTest::newRow("62 values") << (QStringList{"write", "6"} << QStringList(62, "1"));
+        QTest::newRow("set-time 1929") << QStringList{"set-time", "1929-12-31T23:59:59"};
+        QTest::newRow("set-time 2030") << QStringList{"set-time", "2030-01-01T00:00:00"};
+        QTest::newRow("set-time no date") << QStringList{"set-time", "yesterday"};
+        QTest::newRow("unknown option") << QStringList{"--colour", "read-holding", "6", "2"};
+    }
+
+    void UsageErrorsExitWithTwo()
+    {
+        QFETCH(QStringList, arguments);
+        const ToolRun run = RunTzlctl(QStringList{"--port", "/dev/null"} + arguments);
+        QCOMPARE(run.ExitCode, 2);
+        QVERIFY(run.Err.startsWith(QStringLiteral("tzlctl")));
+        QVERIFY(run.Out.isEmpty());
+    }
+
+    // A device that does not exist shows that the help is given before the
+    // line is touched.
+    void CommandHelpNeedsNoLine()
+    {
+        const ToolRun run = RunTzlctl({"--port", "/dev/no-such-device", "watch", "--help"});
+        QCOMPARE(run.ExitCode, 0);
+        QVERIFY2(run.Out.startsWith(
+                     QStringLiteral("Usage: tzlctl [OPTIONS] watch [--duration S] [--csv FILE]\n")),
+                 qPrintable(run.Out));
+        QVERIFY(run.Out.contains(QStringLiteral("Ctrl+C")));
+        QVERIFY(run.Err.isEmpty());
+    }
+
+    // At 115200 baud timed both ways: 21 characters and the 50 ms silence, or
+    // fast detection ending with the answer. A transaction can be no faster than
+    // the line allows, nor, on a pseudo-terminal, a great deal slower. With
+    // --fast alone at 9600 baud: 21 characters of 10 bits and nothing else.
+    void BenchReportsItsFigures()
+    {
+        SimulatorProcess sim({QStringLiteral("--settings"), QStringLiteral("115200,N,8,1")});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        ToolRun run = RunTzlctl({"--port", sim.Device(), "--settings", "115200,N,8,1", "bench",
+                                 "--count", "5", "--compare-framing"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QCOMPARE(Figures(run.Out, QStringLiteral("transactions")), (QList<double>{5, 5}));
+        QCOMPARE(Figures(run.Out, QStringLiteral("floor")), (QList<double>{51.82, 1.82}));
+        const QList<double> medians = Figures(run.Out, QStringLiteral("median"));
+        QVERIFY2(medians.size() == 2 && medians[0] >= 51.82 && medians[0] < 51.82 + 250.0
+                     && medians[1] < medians[0],
+                 qPrintable(run.Out));
+        const QList<double> ratio = Figures(run.Out, QStringLiteral("median, fast / silence"));
+        QVERIFY2(ratio.size() == 1 && ratio[0] > 0 && ratio[0] < 1, qPrintable(run.Out));
+
+        SimulatorProcess slow;
+        run = RunTzlctl({"--port", slow.Device(), "--fast", "bench", "--count", "3"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        const QList<double> floor = Figures(run.Out, QStringLiteral("floor"));
+        QVERIFY2(floor.size() == 1 && qAbs(floor[0] - 21.875) < 0.01, qPrintable(run.Out));
+    }
 };
-
-void tst_TzlctlLink::ReadsAndWritesThroughTheTtyLayer()
-{
-    SimulatorProcess sim({QStringLiteral("--slave"), QStringLiteral("7")});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const QStringList target{QStringLiteral("--port"), sim.Device(), QStringLiteral("--slave"),
-                             QStringLiteral("7")};
-
-    ToolRun run = RunTzlctl(target + QStringList{"write", "6", "11000", "1250.125"});
-    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-    run = RunTzlctl(target + QStringList{"--stats", "read-holding", "6", "4"});
-    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-    const QStringList lines = run.Out.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.value(0), QStringLiteral("11000"));
-    QCOMPARE(lines.value(1), QStringLiteral("1250.125"));
-    QVERIFY(run.Out.contains(QStringLiteral("Characters Rx:     13")));
-    QVERIFY(run.Out.contains(QStringLiteral("Responses Rx:      1")));
-}
-
-void tst_TzlctlLink::WordOrderAndSlaveMustMatchTheRelay()
-{
-    SimulatorProcess sim({QStringLiteral("--word-order"), QStringLiteral("1")});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    ToolRun run = RunTzlctl({"--port", sim.Device(), "--word-order", "1", "write", "6", "415"});
-    QCOMPARE(run.ExitCode, 0);
-    run = RunTzlctl({"--port", sim.Device(), "--word-order", "1", "read-holding", "6", "2"});
-    QCOMPARE(run.Out.trimmed(), QStringLiteral("415"));
-    run = RunTzlctl({"--port", sim.Device(), "--word-order", "0", "read-holding", "6", "2"});
-    QCOMPARE(run.ExitCode, 0);
-    QVERIFY(run.Out.trimmed() != QStringLiteral("415"));
-}
-
-void tst_TzlctlLink::RelayFailuresExitWithOne()
-{
-    SimulatorProcess sim;
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    // Nobody answers to slave 9.
-    ToolRun run = RunTzlctl(
-        {"--port", sim.Device(), "--slave", "9", "--timeout", "200", "read-holding", "6", "2"});
-    QCOMPARE(run.ExitCode, 1);
-    QCOMPARE(run.Err.trimmed(), QStringLiteral("Comms Error: Modbus Response Timeout"));
-    QVERIFY(run.Out.isEmpty());
-    // Logged in the folder the environment names, with the request sent.
-    QFile log(QDir(CommsLogFolder()).filePath(QStringLiteral("CommsErr.log")));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QByteArray entries = log.readAll();
-    QVERIFY2(entries.contains(" Modbus Response Timeout\r\nTX: 9 3 0 6 0 2 "), entries.constData());
-
-    run = RunTzlctl({"--port", QStringLiteral("/dev/no-such-tty"), "read-holding", "6", "2"});
-    QCOMPARE(run.ExitCode, 1);
-    QVERIFY2(run.Err.contains(QStringLiteral("/dev/no-such-tty")), qPrintable(run.Err));
-}
-
-// A relay answering with the echo of another selector has not said what was
-// asked: the zeros printed would be no answer at all.
-void tst_TzlctlLink::InfoFailsOnAnotherItemsEcho()
-{
-    SimulatorProcess sim({"--fault", "value:h240=3"});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const ToolRun run = RunTzlctl({"--port", sim.Device(), "info"});
-    QCOMPARE(run.ExitCode, 1);
-    QVERIFY2(run.Err.contains(QStringLiteral("word order")), qPrintable(run.Err));
-    QVERIFY(run.Out.isEmpty());
-}
-
-// What the relay holds, even where an upload would correct it.
-void tst_TzlctlLink::SystemShowsWhatTheRelayHolds()
-{
-    SimulatorProcess sim({"--volts", "0", "--current", "400", "--type", "4"});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const ToolRun run = RunTzlctl({"--port", sim.Device(), "system"});
-    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-    QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts),
-             QStringList({"System type:      3 Phase 4 Wire System (4) - an upload takes it as 3",
-                          "Primary VT value: 0 V - an upload takes it as 1 V",
-                          "Primary CT value: 400 A"}));
-}
-
-void tst_TzlctlLink::UsageErrorsExitWithTwo_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no command") << QStringList{};
-    QTest::newRow("unknown command") << QStringList{"frobnicate"};
-    QTest::newRow("missing count") << QStringList{"read-holding", "6"};
-    QTest::newRow("odd count") << QStringList{"read-holding", "6", "3"};
-    QTest::newRow("slave 0") << QStringList{"--slave", "0", "read-holding", "6", "2"};
-    QTest::newRow("word order 2") << QStringList{"--word-order", "2", "read-holding", "6", "2"};
-    QTest::newRow("bad settings") << QStringList{"--settings", "9600-N-8-1", "read-holding", "6",
-                                                 "2"};
-    QTest::newRow("bad value") << QStringList{"write", "6", "ten"};
-    QTest::newRow("value nan") << QStringList{"write", "66", "nan"};
-    // 62 values are 124 registers; a request writes at most 123.
-    QTest::newRow("62 values") << (QStringList{"write", "6"} << QStringList(62, "1"));
-    QTest::newRow("unknown option") << QStringList{"--colour", "read-holding", "6", "2"};
-}
-
-void tst_TzlctlLink::UsageErrorsExitWithTwo()
-{
-    QFETCH(QStringList, arguments);
-    const ToolRun run = RunTzlctl(QStringList{"--port", "/dev/null"} + arguments);
-    QCOMPARE(run.ExitCode, 2);
-    QVERIFY(run.Err.startsWith(QStringLiteral("tzlctl")));
-    QVERIFY(run.Out.isEmpty());
-}
-
-// A device that does not exist shows that the help is given before the
-// line is touched.
-void tst_TzlctlLink::CommandHelpNeedsNoLine()
-{
-    const ToolRun run = RunTzlctl({"--port", "/dev/no-such-device", "watch", "--help"});
-    QCOMPARE(run.ExitCode, 0);
-    QVERIFY2(run.Out.startsWith(
-                 QStringLiteral("Usage: tzlctl [OPTIONS] watch [--duration S] [--csv FILE]\n")),
-             qPrintable(run.Out));
-    QVERIFY(run.Out.contains(QStringLiteral("Ctrl+C")));
-    QVERIFY(run.Err.isEmpty());
-}
-
-void tst_TzlctlLink::BenchReportsItsFigures()
-{
-    SimulatorProcess sim({QStringLiteral("--settings"), QStringLiteral("115200,N,8,1")});
-    QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-    const ToolRun run =
-        RunTzlctl({"--port", sim.Device(), "--settings", "115200,N,8,1", "bench", "--count", "5"});
-    QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-    QVERIFY(run.Out.contains(QStringLiteral("transactions:        5")));
-    // 21 characters at 115200 baud and the 50 ms silence.
-    QVERIFY2(run.Out.contains(QStringLiteral("floor:               51.82 ms")),
-             qPrintable(run.Out));
-    // A transaction can be no faster than the line allows, nor, on a
-    // pseudo-terminal, a great deal slower.
-    const auto median = QRegularExpression(QStringLiteral("median: +([0-9.]+) ms")).match(run.Out);
-    QVERIFY2(median.hasMatch(), qPrintable(run.Out));
-    const double medianMs = median.captured(1).toDouble();
-    QVERIFY2(medianMs >= 51.82 && medianMs < 51.82 + 250.0, qPrintable(run.Out));
-}
 
 QTEST_GUILESS_MAIN(tst_TzlctlLink)
 #include "tst_TzlctlLink.moc"

@@ -13,3 +13,19 @@ QStringList RecordingPrinter::ColumnTexts() const
     }
     return texts;
 }
+
+QString RecordingPrinter::Dump() const
+{
+    QString text;
+    for (const Line& line : m_Lines) {
+        text += QStringLiteral("p%1 y%2 %3%4")
+                    .arg(line.Page)
+                    .arg(line.Y)
+                    .arg(line.FontSize)
+                    .arg(line.Bold ? QStringLiteral("b") : QString());
+        for (const PrintItem& item : line.Items)
+            text += QStringLiteral(" | %1 %2").arg(item.X).arg(item.Text);
+        text += u'\n';
+    }
+    return text;
+}

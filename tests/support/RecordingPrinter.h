@@ -41,6 +41,8 @@ public:
     // Each line as its texts with their tab columns, "10:Trip Name|35::",
     // a bold line marked by a leading "*"; an empty line is "".
     QStringList ColumnTexts() const;
+    // Every line as "page y size[b] | x text | x text", for golden files.
+    QString Dump() const;
 
 private:
     void FontChanged() override {}

@@ -1,7 +1,9 @@
 // The configuration and event-log printouts on the recording printer: the
-// exact lines, their columns and positions, and how they flow over pages.
+// exact lines, their columns, fonts and positions (golden files), and how
+// they flow over pages and fit their columns in any locale.
 
 #include "FakeClock.h"
+#include "Golden.h"
 #include "RecordingPrinter.h"
 #include "SimulatedLink.h"
 #include "model/cTZL.h"
@@ -43,50 +45,6 @@ struct Fixture
     QTemporaryDir Dir;
 };
 
-QStringList RelaySection(int relay, const QString& name, const QString& function,
-                         const QStringList& parameters, const QStringList& modes)
-{
-    QStringList lines{"",
-                      "",
-                      QStringLiteral("*10:Relay Number %1").arg(relay),
-                      "",
-                      "10:Trip Name|35::|38:" + name,
-                      "10:Trip Function|35::|38:" + function,
-                      "",
-                      "10:Parameters",
-                      "1: "};
-    lines << parameters << ""
-          << "10:Trip Mode"
-          << "";
-    const QStringList names{"Latched", "Alarm", "Fail Safe", "Logged"};
-    for (int i = 0; i < names.size(); ++i)
-        lines << QStringLiteral("15:%1|35::|38:%2").arg(names[i], modes.value(i, "No"));
-    return lines;
-}
-
-QStringList Header(const QString& volts, const QString& amps, const QString& system)
-{
-    return {"",
-            "",
-            "*5:TZL Protection Relay",
-            "",
-            "",
-            "10:Primary VT Value|35::|38:" + volts + "|53:Volts",
-            "10:Primary CT Value|35::|38:" + amps + "|53:Amps",
-            "10:System Type|35::|38:" + system,
-            "",
-            "",
-            "*10:Relay Configuration"};
-}
-
-// The lines of the printout that belong to one relay's section.
-QStringList SectionOf(const QStringList& printed, int relay)
-{
-    const qsizetype start = printed.indexOf(QStringLiteral("*10:Relay Number %1").arg(relay));
-    const qsizetype end = printed.indexOf(QStringLiteral("*10:Relay Number %1").arg(relay + 1));
-    return start < 0 ? QStringList{} : printed.mid(start, end < 0 ? -1 : end - start - 2);
-}
-
 std::vector<RelayEvent> FullLog()
 {
     // Ten months of dates on every weekday, so long names of days and months
@@ -106,145 +64,62 @@ class tst_Printouts : public QObject
 private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
 
-    void ClearedConfigurationLineByLine()
+    // As cleared, on pages of 1234 units; a 3-wire system with a parameter
+    // value of each kind and each trip mode (three parameters of Over Volts'
+    // three: the fourth slot is not its); the head of a type-4 file.
+    void ConfigurationPrintouts()
     {
         Fixture f;
         f.Device.ConfigClear();
-        RecordingPrinter printer;
-        QVERIFY(f.Device.PrintConfig(printer));
+        RecordingPrinter cleared(1234.0);
+        QVERIFY(f.Device.PrintConfig(cleared));
+        QCOMPARE(cleared.EndDocCalls(), 1);
 
-        QStringList expected = Header("110.00", "5.00", "3 Phase 4 Wire System");
-        for (int relay = 1; relay <= 16; ++relay)
-            expected << RelaySection(relay, QStringLiteral("Relay Trip %1").arg(relay), "(UnUsed)",
-                                     {}, {});
-        QCOMPARE(printer.ColumnTexts(), expected);
-        QCOMPARE(printer.EndDocCalls(), 1);
-        for (const RecordingPrinter::Line& line : printer.Lines())
-            QCOMPARE(line.FontSize, 9.0);
-    }
-
-    void SystemTypes_data()
-    {
-        QTest::addColumn<float>("type");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("2 is 3-wire") << 2.0f << "3 Phase 3 Wire System";
-        QTest::newRow("4 from a file") << 4.0f << "3 Phase 4 Wire System";
-    }
-
-    void SystemTypes()
-    {
-        QFETCH(float, type);
-        QFETCH(QString, text);
-        Fixture f;
         ConfigSnapshot data;
-        data.SystemType = type;
+        data.SystemType = 2.0f;
         data.SystemVolts = 11000.0f;
         data.SystemCurrent = 0.5f;
+        const std::pair<float, int> rows[] = {
+            {1234.5f, 1}, {0.05f, 2}, {0.0f, 4}, {123456.78f, 8}, {99.995f, 15}};
+        for (int i = 0; i < 5; ++i)
+            data.Trips[std::size_t(i)] = {"Bus over volts",
+                                          OverVolts,
+                                          std::uint8_t(rows[i].second),
+                                          0,
+                                          {rows[i].first, 0.05f, 2.0f, 7.0f}};
         QVERIFY(f.Load(data));
-        RecordingPrinter printer;
-        QVERIFY(f.Device.PrintConfig(printer));
-        QCOMPARE(printer.ColumnTexts().mid(0, 11), Header("11000.00", "0.50", text));
-    }
+        RecordingPrinter loaded;
+        QVERIFY(f.Device.PrintConfig(loaded));
 
-    void ParameterValuesAndFlags_data()
-    {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QStringList>("modes");
-        QTest::newRow("1234.5, fail safe")
-            << 1234.5f << "1234.50" << 1 << QStringList{"No", "No", "Yes", "No"};
-        QTest::newRow("0.05, alarm")
-            << 0.05f << "0.05" << 2 << QStringList{"No", "Yes", "No", "No"};
-        QTest::newRow("0, latched") << 0.0f << "0.00" << 4 << QStringList{"Yes", "No", "No", "No"};
-        QTest::newRow("no grouping, logged")
-            << 123456.78f << "123456.78" << 8 << QStringList{"No", "No", "No", "Yes"};
-        QTest::newRow("rounds up, all")
-            << 99.995f << "100.00" << 15 << QStringList{"Yes", "Yes", "Yes", "Yes"};
-    }
-
-    void ParameterValuesAndFlags()
-    {
-        QFETCH(float, value);
-        QFETCH(QString, text);
-        QFETCH(int, flags);
-        QFETCH(QStringList, modes);
-        Fixture f;
-        ConfigSnapshot data;
-        data.Trips[4] = {
-            "Bus over volts", OverVolts, std::uint8_t(flags), 0, {value, 0.05f, 2.0f, 7.0f}};
+        data.SystemType = 4.0f;
         QVERIFY(f.Load(data));
-        RecordingPrinter printer;
-        QVERIFY(f.Device.PrintConfig(printer));
-        const QStringList printed = printer.ColumnTexts();
-        // Three parameters of the function's three; the fourth slot is not its.
-        QCOMPARE(SectionOf(printed, 5), RelaySection(5, "Bus over volts", "Over Volts (ANSI 59)",
-                                                     {"15:Trip Point|35::|38:" + text + "|53:V",
-                                                      "15:Differential|35::|38:0.05|53:V",
-                                                      "15:Time Delay|35::|38:2.00|53:Sec"},
-                                                     modes)
-                                            .mid(2));
+        RecordingPrinter fourWire;
+        QVERIFY(f.Device.PrintConfig(fourWire));
+        TZL_COMPARE_GOLDEN(QStringLiteral("config-printouts.txt"),
+                           QStringLiteral("# cleared, pages of 1234\n") + cleared.Dump()
+                               + QStringLiteral("# 3-wire, relays 1 to 5 over volts\n")
+                               + loaded.Dump() + QStringLiteral("# type 4 from a file, head\n")
+                               + fourWire.Dump().section(u'\n', 0, 10) + u'\n');
     }
 
-    void EmptyEventLogPrintsTitleAndHeadings()
+    // Fonts 16 and 12: "WWW" is 48 wide and a line 32 high; each column
+    // starts three blanks after the longest text of the one before it (the
+    // longest date of the user's format), each event after an empty line.
+    void EventLogPrintouts()
     {
         Fixture f;
         QVERIFY(f.UploadEvents({}));
-        RecordingPrinter printer;
-        QVERIFY(f.Device.EventLog.LogPrint(printer));
-        QCOMPARE(printer.EndDocCalls(), 1);
-        const QList<RecordingPrinter::Line>& lines = printer.Lines();
-        QCOMPARE(lines.size(), 2);
-        // At 16 points "WWW" is 48 wide and a line 32 high: the title goes one
-        // line down and the headings a line below the title's end.
-        QVERIFY(lines[0].FontSize == 16.0 && !lines[0].Bold && lines[0].Y == 32.0);
-        QCOMPARE(lines[0].Items.size(), 1);
-        QCOMPARE(lines[0].Items[0].X, 48.0);
-        QCOMPARE(lines[0].Items[0].Text, QStringLiteral("EVENT LOG ~ TZL Configurator"));
-        QVERIFY(lines[1].FontSize == 12.0 && lines[1].Bold && lines[1].Y == 96.0);
-        // A character is 12 wide. Time starts after "Event No." and three blanks,
-        // Date after three blanks and "HH:mm:ss", Relay No. after three blanks and
-        // "Wednesday, 27 September 2000", the longest date of the user's format.
-        QList<double> x;
-        QStringList texts;
-        for (const PrintItem& item : lines[1].Items) {
-            x << item.X;
-            texts << item.Text;
-        }
-        QCOMPARE(texts, (QStringList{"Event No.", "Time", "Date", "Relay No."}));
-        QCOMPARE(x, (QList<double>{48.0, 48.0 + 12 * 12, 192.0 + 11 * 12, 324.0 + 31 * 12}));
-    }
-
-    void FullEventLogListsEveryEvent()
-    {
-        Fixture f;
+        RecordingPrinter empty;
+        QVERIFY(f.Device.EventLog.LogPrint(empty));
+        QCOMPARE(empty.EndDocCalls(), 1);
         std::vector<RelayEvent> events = FullLog();
         events.back().Relay = 0; // event 1 names no relay and is listed all the same
         QVERIFY(f.UploadEvents(events));
-        RecordingPrinter printer;
-        QVERIFY(f.Device.EventLog.LogPrint(printer));
-
-        // Below the headings (y 96, 24 high) each event skips an empty line.
-        const QList<RecordingPrinter::Line>& lines = printer.Lines();
-        QCOMPARE(lines.size(), 2 + 50);
-        const QList<PrintItem>& headings = lines[1].Items;
-        for (int n = 1; n <= 50; ++n) {
-            const RecordingPrinter::Line& line = lines[1 + n];
-            QCOMPARE(line.Y, 96.0 + 24.0 + 24.0 + 48.0 * (n - 1));
-            QVERIFY(line.FontSize == 12.0 && !line.Bold);
-            QCOMPARE(line.Items.size(), 4);
-            QCOMPARE(line.Items[0].X, 48.0 + 9 * 12 / 2.0);
-            for (int column = 1; column < 4; ++column)
-                QCOMPARE(line.Items[column].X, headings[column].X);
-        }
-        const auto texts = [&lines](int n) {
-            QStringList t;
-            for (const PrintItem& item : lines[1 + n].Items)
-                t << item.Text;
-            return t;
-        };
-        QCOMPARE(texts(1), (QStringList{"1", "00:59:59", "Friday, 28 January 2000", "0"}));
-        QCOMPARE(texts(50), (QStringList{"50", "01:59:10", "Sunday, 19 November 2000", "3"}));
+        RecordingPrinter full(700.0);
+        QVERIFY(f.Device.EventLog.LogPrint(full));
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-printouts.txt"),
+                           QStringLiteral("# empty\n") + empty.Dump()
+                               + QStringLiteral("# fifty events, pages of 700\n") + full.Dump());
     }
 
     void DateAndTimeColumnsFitTheLongestTexts_data()

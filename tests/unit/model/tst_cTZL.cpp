@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "SimulatedLink.h"
+#include "model/RelayScan.h"
 #include "model/cTZL.h"
 
 #include <QTemporaryDir>
@@ -420,6 +421,42 @@ private Q_SLOTS:
         f.Device.SetSystemVolts(220.0f);
         f.Device.SetSystemCurrent(10.0f);
         QCOMPARE(f.Parameters(6), (QList<float>{27.5f, 5.5f, 0.2f, 0, 0, 0}));
+    }
+
+    // A scan takes an answer only when its values are a TZL's in some word
+    // order: volts 1 to 400000, current 1 to 10000, type 2 or 3.
+    void ScanJudgesTheValues_data()
+    {
+        QTest::addColumn<QList<float>>("relay"); // volts, current, type
+        QTest::addColumn<QString>("outcome");    // options, or the first note
+        const QString found = QStringLiteral("--settings 2400,N,8,1 --slave 1 --word-order 0");
+        const QString neither = QStringLiteral(
+            "2400,N,8,1 slave 1: answers, but its values make sense in neither word order");
+        QTest::newRow("lowest") << QList<float>{1, 1, 2} << found;
+        QTest::newRow("highest") << QList<float>{400000, 10000, 3} << found;
+        QTest::newRow("volts below 1") << QList<float>{0.999f, 5, 3} << neither;
+        QTest::newRow("volts above") << QList<float>{400032, 5, 3} << neither;
+        QTest::newRow("current below 1") << QList<float>{110, 0.999f, 3} << neither;
+        QTest::newRow("current above") << QList<float>{110, 10001, 3} << neither;
+        QTest::newRow("type 1") << QList<float>{110, 5, 1} << neither;
+        QTest::newRow("type 4") << QList<float>{110, 5, 4} << neither;
+    }
+    void ScanJudgesTheValues()
+    {
+        QFETCH(QList<float>, relay);
+        SimulatedLink link;
+        link.Relay().SetSystemVolts(relay[0]);
+        link.Relay().SetSystemCurrent(relay[1]);
+        link.Relay().SetSystemType(relay[2]);
+        RelayScan scan(link.Port(), link.UI());
+        QStringList notes;
+        scan.Note = [&](const QString& note) { notes << note; };
+        int asked = 0; // one probe is enough: the loopback answers on any line
+        scan.Cancelled = [&] { return asked++ > 0; };
+        const ScanResult result = scan.Run(ScanPlan(1, 1, std::chrono::milliseconds(100)));
+        QTEST(result.Result == ScanResult::Outcome::Found ? result.Options() : notes.value(0),
+              "outcome");
+        QVERIFY(link.UI().Messages().isEmpty());
     }
 };
 

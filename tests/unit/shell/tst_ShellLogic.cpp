@@ -1,4 +1,5 @@
 #include "MemorySettingsStore.h"
+#include "SimulatedLink.h"
 
 #include "shell/MainWindowSettings.h"
 #include "model/cPollingCycle.h"
@@ -156,70 +157,91 @@ private Q_SLOTS:
         QCOMPARE(list.ItemTitle(-1), QString());
         QCOMPARE(list.Index(QStringLiteral("/a/3.tcf")), std::int16_t(2));
         QVERIFY(!list.isinlist(QStringLiteral("/a/2.tcf")));
+        QCOMPARE(cRUFList::TitleFromPath(QStringLiteral("C:\\old\\second.tcf")),
+                 QStringLiteral("second.tcf"));
     }
 
-    void RecentFilesPersistence()
+    // Every stored setting read at start-up and written back at exit, as
+    // "Section/Key=text": what cannot be used comes back as the default.
+    void SettingsRoundTrip_data()
     {
-        MemorySettingsStore store;
-        store.SaveSetting(App, "RUFiles", "RUF1", "/data/first.tcf");
-        store.SaveSetting(App, "RUFiles", "RUF2", "C:\\old\\second.tcf");
-        store.SaveSetting(App, "RUFiles", "RUF4", "/data/fourth.tcf");
-        cRUFList list;
-        list.RestoreRUFLSettings(store, App);
-        QCOMPARE(Paths(list),
-                 (QStringList{"/data/first.tcf", "C:\\old\\second.tcf", "/data/fourth.tcf"}));
-        QCOMPARE(list.ItemTitle(2), QStringLiteral("second.tcf"));
-
-        MemorySettingsStore saved;
-        list.SaveRUFLSettings(saved, App);
-        QCOMPARE(saved.GetSetting(App, "RUFiles", "RUF3", "x"), QStringLiteral("/data/fourth.tcf"));
-        QCOMPARE(saved.GetSetting(App, "RUFiles", "RUF4", "x"), QString());
-        QCOMPARE(saved.GetSetting(App, "RUFiles", "RUF5", "x"), QString());
-    }
-
-    void StoredWindowSettings_data()
-    {
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("slave");
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<double>("restoredLeft");
-        QTest::addColumn<int>("restoredSlave");
-        QTest::addColumn<bool>("checked");
-        const auto row = [](const char* name, QStringList stored, double left, int slave,
-                            bool checked) {
-            QTest::newRow(name) << stored[0] << stored[1] << stored[2] << left << slave << checked;
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("savedBack");
+        const auto row = [](const char* name, const QStringList& stored, const QStringList& back) {
+            QTest::newRow(name) << stored << back;
         };
-        row("in range", {"500", "247", "1"}, 500, 247, true);
-        row("at 0.9 of the width", {"900", "1", "0"}, 900, 1, false);
-        row("beyond 0.9", {"900.5", "0", "0"}, 0, 1, false);
-        row("negative", {"-20", "300", "0"}, 0, 1, false);
-        row("not numbers", {"left", "node", "yes"}, 0, 1, false);
-        row("beyond 16 bits", {"1e9", "70000", "0"}, 0, 1, false);
-        row("fraction rounds half to even", {"10.5", "2.5", "1"}, 10.5, 2, true);
+        row("nothing stored", {},
+            {"MainForm/Left=0", "MainForm/Top=0", "TargetTZL/SlaveID=1", "Options/AlarmDisplay=0",
+             "Options/EventLogUseCurrent=0", "Options/VerifyAfterDownload=0", "Comms/Port=1",
+             "Comms/Settings=9600,n,8,1", "Comms/FastResponse=0", "Modbus/WordOrder=0",
+             "RUFiles/RUF1="});
+        const QStringList inRange{"MainForm/Left=500",
+                                  "MainForm/Top=720",
+                                  "TargetTZL/SlaveID=247",
+                                  "Options/AlarmDisplay=1",
+                                  "Options/EventLogUseCurrent=1",
+                                  "Options/VerifyAfterDownload=1",
+                                  "Comms/Port=4",
+                                  "Comms/Device=/dev/ttyUSB0",
+                                  "Comms/Settings=19200,E,8,1",
+                                  "Comms/FastResponse=1",
+                                  "Modbus/WordOrder=1",
+                                  "Options/WorkDirectory=/home/eng/old"};
+        row("in range", inRange, inRange);
+        row("lowest slave, edges at 0.9", {"TargetTZL/SlaveID=1", "MainForm/Left=900"},
+            {"TargetTZL/SlaveID=1", "MainForm/Left=900"});
+        row("slave 0, edges past 0.9",
+            {"TargetTZL/SlaveID=0", "MainForm/Left=900.5", "MainForm/Top=721"},
+            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "MainForm/Top=0"});
+        row("slave 248, negative edges",
+            {"TargetTZL/SlaveID=248", "MainForm/Left=-20", "MainForm/Top=-0.5"},
+            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "MainForm/Top=0"});
+        row("beyond 16 bits", {"TargetTZL/SlaveID=70000", "MainForm/Left=1e9", "Comms/Port=70000"},
+            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "Comms/Port=1"});
+        row("not numbers",
+            {"TargetTZL/SlaveID=node", "MainForm/Left=left", "Options/AlarmDisplay=yes",
+             "Comms/Port=COM3", "Comms/Settings=fast", "Modbus/WordOrder=swapped"},
+            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "Options/AlarmDisplay=0", "Comms/Port=1",
+             "Comms/Settings=9600,n,8,1", "Modbus/WordOrder=0"});
+        row("fractions round half to even",
+            {"TargetTZL/SlaveID=2.5", "MainForm/Left=10.5", "Options/AlarmDisplay=0.5"},
+            {"TargetTZL/SlaveID=2", "MainForm/Left=10.5", "Options/AlarmDisplay=1"});
+        row("other word orders are swapped", {"Modbus/WordOrder=-3", "Comms/Port=-2"},
+            {"Modbus/WordOrder=1", "Comms/Port=1"});
+        row("recent files close up",
+            {"RUFiles/RUF1=/data/first.tcf", "RUFiles/RUF2=C:\\old\\second.tcf",
+             "RUFiles/RUF4=/data/fourth.tcf"},
+            {"RUFiles/RUF1=/data/first.tcf", "RUFiles/RUF2=C:\\old\\second.tcf",
+             "RUFiles/RUF3=/data/fourth.tcf", "RUFiles/RUF4=", "RUFiles/RUF5="});
     }
-    void StoredWindowSettings()
+    void SettingsRoundTrip()
     {
-        QFETCH(QString, left);
-        QFETCH(QString, slave);
-        QFETCH(QString, option);
-        QFETCH(double, restoredLeft);
-        QFETCH(int, restoredSlave);
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, savedBack);
+        const auto split = [](const QString& entry) {
+            return std::tuple(entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0),
+                              entry.section(u'=', 1));
+        };
         MemorySettingsStore store;
-        store.SaveSetting(App, "MainForm", "Left", left);
-        store.SaveSetting(App, "TargetTZL", "SlaveID", slave);
-        store.SaveSetting(App, "Options", "AlarmDisplay", option);
+        for (const QString& entry : stored) {
+            const auto [section, key, value] = split(entry);
+            store.SaveSetting(App, section, key, value);
+        }
         const QSize screen(1000, 800);
-        const MainWindowSettings s = MainWindowSettings::Restore(store, App, screen);
-        QCOMPARE(s.Position.x(), restoredLeft);
-        QCOMPARE(s.SlaveID, std::int16_t(restoredSlave));
-        QTEST(s.AlarmDisplay, "checked");
-
-        // Written back as the rule allows, even if the window was moved off
-        // the screen since.
-        MainWindowSettings moved = s;
-        moved.Position.setX(left.toDouble());
-        moved.Save(store, App, screen, QString());
-        QCOMPARE(store.GetSetting(App, "MainForm", "Left", "?"), QString::number(restoredLeft));
+        SimulatedLink link;
+        cRUFList files;
+        const auto window = MainWindowSettings::Restore(store, App, screen);
+        link.Modbus().RestoreSettings(store, App);
+        files.RestoreRUFLSettings(store, App);
+        window.Save(store, App, screen, QString());
+        link.Modbus().SaveSettings(store, App);
+        files.SaveRUFLSettings(store, App);
+        QStringList found;
+        for (const QString& entry : savedBack) {
+            const auto [section, key, value] = split(entry);
+            found << section + u'/' + key + u'=' + store.GetSetting(App, section, key, "<absent>");
+        }
+        QCOMPARE(found, savedBack);
     }
 
     void WorkDirectoryOnlyWhenAFileWasChosen()

@@ -297,14 +297,49 @@ private Q_SLOTS:
         QCOMPARE(writes.back().Start, 58);
         QCOMPARE(writes.back().Values, std::vector<float>{0.0F});
         QCOMPARE(f.Link.Relay().SelectedRelay(), 0);
-        // A read-back naming another relay stops the download, silently and
-        // before the deselect, and stores nothing.
-        f.Pin(58, 2.0F);
-        f.Pin(64, 9.0F);
+    }
+
+    // A download stops at the first failure: nothing more is written, the
+    // window is not deselected, and the relay that failed keeps its record.
+    void DownloadFailures_data()
+    {
+        QTest::addColumn<int>("failing");         // refused exchange, 0: none
+        QTest::addColumn<QList<float>>("pinned"); // register, value
+        QTest::addColumn<int>("exchanges");
+        QTest::addColumn<QStringList>("shown"); // text, title
+        QTest::addColumn<int>("selected");      // afterwards
+        const QStringList refused{"Modbus Slave Device Failure Exception", "Modbus Exception 4"};
+        // Each relay: 10 writes, then the read-back; the deselect is number 177.
+        QTest::newRow("relay 1, write 5") << 5 << QList<float>{} << 5 << refused << 1;
+        QTest::newRow("relay 2, write 3") << 14 << QList<float>{} << 14 << refused << 2;
+        QTest::newRow("relay 16, read-back") << 176 << QList<float>{} << 176 << refused << 16;
+        QTest::newRow("deselect") << 177 << QList<float>{} << 177 << refused << 16;
+        QTest::newRow("read-back of another relay")
+            << 0 << QList<float>{58, 2} << 11 << QStringList{} << 1;
+        QTest::newRow("read-back flags 256")
+            << 0 << QList<float>{62, 256} << 11
+            << QStringList{"Flags or status of Relay 1 read from TZL outside 0 to 255",
+                           "Download Trip Definition Error"}
+            << 1;
+    }
+    void DownloadFailures()
+    {
+        QFETCH(int, failing);
+        QFETCH(QList<float>, pinned);
+        Fixture f;
+        f.Link.Relay().SetRelayStatus(1, InAlarm);
+        f.Link.Relay().SetRelayStatus(2, InAlarm);
+        if (failing > 0)
+            f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
+        if (!pinned.isEmpty())
+            f.Pin(int(pinned[0]), pinned[1]);
         QVERIFY(!f.Trips.Download(f.Slave()));
-        QVERIFY(f.Link.UI().Messages().isEmpty());
-        QCOMPARE(int(f.Trips.TripDefinition(1).Status), InAlarm);
-        QCOMPARE(f.Link.Relay().SelectedRelay(), 1);
+        QTEST(f.Link.Faults().Exchanges(), "exchanges");
+        QTEST(f.Shown(), "shown");
+        QTEST(f.Link.Relay().SelectedRelay(), "selected");
+        // Relay 1 keeps the status read back only once its download is through.
+        QCOMPARE(int(f.Trips.TripDefinition(1).Status), failing > 11 ? InAlarm : 0);
+        QCOMPARE(int(f.Trips.TripDefinition(2).Status), failing > 22 ? InAlarm : 0);
     }
 
     void CountsWithEveryRelayAcknowledged()

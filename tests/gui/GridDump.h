@@ -1,0 +1,32 @@
+#pragma once
+
+#include "shell/DisplayGrid.h"
+
+#include <QTableWidget>
+
+// A grid as the user and assistive technology see it, for golden files: its
+// accessible name, the corner and column captions, then one line per row with
+// the row caption and each cell's text, its background in brackets where it
+// is not white; "(hidden)" for a grid not drawn. Only the first `rows` rows
+// when given.
+inline QString GridDump(const QTableWidget* grid, int rows = -1)
+{
+    QStringList captions{GridCornerCaption(grid)};
+    for (int column = 0; column < grid->columnCount(); ++column)
+        captions << grid->horizontalHeaderItem(column)->text();
+    QString dump = grid->accessibleName() + (grid->isHidden() ? QStringLiteral(" (hidden)") : "")
+                   + u'\n' + captions.join(QStringLiteral(" | ")) + u'\n';
+    for (int row = 0; row < (rows < 0 ? grid->rowCount() : rows); ++row) {
+        QStringList cells{grid->verticalHeaderItem(row)->text()};
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            const QTableWidgetItem* item = grid->item(row, column);
+            const QBrush background = item ? item->background() : QBrush();
+            const bool plain = background.style() == Qt::NoBrush || background.color() == Qt::white;
+            cells << (item ? item->text() : QString())
+                         + (plain ? QString()
+                                  : QStringLiteral(" [%1]").arg(background.color().name()));
+        }
+        dump += cells.join(QStringLiteral(" | ")) + u'\n';
+    }
+    return dump;
+}
