@@ -150,7 +150,8 @@ private Q_SLOTS:
         row("never silent", "babble", Timeout, "Comms Error", "Modbus Response Timeout",
             {AsReceived, 0, 1, 0, 0},
             frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
-        // The port's own failure, with nothing received, counted or logged.
+        // The port's own failure: no answer, counted and logged as a time-out is,
+        // under the port's description, with what came of the answer.
         row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE",
             "The device has hung up", {AsReceived, 0, 1, 0, 0}, UsualBoundMs,
             Then::NextOnNewDevice);
