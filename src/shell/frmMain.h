@@ -7,6 +7,7 @@
 #include "shell/MainWindowSettings.h"
 #include "shell/PendingCommands.h"
 #include "shell/PrintCommands.h"
+#include "model/PollingFailureReports.h"
 #include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 
@@ -184,6 +185,8 @@ private:
     void ShowSystemInfo();
 
     ShellServices m_Services;
+    // Every box goes through here, so a dead line reports once per episode.
+    PollingFailureReports m_PollingReports;
     IUserInterface& m_UI;
 
     // Declared in the order they are created at start-up.

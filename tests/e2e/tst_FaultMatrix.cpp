@@ -212,7 +212,8 @@ void tst_FaultMatrix::Fault_data()
         {AsReceived, 0, 1, 0, 0},
         frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
     // The port's own failure, with nothing received, counted or logged.
-    row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE", "",
+    row("device gone mid-answer", "hang-up:4",
+        "DEVICE went away during the transaction - was the adapter unplugged?", "Read DEVICE", "",
         {0, 0, 0, 0, 0}, UsualBoundMs, Then::NextOnNewDevice);
 }
 
@@ -264,7 +265,7 @@ void tst_FaultMatrix::Fault()
     const auto& messages = master.UI.Messages();
     QCOMPARE(messages.size(), text.isEmpty() ? 0 : 1);
     if (!text.isEmpty()) {
-        QCOMPARE(messages[0].Text, text);
+        QCOMPARE(messages[0].Text, text.replace(QStringLiteral("DEVICE"), sim->Device()));
         QCOMPARE(messages[0].Title, title.replace(QStringLiteral("DEVICE"), sim->Device()));
     }
     const QByteArray received = master.Modbus.LastResponse();
