@@ -2,10 +2,11 @@
 """The cable pulled in the middle of an on-line session: the real
 tzl-configurator against a real tzl-relay-sim on a pseudo-terminal, driven
 over the accessibility bus. The simulator stops while the Measurements tab is
-polled (the line goes dead), and the configurator must say so in one box, not
-one per transfer. The engineer goes off-line, a simulator starts on another
-device, its path is typed into Communications > Settings, and on-line again
-the measurements come in from it, without restarting the program.
+polled and its stable by-id style name goes (the line goes dead), and the
+configurator must say so in one box, not one per transfer. The engineer goes
+off-line, a simulator starts on another device, its path is typed into
+Communications > Settings, and on-line again the measurements come in from
+it, without restarting the program.
 
 Run on a display and session bus of its own:
     run-on-virtual-display python3 pulled_cable_session.py BIN_DIR SCENARIO
@@ -56,10 +57,30 @@ def start_simulator(s, scenario):
     return sim, device
 
 
+def type_device(s, shown, device):
+    """Types the device into Communications > Settings and presses OK."""
+    press_into_question(s.menu_item("Settings"))
+    dialog = wait_for("the settings dialog",
+                      lambda: find(s.app, "dialog", "Communication Settings"))
+    # The port box reads as the device it shows: the one in use.
+    port = wait_for("the port box", lambda: find(dialog, "combo box", shown))
+    line = wait_for("the port box's text", lambda: find(port, "text"))
+    line.queryEditableText().setTextContents(device)
+    press(find(dialog, "push button", "OK"))
+    wait_for("the dialog to close",
+             lambda: find(s.app, "dialog", "Communication Settings") is None)
+
+
 def run(bin_dir, scenario):
     s = Session(bin_dir, scenario)
-    spare = None
     try:
+        # The adapter under a stable name, as /dev/serial/by-id gives it. When
+        # it is pulled the name goes with it, so the line cannot come back as
+        # some other program's pseudo-terminal that took the old number.
+        by_id = os.path.join(s.home.name, "usb-TZL_demo_relay-if00-port0")
+        os.symlink(s.device, by_id)
+        type_device(s, s.device, by_id)
+
         press(s.button("Enter On-Line mode"))
         wait_for("the on-line marker", lambda: s.status("On-Line"))
         wait_for("a first measurement", lambda: volts_1(s), timeout=30)
@@ -67,10 +88,11 @@ def run(bin_dir, scenario):
         # The cable is pulled.
         s.sim.terminate()
         s.sim.wait(10)
+        os.remove(by_id)
         texts = boxes_shown(s, DEAD_LINE_SECONDS)
         print(f"boxes in {DEAD_LINE_SECONDS} s of dead line: {texts}")
-        check(len(texts) == 1, f"one box for the dead line, not {len(texts)}")
-        check(s.device in texts[0], "the box names the device")
+        check(len(texts) == 1, f"one box in {DEAD_LINE_SECONDS} s of dead line (got {len(texts)})")
+        check(by_id in texts[0], "the box names the device")
         check(any_label(s, "TZL not answering since"),
               "the status bar says since when the relay has not answered")
 
@@ -78,27 +100,15 @@ def run(bin_dir, scenario):
         wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
         check(not boxes_shown(s, 4), "no box after going off-line")
 
-        # A pseudo-terminal of our own takes the number the old line had, so
-        # the new simulator is surely on another device.
-        spare = os.openpty()
-        sim, device = start_simulator(s, scenario)
-        check(device != s.device, f"the new simulator is on another device ({device})")
-
-        press_into_question(s.menu_item("Settings"))
-        dialog = wait_for("the settings dialog",
-                          lambda: find(s.app, "dialog", "Communication Settings"))
-        port = wait_for("the port box", lambda: find(dialog, "combo box", "Port"))
-        line = wait_for("the port box's text", lambda: find(port, "text"))
-        line.queryEditableText().setTextContents(device)
-        press(find(dialog, "push button", "OK"))
-        wait_for("the dialog to close",
-                 lambda: find(s.app, "dialog", "Communication Settings") is None)
+        # Another simulator, on a device of its own, typed into the settings.
+        _, device = start_simulator(s, scenario)
+        type_device(s, by_id, device)
 
         press(s.button("Enter On-Line mode"))
         wait_for("the on-line marker", lambda: s.status("On-Line"))
         volts = wait_for("measurements from the new device", lambda: volts_1(s), timeout=30)
         check(volts.endswith("k") or volts[0].isdigit(),
-              f"measurements come in from the device typed in the settings ({volts})")
+              f"measurements come in from {device}, typed in the settings ({volts})")
         check(not any_label(s, "TZL not answering"), "no notice of a dead line")
 
         press(s.button("Enter Off-Line mode"))
@@ -114,9 +124,6 @@ def run(bin_dir, scenario):
         raise
     finally:
         s.close()
-        if spare:
-            for handle in spare:
-                os.close(handle)
 
 
 def any_label(s, start):
