@@ -33,13 +33,10 @@ public:
     // rest of a refresh under way stays quiet.
     void Reset();
 
-    bool Failing() const { return m_FailingSince.isValid(); }
     // Failed transfers of the refresh since the episode began.
     int Failures() const { return m_Failures; }
-    // What the status bar says about the line: empty, not answering since
-    // when, or answering again.
-    const QString& Notice() const { return m_Notice; }
-    // Called whenever the notice changes.
+    // What the status bar says about the line, given whenever it changes:
+    // empty, not answering since when, or answering again.
     void SetNoticeChanged(std::function<void(const QString&)> changed)
     {
         m_NoticeChanged = std::move(changed);
@@ -50,6 +47,7 @@ public:
     void ProcessPendingEvents() override;
 
 private:
+    bool Failing() const { return m_FailingSince.isValid(); }
     bool FromRefresh() const;
     void OpenEpisode();
     void SetNotice(const QString& notice);

@@ -1,7 +1,6 @@
 #include "platform/SerialPortFailure.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -37,21 +36,16 @@ Cause DiagnoseOpen(const QString& device, bool qtRefused)
     }
 }
 
-QString DeviceGroup(const QString& device)
-{
-    const QString group = QFileInfo(device).group();
-    return group.isEmpty() || group == u"root" ? QStringLiteral("dialout") : group;
-}
-
 QString Text(Cause cause, const QString& device, const QString& otherText)
 {
     switch (cause) {
     case Cause::NotConnected:
         return QStringLiteral("%1 is not connected - is the adapter plugged in?").arg(device);
     case Cause::NoPermission:
-        return QStringLiteral("%1 may not be opened by this user - add your user to the %2 group "
-                              "and log in again")
-            .arg(device, DeviceGroup(device));
+        // Debian's serial devices belong to the group dialout.
+        return QStringLiteral("%1 may not be opened by this user - add your user to the dialout "
+                              "group and log in again")
+            .arg(device);
     case Cause::InUse:
         return QStringLiteral("%1 is in use by another program").arg(device);
     case Cause::WentAway:

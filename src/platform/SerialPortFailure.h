@@ -21,10 +21,6 @@ enum class Cause {
 // by another program.
 Cause DiagnoseOpen(const QString& device, bool qtRefused);
 
-// The group that may open the device, from its ownership; "dialout" when the
-// device is missing or belongs to root.
-QString DeviceGroup(const QString& device);
-
 QString Text(Cause cause, const QString& device, const QString& otherText = QString());
 
 } // namespace SerialPortFailure

@@ -165,12 +165,13 @@ QString LastReadTip(const cTZLInputRegisters& inputs, Quantity quantity)
         .arg(LongTimeText(inputs.ReadAt(quantity).time()));
 }
 
-// Half way from the text colour to the background: still readable, plainly
-// not current.
+// Two fifths of the way from the text colour to the background: still
+// readable on every cell colour, plainly not current.
 QColor Greyed(const QColor& text, const QColor& background)
 {
-    return QColor((text.red() + background.red()) / 2, (text.green() + background.green()) / 2,
-                  (text.blue() + background.blue()) / 2);
+    const auto mix = [](int t, int b) { return (3 * t + 2 * b) / 5; };
+    return QColor(mix(text.red(), background.red()), mix(text.green(), background.green()),
+                  mix(text.blue(), background.blue()));
 }
 
 int WholeTwips(double twips)

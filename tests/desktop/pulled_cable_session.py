@@ -111,13 +111,6 @@ def run(bin_dir, scenario):
               f"measurements come in from {device}, typed in the settings ({volts})")
         check(not any_label(s, "TZL not answering"), "no notice of a dead line")
 
-        press(s.button("Enter Off-Line mode"))
-        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
-        s.wait_ready("the last refresh to end")
-        press_into_question(s.menu_item("Exit"))
-        s.answer("Yes")  # "Do you really want to Exit?"
-        code = s.configurator.wait(20)
-        check(code == 0, f"the configurator exits with 0 (got {code})")
     except Failure:
         if os.environ.get("TZL_FAILURE_SCREENSHOT"):
             subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
