@@ -37,7 +37,9 @@ void PollingFailureReports::TransactionFinished(bool succeeded)
         return;
     OpenEpisode();
     ++m_Failures;
-    ShowFailingNotice();
+    SetNotice(QStringLiteral("TZL not answering since %1 - failed transfers: %2")
+                  .arg(LongTimeText(m_FailingSince.time()))
+                  .arg(m_Failures));
 }
 
 void PollingFailureReports::Reset()
@@ -56,9 +58,9 @@ MsgResult PollingFailureReports::MsgBox(const QString& text, const QString& titl
     if (m_RefreshAbandoned || Failing())
         return MsgResult::OK;
     // The link's box comes before the transaction reports its end, so the
-    // episode opens here and the model's box that follows stays unshown.
+    // episode opens here and the model's box that follows stays unshown. The
+    // notice waits for the transaction's end, which counts the failure.
     OpenEpisode();
-    ShowFailingNotice();
     return m_UI.MsgBox(text, title, buttons, icon);
 }
 
@@ -78,15 +80,6 @@ void PollingFailureReports::OpenEpisode()
 {
     if (!Failing())
         m_FailingSince = m_Clock.Now();
-}
-
-void PollingFailureReports::ShowFailingNotice()
-{
-    if (!Failing())
-        return;
-    SetNotice(QStringLiteral("TZL not answering since %1 - failed transfers: %2")
-                  .arg(LongTimeText(m_FailingSince.time()))
-                  .arg(m_Failures));
 }
 
 void PollingFailureReports::SetNotice(const QString& notice)

@@ -51,7 +51,6 @@ private:
     bool FromRefresh() const;
     void OpenEpisode();
     void SetNotice(const QString& notice);
-    void ShowFailingNotice();
 
     IUserInterface& m_UI;
     const IClock& m_Clock;
