@@ -1,6 +1,6 @@
 # Two commands for a fresh Debian machine:
-#   make run   installs what is missing, builds, and shows the link talking to
-#              the relay simulator
+#   make run   installs what is missing, builds the configurator, the relay
+#              simulator and tzlctl, and shows the link talking to the simulator
 #   make test  installs what is missing, builds, and runs every test
 #   make fuzz  runs every fuzz target for FUZZ_SECONDS each (clang, build-fuzz/)
 
@@ -31,7 +31,9 @@ test: build
 soak: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -V -L soak
 
-run: build
+# The demonstration needs only the three programs, not the test suite.
+run: configure
+	@cmake --build $(BUILD_DIR) -j$(JOBS) --target tzl-configurator tzl-relay-sim tzlctl
 	@./scripts/run-demo $(BUILD_DIR)/bin
 
 fuzz: deps

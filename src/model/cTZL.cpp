@@ -38,7 +38,7 @@ bool UserSaysYes(IUserInterface& ui, const QString& question, const QString& tit
 cTZL::cTZL(frmModbus& link, IUserInterface& ui, IClock& clock)
     : TripData(link, ui, clock)
     , EventLog(link, ui, clock)
-    , Inputs(link, ui)
+    , Inputs(link, ui, clock)
     , m_Link(link)
     , m_UI(ui)
     , m_System(link)

@@ -1,13 +1,15 @@
 #include "model/cTZLInputRegisters.h"
 
 #include "link/frmModbus.h"
+#include "platform/IClock.h"
 #include "platform/IUserInterface.h"
 
 #include <vector>
 
-cTZLInputRegisters::cTZLInputRegisters(frmModbus& link, IUserInterface& ui)
+cTZLInputRegisters::cTZLInputRegisters(frmModbus& link, IUserInterface& ui, const IClock& clock)
     : m_Link(link)
     , m_UI(ui)
+    , m_Clock(clock)
 {
     Clear();
 }
@@ -61,6 +63,14 @@ void cTZLInputRegisters::Clear()
 {
     m_Values.fill(0.0f);
     m_HasReading.reset();
+    m_ReadAt.fill(QDateTime());
+}
+
+cTZLInputRegisters::Reading cTZLInputRegisters::ReadingOf(Quantity quantity) const
+{
+    if (HasReading(quantity))
+        return Reading::Fresh;
+    return ReadAt(quantity).isValid() ? Reading::Stale : Reading::Never;
 }
 
 bool cTZLInputRegisters::UploadGroup(std::int16_t slave, std::initializer_list<Block> blocks)
@@ -71,9 +81,12 @@ bool cTZLInputRegisters::UploadGroup(std::int16_t slave, std::initializer_list<B
         // The blocks after a failed one are not read this time round.
         failed = failed || !m_Link.ReadInputRegisters(slave, block.Start, block.Registers, values);
         const std::size_t first = std::size_t(block.First);
+        const QDateTime now = failed ? QDateTime() : m_Clock.Now();
         for (std::size_t i = 0; i < std::size_t(block.Registers / 2); ++i) {
-            if (!failed)
+            if (!failed) {
                 m_Values.at(first + i) = values.at(i);
+                m_ReadAt.at(first + i) = now;
+            }
             m_HasReading.set(first + i, !failed);
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <optional>
 
 class frmModbus;
+class IClock;
 class IUserInterface;
 
 // The live measurements of the relay, read from its input registers in four
@@ -53,7 +56,7 @@ public:
     // Every quantity's value where it has a reading, by quantity.
     using Readings = std::array<std::optional<float>, std::size_t(Quantity::Count)>;
 
-    cTZLInputRegisters(frmModbus& link, IUserInterface& ui);
+    cTZLInputRegisters(frmModbus& link, IUserInterface& ui, const IClock& clock);
 
     float Value(Quantity quantity) const { return m_Values.at(std::size_t(quantity)); }
     // True when the latest read of the quantity succeeded; false after Clear
@@ -61,6 +64,15 @@ public:
     // holds. A log of the measurements must not pass an old value off as new.
     bool HasReading(Quantity quantity) const { return m_HasReading.test(std::size_t(quantity)); }
     Readings CurrentReadings() const;
+    // When the quantity was last read well since the last Clear; invalid
+    // when it has not been read since.
+    const QDateTime& ReadAt(Quantity quantity) const { return m_ReadAt.at(std::size_t(quantity)); }
+
+    // How far a shown value can be trusted: never read (show nothing, a zero
+    // would look real), fresh, or stale (its last read failed: the value is
+    // the one read at ReadAt).
+    enum class Reading { Never, Fresh, Stale };
+    Reading ReadingOf(Quantity quantity) const;
 
     float Volts1() const { return Value(Quantity::Volts1); }
     float Volts2() const { return Value(Quantity::Volts2); }
@@ -116,6 +128,8 @@ private:
 
     frmModbus& m_Link;
     IUserInterface& m_UI;
+    const IClock& m_Clock;
     std::array<float, std::size_t(Quantity::Count)> m_Values{};
+    std::array<QDateTime, std::size_t(Quantity::Count)> m_ReadAt{};
     std::bitset<std::size_t(Quantity::Count)> m_HasReading;
 };

@@ -1,5 +1,7 @@
 #include "platform/QtSerialPort.h"
 
+#include "platform/SerialPortFailure.h"
+
 #include <poll.h>
 #include <termios.h>
 
@@ -76,7 +78,11 @@ bool QtSerialPort::Open()
     // after its answer was in) must not end this transaction's wait.
     m_Port.clearError();
     if (!m_Port.open(QIODevice::ReadWrite)) {
+        const QSerialPort::SerialPortError error = m_Port.error();
         RecordError(QStringLiteral("Open ") + m_Device);
+        m_ErrorDescription = SerialPortFailure::Text(
+            SerialPortFailure::DiagnoseOpen(m_Device, error == QSerialPort::PermissionError),
+            m_Device, m_ErrorDescription);
         return false;
     }
     CheckReceivedParity(int(m_Port.handle()), m_Line.Parity);
@@ -98,6 +104,7 @@ bool QtSerialPort::Write(const QByteArray& frame)
 {
     if (m_Port.write(frame) != frame.size()) {
         RecordError(QStringLiteral("Write ") + m_Device);
+        m_ErrorDescription = SerialPortFailure::Text(SerialPortFailure::Cause::WentAway, m_Device);
         return false;
     }
     return true;
@@ -122,10 +129,12 @@ qint64 QtSerialPort::BytesWaiting()
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
         // A hang-up reads as an end of file, which leaves Qt only a stale
         // error text to give.
-        const bool hungUp = HungUp(int(m_Port.handle()));
+        const bool gone = error == QSerialPort::ResourceError || HungUp(int(m_Port.handle()));
         RecordError(QStringLiteral("Read ") + m_Device);
-        if (hungUp)
-            m_ErrorDescription = QStringLiteral("The device has hung up");
+        m_ErrorDescription =
+            gone ? SerialPortFailure::Text(SerialPortFailure::Cause::WentAway, m_Device)
+                 : SerialPortFailure::Text(SerialPortFailure::Cause::Other, m_Device,
+                                           m_ErrorDescription);
         return -1;
     }
     return m_Port.bytesAvailable();

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <cmath>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -165,8 +166,35 @@ void FitGridWidthToColumns(QTableWidget* grid)
     grid->setFixedWidth(captionWidth + grid->horizontalHeader()->length() + 2 * grid->frameWidth());
 }
 
+void PaintCell(QTableWidgetItem* cell, const QColor& background)
+{
+    cell->setBackground(background);
+    cell->setForeground(ReadableTextOn(background));
+}
+
 void ShowInCell(QTableWidgetItem* cell, const QString& text, const QColor& background)
 {
     cell->setText(text);
-    cell->setBackground(background);
+    PaintCell(cell, background);
+}
+
+namespace {
+
+// Relative luminance as the web's contrast rules define it.
+double Luminance(const QColor& colour)
+{
+    const auto linear = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
+           + 0.0722 * linear(colour.blueF());
+}
+
+} // namespace
+
+QColor ReadableTextOn(const QColor& background)
+{
+    const double l = Luminance(background);
+    // Contrast with black is (l + 0.05) / 0.05, with white 1.05 / (l + 0.05).
+    return (l + 0.05) * (l + 0.05) >= 1.05 * 0.05 ? QColor(Qt::black) : QColor(Qt::white);
 }

@@ -38,4 +38,11 @@ int SetGridColumnWidthTwips(QTableWidget* grid, int column, int twips);
 void FitGridHeightToRows(QTableWidget* grid);
 void FitGridWidthToColumns(QTableWidget* grid);
 
+// A cell that sets its background sets its text colour too: black or white,
+// whichever reads better on it, so the cell reads under a dark desktop
+// palette as under a light one.
+void PaintCell(QTableWidgetItem* cell, const QColor& background);
 void ShowInCell(QTableWidgetItem* cell, const QString& text, const QColor& background);
+
+// Black or white, whichever contrasts more with the background.
+QColor ReadableTextOn(const QColor& background);

@@ -65,6 +65,12 @@ MainMenus::MainMenus(QMainWindow& window)
     mnuitmExitSep->setObjectName(QStringLiteral("mnuitmExitSep"));
     mnuitmExit = AddItem(file, QStringLiteral("mnuitmExit"), QStringLiteral("E&xit"));
 
+    // The keys every desktop program has; they clash with nothing here.
+    mnuitmOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    MnuitmSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuitmPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuitmExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
     QMenu* comms = bar->addMenu(QStringLiteral("&Communications"));
     comms->setObjectName(QStringLiteral("mnuCommunications"));
     mnuitmCommsConnect =
@@ -101,6 +107,7 @@ MainMenus::MainMenus(QMainWindow& window)
     help->setObjectName(QStringLiteral("mnuHelp"));
     mnuitmHelpContents =
         AddItem(help, QStringLiteral("mnuitmHelpContents"), QStringLiteral("&Contents"));
+    mnuitmHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
     mnuitmAbout = AddItem(help, QStringLiteral("mnuitmAbout"), QStringLiteral("&About"));
 
     SetUpToolbar(window);

@@ -10,6 +10,13 @@ MainStatusBar::MainStatusBar(QWidget* parent)
     , m_Connection(
           AddPanel(QStringLiteral("connection"), QStringLiteral("Communications On/Off-line area")))
 {
+    m_Link = new QLabel(this);
+    m_Link->setObjectName(QStringLiteral("link"));
+    m_Link->setToolTip(QStringLiteral("Whether the TZL answers the polling"));
+    m_Link->setAccessibleDescription(m_Link->toolTip());
+    m_Link->setMargin(2);
+    m_Link->setVisible(false);
+    insertPermanentWidget(1, m_Link);
     setSizeGripEnabled(true);
     m_Connection->installEventFilter(this);
     m_Connection->setCursor(Qt::PointingHandCursor);
@@ -59,6 +66,17 @@ void MainStatusBar::SetConnectionText(const QString& text)
 QString MainStatusBar::ConnectionText() const
 {
     return m_Connection->text();
+}
+
+void MainStatusBar::SetLinkText(const QString& text)
+{
+    m_Link->setText(text);
+    m_Link->setVisible(!text.isEmpty());
+}
+
+QString MainStatusBar::LinkText() const
+{
+    return m_Link->text();
 }
 
 bool MainStatusBar::eventFilter(QObject* watched, QEvent* event)

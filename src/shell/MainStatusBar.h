@@ -21,6 +21,10 @@ public:
     QString ModifiedText() const;
     void SetConnectionText(const QString& text);
     QString ConnectionText() const;
+    // Whether the relay answers the polling; shown only while there is
+    // something to say.
+    void SetLinkText(const QString& text);
+    QString LinkText() const;
 
 signals:
     void ConnectionClicked();
@@ -34,4 +38,5 @@ private:
     QLabel* m_Status;
     QLabel* m_Modified;
     QLabel* m_Connection;
+    QLabel* m_Link;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QStringList>
 #include <functional>
 
@@ -10,3 +11,8 @@ using SerialDeviceLister = std::function<QStringList()>;
 // on-board /dev/ttyS ports that exist), preceded by their stable
 // /dev/serial/by-id names, which survive replugging a USB adapter.
 QStringList SystemSerialDevices();
+
+// What the system says about each device, for a port list: the adapter's
+// description, and for a /dev/serial/by-id name the device it stands for now.
+// Devices with nothing to add are left out.
+QHash<QString, QString> SerialDeviceDescriptions(const QStringList& devices);

@@ -3,10 +3,12 @@
 #include "model/MeasurementFormat.h"
 #include "model/MeasurementLayout.h"
 #include "model/cTZL.h"
+#include "platform/LocaleDateText.h"
 #include "shell/DisplayGrid.h"
 #include "shell/PhaseColours.h"
 #include "shell/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontDatabase>
@@ -69,6 +71,7 @@ QLineEdit* AddValueBox(QGridLayout* form, const ValueBox& box, QWidget* parent)
     caption->setBuddy(value);
     caption->setToolTip(box.Tip);
     value->setToolTip(box.Tip);
+    value->setAccessibleDescription(box.Tip);
     units->setToolTip(box.UnitsTip);
     value->setAccessibleName(box.Caption);
     value->setReadOnly(true);
@@ -108,6 +111,31 @@ QTableWidget* DisplayTable(const QString& name, const QString& caption, const QS
     grid->setToolTip(tip);
     SetUpDisplayGrid(grid, rows, columns);
     return grid;
+}
+
+using Reading = cTZLInputRegisters::Reading;
+
+QString ReadingText(const cTZLInputRegisters& inputs, Quantity quantity)
+{
+    return inputs.ReadingOf(quantity) == Reading::Never ? QString()
+                                                        : FormatMeasurement(inputs.Value(quantity));
+}
+
+QString LastReadTip(const cTZLInputRegisters& inputs, Quantity quantity)
+{
+    if (inputs.ReadingOf(quantity) != Reading::Stale)
+        return QString();
+    return QStringLiteral("Not updated: last read at %1")
+        .arg(LongTimeText(inputs.ReadAt(quantity).time()));
+}
+
+// Two fifths of the way from the text colour to the background: still
+// readable on every cell colour, plainly not current.
+QColor Greyed(const QColor& text, const QColor& background)
+{
+    const auto mix = [](int t, int b) { return (3 * t + 2 * b) / 5; };
+    return QColor(mix(text.red(), background.red()), mix(text.green(), background.green()),
+                  mix(text.blue(), background.blue()));
 }
 
 int WholeTwips(double twips)
@@ -228,27 +256,69 @@ void fraStatus::SetUpMeasurementsGrid()
     ApplyGridFormat(fgridMeasurements, MeasurementsFormat);
     for (int row = 0; row < MeasurementGridRows; ++row)
         for (int phase = 0; phase < 3; ++phase)
-            fgridMeasurements->item(row, phase)->setBackground(PhaseColours.at(std::size_t(phase)));
+            PaintCell(fgridMeasurements->item(row, phase), PhaseColours.at(std::size_t(phase)));
     for (const GridCell& cell : NeverMeasuredCells)
-        fgridMeasurements->item(cell.Row - 1, cell.Column - 1)->setBackground(NeverMeasured);
+        PaintCell(fgridMeasurements->item(cell.Row - 1, cell.Column - 1), NeverMeasured);
     FitColumnsToWidth();
     fgridMeasurements->installEventFilter(this);
     fgridCurrentTrips->installEventFilter(this);
 }
 
+// A value not read since going on-line, since the slave changed or since New
+// shows nothing: 0.00000 would look like a real zero. One whose last read
+// failed keeps the value of the read before, greyed, with that read's time in
+// its tool tip.
 void fraStatus::DisplayMeasurements()
 {
     const cTZLInputRegisters& inputs = m_Device.Inputs;
-    txtGenFrequency->setText(FormatMeasurement(inputs.Frequency()));
-    txtBusFrequency->setText(FormatMeasurement(inputs.BusFrequency()));
-    txtBusGenPhaseAngle->setText(FormatMeasurement(inputs.BusGenPhaseAngle()));
-    txtBusVoltage->setText(FormatMeasurement(inputs.BusVolts()));
-    txtIGround->setText(FormatMeasurement(inputs.IGround()));
-    txtINeutral->setText(FormatMeasurement(inputs.INeutral()));
-    for (const MeasurementCell& cell : MeasurementCells)
-        fgridMeasurements->item(cell.Row - 1, cell.Column - 1)
-            ->setText(FormatMeasurement(inputs.Value(cell.Value)));
+    const std::pair<QLineEdit*, Quantity> boxes[] = {
+        {txtGenFrequency, Quantity::Frequency},
+        {txtBusFrequency, Quantity::BusFrequency},
+        {txtBusGenPhaseAngle, Quantity::BusGenPhaseAngle},
+        {txtBusVoltage, Quantity::BusVolts},
+        {txtIGround, Quantity::IGround},
+        {txtINeutral, Quantity::INeutral}};
+    for (const auto& [box, quantity] : boxes)
+        ShowReading(box, quantity);
+    for (const MeasurementCell& cell : MeasurementCells) {
+        QTableWidgetItem* item = fgridMeasurements->item(cell.Row - 1, cell.Column - 1);
+        const Reading reading = inputs.ReadingOf(cell.Value);
+        item->setText(ReadingText(inputs, cell.Value));
+        item->setToolTip(LastReadTip(inputs, cell.Value));
+        // The average and sum cells have no colour of their own: they follow
+        // the palette.
+        const bool painted = item->background().style() != Qt::NoBrush;
+        const QPalette& palette = fgridMeasurements->palette();
+        const QColor background =
+            painted ? item->background().color() : palette.color(QPalette::Base);
+        const QColor text = painted ? ReadableTextOn(background) : palette.color(QPalette::Text);
+        if (reading == Reading::Stale)
+            item->setForeground(Greyed(text, background));
+        else
+            item->setForeground(painted ? QBrush(text) : QBrush());
+        QFont font = item->font();
+        font.setItalic(reading == Reading::Stale);
+        item->setFont(font);
+    }
     DisplayCurrentTrips();
+}
+
+void fraStatus::ShowReading(QLineEdit* box, Quantity quantity)
+{
+    const cTZLInputRegisters& inputs = m_Device.Inputs;
+    const bool stale = inputs.ReadingOf(quantity) == Reading::Stale;
+    box->setText(ReadingText(inputs, quantity));
+    // The box's own tip stays; the time of the read comes after it.
+    const QString tip = box->accessibleDescription();
+    const QString lastRead = LastReadTip(inputs, quantity);
+    box->setToolTip(lastRead.isEmpty() ? tip : tip + u'\n' + lastRead);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, stale ? palette.color(QPalette::Disabled, QPalette::Text)
+                                           : QApplication::palette().color(QPalette::Text));
+    box->setPalette(palette);
+    QFont font = box->font();
+    font.setItalic(stale);
+    box->setFont(font);
 }
 
 bool fraStatus::DisplayAlarms() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/cTZLInputRegisters.h"
+
 #include <QWidget>
 
 class cTZL;
@@ -41,6 +43,7 @@ protected:
 private:
     void FitColumnsToWidth();
     void DisplayCurrentTrips();
+    void ShowReading(QLineEdit* box, cTZLInputRegisters::Quantity quantity);
 
     const cTZL& m_Device;
     QTableWidget* fgridMeasurements;

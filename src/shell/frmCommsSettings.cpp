@@ -62,6 +62,16 @@ void SelectNumber(QComboBox* list, std::optional<int> value)
     list->setCurrentIndex(index);
 }
 
+// USB adapters are what an engineer in the field plugs in; their stable
+// /dev/serial/by-id names belong with them.
+bool IsUsbAdapter(const QString& device)
+{
+    const QString name = device.section(u'/', -1);
+    return device.startsWith(QStringLiteral("/dev/serial/"))
+           || name.startsWith(QStringLiteral("ttyUSB"))
+           || name.startsWith(QStringLiteral("ttyACM"));
+}
+
 int StoredNumber(const ISettingsStore& store, const QString& application, const QString& key)
 {
     return store.GetSetting(application, WindowSection, key, QStringLiteral("0")).trimmed().toInt();
@@ -95,6 +105,14 @@ frmCommsSettings::frmCommsSettings(SerialDeviceLister devices, QWidget* parent)
                        "silence on the line."));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // Any device can be typed, such as a /dev/serial/by-id name the list
+    // does not show yet.
+    cboPort->setEditable(true);
+    cboPort->setInsertPolicy(QComboBox::NoInsert);
+    cboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboPort->setMinimumContentsLength(28);
+    cboPort->setToolTip(QStringLiteral("Choose a port or type the path of a serial device, e.g. "
+                                       "/dev/serial/by-id/usb-..."));
     FillPortList(QString());
 
     auto* form = new QFormLayout;
@@ -153,13 +171,30 @@ void frmCommsSettings::DisplaySettingsDiscrete(std::int16_t port, std::int16_t b
 
 std::int16_t frmCommsSettings::GetPort() const
 {
-    const QString item = cboPort->currentText();
-    return std::int16_t(item.isEmpty() ? 0 : std::max(0, item.back().digitValue()));
+    const int item = ChosenItem();
+    const QString text = item >= 0 ? cboPort->itemText(item) : QString();
+    return std::int16_t(text.isEmpty() ? 0 : std::max(0, text.back().digitValue()));
 }
 
 QString frmCommsSettings::GetDevice() const
 {
-    return m_Network->NetworkChosen() ? m_Network->Address() : cboPort->currentData().toString();
+    if (m_Network->NetworkChosen())
+        return m_Network->Address();
+    const int item = ChosenItem();
+    if (item >= 0)
+        return cboPort->itemData(item).toString();
+    // A typed name without a folder is a device in /dev, as for any serial
+    // program.
+    const QString typed = cboPort->currentText().trimmed();
+    return typed.startsWith(u'/') ? typed : QStringLiteral("/dev/") + typed;
+}
+
+// The item whose text is in the box, or the one selected when the box is
+// empty; -1 when the user typed something else.
+int frmCommsSettings::ChosenItem() const
+{
+    const QString typed = cboPort->currentText().trimmed();
+    return typed.isEmpty() ? cboPort->currentIndex() : cboPort->findText(typed);
 }
 
 int frmCommsSettings::GetBaudrate() const
@@ -243,18 +278,30 @@ void frmCommsSettings::Preselect(std::int16_t port, const QString& device,
 }
 
 // Devices come and go with USB adapters, so the list is made afresh for each
-// display. A device in use that is unplugged just now stays on offer, so that
-// changing the baud rate does not quietly move the link to COM1.
+// display: USB adapters (with their stable by-id names) first, then COM1 to
+// COM4, then the other devices. A device in use that is unplugged just now
+// stays on offer, so that changing the baud rate does not quietly move the
+// link to COM1.
 void frmCommsSettings::FillPortList(const QString& device)
 {
     cboPort->clear();
-    for (int number = 1; number <= 4; ++number)
-        cboPort->addItem(QStringLiteral("COM") + QString::number(number));
     QStringList devices = m_Devices ? m_Devices() : QStringList();
     if (!device.isEmpty() && !devices.contains(device))
         devices.append(device);
-    for (const QString& path : devices)
-        cboPort->addItem(path, path);
+    const QHash<QString, QString> descriptions = SerialDeviceDescriptions(devices);
+    const auto addDevices = [&](bool adapters) {
+        for (const QString& path : devices) {
+            if (IsUsbAdapter(path) != adapters)
+                continue;
+            const QString description = descriptions.value(path);
+            cboPort->addItem(
+                description.isEmpty() ? path : path + QStringLiteral(" - ") + description, path);
+        }
+    };
+    addDevices(true);
+    for (int number = 1; number <= 4; ++number)
+        cboPort->addItem(QStringLiteral("COM") + QString::number(number));
+    addDevices(false);
 }
 
 // A rate beyond the fixed list's 16 bits is offered after it for this display,
@@ -268,7 +315,8 @@ void frmCommsSettings::FillBaudRateList(std::optional<int> baudRate)
 }
 
 // A numbered port matches the COM item with the same last digit, so port 11
-// shows as COM1. Device items never match a number.
+// shows as COM1; one that matches none shows as COM1 too, never as a USB
+// adapter listed above it. Device items never match a number.
 void frmCommsSettings::PreselectPort(std::int16_t port, const QString& device)
 {
     int index = device.isEmpty() ? -1 : cboPort->findData(device);
@@ -277,7 +325,7 @@ void frmCommsSettings::PreselectPort(std::int16_t port, const QString& device)
         if (cboPort->itemData(i).isNull() && cboPort->itemText(i).back() == digit)
             index = i;
     }
-    cboPort->setCurrentIndex(std::max(index, 0));
+    cboPort->setCurrentIndex(index >= 0 ? index : cboPort->findText(QStringLiteral("COM1")));
 }
 
 void frmCommsSettings::ShowModal(QObject* owner)

@@ -12,9 +12,11 @@ class QComboBox;
 class QPushButton;
 
 // "Communication Settings": the user picks the port and the line settings
-// from fixed lists, or a serial device server's network address. After COM1..COM4 the port list
-// offers the serial devices present when the dialog opens; after 19200 the baud rate list offers a
-// faster rate the line is set to.
+// from fixed lists, or a serial device server's network address. The port
+// list offers the USB adapters present when the dialog opens before
+// COM1..COM4 and the other serial devices after them, and takes any device
+// path typed into it; after 19200 the baud rate list offers a faster rate the
+// line is set to.
 class frmCommsSettings : public QDialog, public ICommsSettingsDialog
 {
     Q_OBJECT
@@ -52,6 +54,7 @@ private:
     void FillPortList(const QString& device);
     void FillBaudRateList(std::optional<int> baudRate);
     void PreselectPort(std::int16_t port, const QString& device);
+    int ChosenItem() const;
     void ShowModal(QObject* owner);
 
     SerialDeviceLister m_Devices;

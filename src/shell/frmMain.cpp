@@ -68,7 +68,8 @@ QString DocumentsFolder()
 frmMain::frmMain(ShellServices services, QWidget* parent)
     : QMainWindow(parent)
     , m_Services(std::move(services))
-    , m_UI(m_Services.UI)
+    , m_PollingReports(m_Services.UI, m_Services.Clock)
+    , m_UI(m_PollingReports)
     , m_Link(m_Services.Port, m_UI)
     , m_ErrorLog(m_Services.ErrorLogFolder, m_Services.Clock)
     , m_Device(m_Link, m_UI, m_Services.Clock)
@@ -94,6 +95,10 @@ frmMain::frmMain(ShellServices services, QWidget* parent)
         m_Splash = new frmSplash([this] { SplashFinished(); });
 
     SetUpWindow();
+    connect(&m_Link, &frmModbus::TransactionFinished, this,
+            [this](bool succeeded) { m_PollingReports.TransactionFinished(succeeded); });
+    m_PollingReports.SetNoticeChanged(
+        [this](const QString& notice) { StatusBar1->SetLinkText(notice); });
     ConnectCommands();
     ConnectFrames();
     m_fraTrip->FillTripFunctionList();
@@ -189,8 +194,14 @@ void frmMain::SetUpWindow()
     layout->addWidget(m_Frames, 1);
     setCentralWidget(central);
 
+    // Where the screen has room for all twenty tabs side by side the window
+    // starts wide enough for them, so the strip does not scroll.
     const QSize screen = ScreenSize();
-    resize(std::min(1180, screen.width() * 9 / 10), std::min(760, screen.height() * 9 / 10));
+    const QMargins margins = layout->contentsMargins();
+    const int tabsWidth = TabStrip1->sizeHint().width() + margins.left() + margins.right();
+    resize(tabsWidth <= screen.width() ? std::max(1180, tabsWidth)
+                                       : std::min(1180, screen.width() * 9 / 10),
+           std::min(760, screen.height() * 9 / 10));
 }
 
 void frmMain::ConnectCommands()
@@ -424,7 +435,14 @@ void frmMain::SetOnLine(bool flag)
     StatusBar1->SetConnectionText(flag ? QStringLiteral("On-Line") : QString());
     m_Menus->mnuitmCommsConnect->setText(flag ? QStringLiteral("&Off-Line")
                                               : QStringLiteral("&On-Line"));
+    // Measurements from before belong to another session with the relay.
+    if (flag && !m_OnLine) {
+        m_Device.Inputs.Clear();
+        if (m_CurrentTab == cPollingCycle::MeasurementsTab)
+            ShowTab(m_CurrentTab);
+    }
     m_OnLine = flag;
+    m_PollingReports.Reset();
 }
 
 void frmMain::ChangeTab(int index)
@@ -559,7 +577,14 @@ void frmMain::Timer1_Timer()
                                        m_fraStatus->DisplayAlarms(),
                                        m_fraSystem->ClockDisplayed(),
                                        m_Trends != nullptr && m_Trends->isVisible()};
-    switch (m_Cycle.Tick(window)) {
+    const cPollingCycle::Step step = m_Cycle.Tick(window);
+    const bool alongside = m_Cycle.MeasurementsAlongside(window);
+    const bool refresh =
+        alongside
+        || (step != cPollingCycle::Step::DeferredCommands && step != cPollingCycle::Step::Nothing);
+    if (refresh)
+        m_PollingReports.BeginRefresh();
+    switch (step) {
     case cPollingCycle::Step::DeferredCommands:
         RunDeferredCommands();
         UpdateAlarmIndicator();
@@ -580,8 +605,10 @@ void frmMain::Timer1_Timer()
     case cPollingCycle::Step::Nothing:
         break;
     }
-    if (m_Cycle.MeasurementsAlongside(window))
+    if (alongside)
         AutoUpdateMeasurements();
+    if (refresh)
+        m_PollingReports.EndRefresh();
     m_InTick = false;
     if (m_Services.Interactive && !m_Unloaded)
         Timer1.start();

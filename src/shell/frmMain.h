@@ -11,6 +11,7 @@
 #include "shell/PrintCommands.h"
 #include "shell/RelayCommands.h"
 #include "shell/ReportCommand.h"
+#include "model/PollingFailureReports.h"
 #include "model/cPollingCycle.h"
 #include "shell/cRUFList.h"
 #include "trends/TrendHistory.h"
@@ -194,6 +195,8 @@ private:
     void ShowTrends();
 
     ShellServices m_Services;
+    // Every box goes through here, so a dead line reports once per episode.
+    PollingFailureReports m_PollingReports;
     IUserInterface& m_UI;
 
     // Declared in the order they are created at start-up.

@@ -152,9 +152,10 @@ private Q_SLOTS:
             frmModbus::TotalWaitInResponseTimeouts * ResponseTimeoutMs + MarginMs);
         // The port's own failure: no answer, counted and logged as a time-out is,
         // under the port's description, with what came of the answer.
-        row("device gone mid-answer", "hang-up:4", "The device has hung up", "Read DEVICE",
-            "The device has hung up", {AsReceived, 0, 1, 0, 0}, UsualBoundMs,
-            Then::NextOnNewDevice);
+        row("device gone mid-answer", "hang-up:4",
+            "DEVICE went away during the transaction - was the adapter unplugged?", "Read DEVICE",
+            "DEVICE went away during the transaction - was the adapter unplugged?",
+            {AsReceived, 0, 1, 0, 0}, UsualBoundMs, Then::NextOnNewDevice);
     }
 
     void Fault()
@@ -205,7 +206,7 @@ private Q_SLOTS:
         const auto& messages = master.UI.Messages();
         QCOMPARE(messages.size(), text.isEmpty() ? 0 : 1);
         if (!text.isEmpty()) {
-            QCOMPARE(messages[0].Text, text);
+            QCOMPARE(messages[0].Text, text.replace(QStringLiteral("DEVICE"), sim->Device()));
             QCOMPARE(messages[0].Title, title.replace(QStringLiteral("DEVICE"), sim->Device()));
         }
         const QByteArray received = master.Modbus.LastResponse();
@@ -221,7 +222,9 @@ private Q_SLOTS:
         const QStringList log = master.LogLines();
         QCOMPARE(log.size(), logEntry.isEmpty() ? 1 : 4);
         if (!logEntry.isEmpty()) {
-            QVERIFY2(log[1].endsWith(u' ' + logEntry), qPrintable(log[1]));
+            QVERIFY2(
+                log[1].endsWith(u' ' + logEntry.replace(QStringLiteral("DEVICE"), sim->Device())),
+                qPrintable(log[1]));
             QCOMPARE(log[2], QStringLiteral("TX: 1 3 0 6 0 2 24 A"));
             QCOMPARE(log[3], HexLine(QStringLiteral("RX:"), received));
         }

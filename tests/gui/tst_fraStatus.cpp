@@ -118,9 +118,10 @@ private Q_SLOTS:
         QCOMPARE(shown.MeasurementTexts().count(QStringLiteral("-4.321 k")), 1);
     }
 
-    // After the model forgets its measurements every value reads zero, and
-    // the cells that never get a value stay empty and grey.
-    void ClearedModelShowsZeros()
+    // After the model forgets its measurements every value is empty rather
+    // than a zero that looks real, and the cells that never get a value stay
+    // empty and grey.
+    void ClearedModelShowsNothing()
     {
         Shown shown;
         shown.Sim.Link.Relay().SetMeasurement(228, 12.5f); // the bus slips at a steady angle
@@ -130,7 +131,7 @@ private Q_SLOTS:
 
         shown.Sim.Device.TransientDataClear();
         shown.Frame.DisplayMeasurements();
-        QCOMPARE(shown.MeasurementTexts(), QStringList(25 + 6, QStringLiteral("0.00000  ")));
+        QCOMPARE(shown.MeasurementTexts(), QStringList(25 + 6, QString()));
         for (const QPoint& cell : GreyedCells) {
             QCOMPARE(shown.Cell(cell.x(), cell.y())->text(), QString());
             QCOMPARE(shown.Cell(cell.x(), cell.y())->background().color(), Grey);

@@ -1,3 +1,4 @@
+#include "FakeClock.h"
 #include "SimulatedLink.h"
 #include "model/cTZLInputRegisters.h"
 
@@ -65,7 +66,8 @@ struct Fixture
                                                                    : 0.0f);
     }
     SimulatedLink Link;
-    cTZLInputRegisters Inputs{Link.Modbus(), Link.UI()};
+    FakeClock Clock;
+    cTZLInputRegisters Inputs{Link.Modbus(), Link.UI(), Clock};
 };
 
 using Upload = bool (cTZLInputRegisters::*)(std::int16_t);

@@ -1,0 +1,142 @@
+#!/usr/bin/python3
+"""The cable pulled in the middle of an on-line session: the real
+tzl-configurator against a real tzl-relay-sim on a pseudo-terminal, driven
+over the accessibility bus. The simulator stops while the Measurements tab is
+polled and its stable by-id style name goes (the line goes dead), and the
+configurator must say so in one box, not one per transfer. The engineer goes
+off-line, a simulator starts on another device, its path is typed into
+Communications > Settings, and on-line again the measurements come in from
+it, without restarting the program.
+
+Run on a display and session bus of its own:
+    run-on-virtual-display python3 pulled_cable_session.py BIN_DIR SCENARIO
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+from configurator_session import (Failure, Session, check, children, find, press,
+                                  press_into_question, wait_for)
+
+# Long enough for several refreshes of the dead line (one every 3 s).
+DEAD_LINE_SECONDS = 15
+
+
+def boxes_shown(s, seconds):
+    """Answers every message box that comes up for this many seconds; returns
+    their texts."""
+    texts = []
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        box = find(s.app, "alert")
+        if box is None:
+            time.sleep(0.2)
+            continue
+        texts.append(" | ".join(node.name for node in children(box) if node.name))
+        press(wait_for("the box's OK button", lambda: find(box, "push button", "OK")))
+        wait_for("the box to close", lambda: find(s.app, "alert") is None, timeout=10)
+    return texts
+
+
+def volts_1(s):
+    """The Volts cell of phase 1 on the Measurements tab."""
+    grid = find(s.window, "table", "Electrical Parameters")
+    return grid.queryTable().getAccessibleAt(0, 0).name.strip()
+
+
+def start_simulator(s, scenario):
+    sim = subprocess.Popen(
+        [os.path.join(s.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
+        stdout=subprocess.PIPE, text=True)
+    s.processes.append(sim)
+    device = sim.stdout.readline().strip()
+    if not device.startswith("/dev/"):
+        raise Failure(f"the second simulator did not start: {device!r}")
+    return sim, device
+
+
+def type_device(s, shown, device):
+    """Types the device into Communications > Settings and presses OK."""
+    press_into_question(s.menu_item("Settings"))
+    dialog = wait_for("the settings dialog",
+                      lambda: find(s.app, "dialog", "Communication Settings"))
+    # The port box reads as the device it shows: the one in use.
+    port = wait_for("the port box", lambda: find(dialog, "combo box", shown))
+    line = wait_for("the port box's text", lambda: find(port, "text"))
+    line.queryEditableText().setTextContents(device)
+    press(find(dialog, "push button", "OK"))
+    wait_for("the dialog to close",
+             lambda: find(s.app, "dialog", "Communication Settings") is None)
+
+
+def run(bin_dir, scenario):
+    s = Session(bin_dir, scenario)
+    try:
+        # The adapter under a stable name, as /dev/serial/by-id gives it. When
+        # it is pulled the name goes with it, so the line cannot come back as
+        # some other program's pseudo-terminal that took the old number.
+        by_id = os.path.join(s.home.name, "usb-TZL_demo_relay-if00-port0")
+        os.symlink(s.device, by_id)
+        type_device(s, s.device, by_id)
+
+        press(s.button("Enter On-Line mode"))
+        wait_for("the on-line marker", lambda: s.status("On-Line"))
+        wait_for("a first measurement", lambda: volts_1(s), timeout=30)
+
+        # The cable is pulled.
+        s.sim.terminate()
+        s.sim.wait(10)
+        os.remove(by_id)
+        texts = boxes_shown(s, DEAD_LINE_SECONDS)
+        print(f"boxes in {DEAD_LINE_SECONDS} s of dead line: {texts}")
+        check(len(texts) == 1, f"one box in {DEAD_LINE_SECONDS} s of dead line (got {len(texts)})")
+        check(by_id in texts[0], "the box names the device")
+        check(any_label(s, "TZL not answering since"),
+              "the status bar says since when the relay has not answered")
+
+        press(s.button("Enter Off-Line mode"))
+        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
+        check(not boxes_shown(s, 4), "no box after going off-line")
+
+        # Another simulator, on a device of its own, typed into the settings.
+        _, device = start_simulator(s, scenario)
+        type_device(s, by_id, device)
+
+        press(s.button("Enter On-Line mode"))
+        wait_for("the on-line marker", lambda: s.status("On-Line"))
+        volts = wait_for("measurements from the new device", lambda: volts_1(s), timeout=30)
+        check(volts.endswith("k") or volts[0].isdigit(),
+              f"measurements come in from {device}, typed in the settings ({volts})")
+        check(not any_label(s, "TZL not answering"), "no notice of a dead line")
+
+    except Failure:
+        if os.environ.get("TZL_FAILURE_SCREENSHOT"):
+            subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
+        raise
+    finally:
+        s.close()
+
+
+def any_label(s, start):
+    """True when a label of the window begins with this text."""
+    queue = [s.window]
+    while queue:
+        node = queue.pop(0)
+        try:
+            if node.getRoleName() == "label" and node.name.startswith(start):
+                return True
+        except Exception:
+            pass
+        queue.extend(children(node))
+    return False
+
+
+if __name__ == "__main__":
+    try:
+        run(sys.argv[1], sys.argv[2])
+    except Failure as failure:
+        print(f"FAILED: {failure}")
+        sys.exit(1)
+    print("1 passed, 0 failed")
