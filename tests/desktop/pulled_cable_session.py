@@ -14,11 +14,10 @@ Run on a display and session bus of its own:
 
 import os
 import subprocess
-import sys
 import time
 
-from configurator_session import (Failure, Session, check, children, find, press,
-                                  press_into_question, wait_for)
+from configurator_session import (Failure, Session, check, children, find, main, press,
+                                  press_into_question, screenshot_on_failure, wait_for)
 
 # Long enough for several refreshes of the dead line (one every 3 s).
 DEAD_LINE_SECONDS = 15
@@ -112,8 +111,7 @@ def run(bin_dir, scenario):
         check(not any_label(s, "TZL not answering"), "no notice of a dead line")
 
     except Failure:
-        if os.environ.get("TZL_FAILURE_SCREENSHOT"):
-            subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
+        screenshot_on_failure()
         raise
     finally:
         s.close()
@@ -134,9 +132,4 @@ def any_label(s, start):
 
 
 if __name__ == "__main__":
-    try:
-        run(sys.argv[1], sys.argv[2])
-    except Failure as failure:
-        print(f"FAILED: {failure}")
-        sys.exit(1)
-    print("1 passed, 0 failed")
+    main(run)
