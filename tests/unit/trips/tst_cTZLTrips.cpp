@@ -1,5 +1,5 @@
-#include "FakeClock.h"
-#include "SimulatedLink.h"
+#include "Golden.h"
+#include "RelayBench.h"
 #include "trips/cTZLTrips.h"
 
 #include <QTest>
@@ -15,11 +15,8 @@ constexpr int Latched = RelayStatusBit::Latched;
 constexpr int Acknowledged = RelayStatusBit::Acknowledged;
 constexpr int InAlarm = RelayStatusBit::InAlarm;
 
-struct Fixture
+struct Fixture : RelayBench
 {
-    // The loopback delivers each answer in one piece: a short silence ends it.
-    Fixture() { Link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs, 1); }
-    std::int16_t Slave() const { return Link.SlaveID(); }
     // Sets the relay's statuses and lets the records learn them.
     bool LearnStatuses(const std::map<int, int>& statuses)
     {
@@ -29,20 +26,7 @@ struct Fixture
         Link.Relay().ClearAccesses();
         return read;
     }
-    void Pin(int reg, float value)
-    {
-        Link.Faults().SetRegisterValue(RegisterKind::Holding, reg, value);
-    }
-    QStringList Shown() // text and title of every message
-    {
-        QStringList shown;
-        for (const auto& message : Link.UI().Messages())
-            shown << message.Text << message.Title;
-        return shown;
-    }
-    SimulatedLink Link;
-    FakeClock Clock; // 10:20:30.250
-    cTZLTrips Trips{Link.Modbus(), Link.UI(), Clock};
+    cTZLTrips Trips{Link.Modbus(), Link.UI(), Clock}; // the clock stands at 10:20:30.250
 };
 
 } // namespace
@@ -52,45 +36,26 @@ class tst_cTZLTrips : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void CatalogueTexts_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QStringList>("texts"); // function, parameter, unit, tip
-        const QString unknown = QStringLiteral("(Unknown)");
-        const QStringList none{unknown, unknown, "Unknown)"};
-        QTest::newRow("index -1") << -1 << 1 << (QStringList{unknown} << none);
-        QTest::newRow("unused") << 0 << 1 << (QStringList{"(UnUsed)"} << none);
-        QTest::newRow("past count") << 1 << 4 << (QStringList{"Over Volts (ANSI 59)"} << none);
-        QTest::newRow("index 28") << 28 << 1 << (QStringList{unknown} << none);
-        QTest::newRow("VAr") << 10 << 1
-                             << QStringList{"Reverse VAr (ANSI 40Q)", "Trip Point", "VAr",
-                                            "The point around which the trip is activated"};
-        QTest::newRow("plain unit")
-            << 13 << 3
-            << QStringList{"Time Overcurrent with Voltage Restraint (ANSI 51V)", "Time Curve", "  ",
-                           "Time Current characteristic (1=Standard Inverse, 2= Very Inverse, "
-                           "3= Extremely Inverse)"};
-    }
+    // Every function's name and parameters, with the fall-backs for indices
+    // and positions outside the catalogue.
     void CatalogueTexts()
     {
-        QFETCH(int, index);
-        QFETCH(int, position);
-        const auto i = std::int16_t(index);
-        const auto p = std::int16_t(position);
-        QTEST((QStringList{Catalogue::FunctionName(i), Catalogue::ParameterName(i, p),
-                           Catalogue::ParameterUnitName(i, p),
-                           Catalogue::ParameterFunctionTip(i, p)}),
-              "texts");
-    }
-
-    void CatalogueCounts()
-    {
-        QList<int> counts; // -1 to 28
-        for (int index = -1; index <= 28; ++index)
-            counts << Catalogue::NumberOfParameters(std::int16_t(index));
-        QCOMPARE(counts, (QList<int>{0, 0, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4,
-                                     3, 2, 5, 6, 1, 5, 5, 5, 5, 5, 5, 5, 1, 1, 0}));
+        QString produced;
+        for (int i = -1; i <= Catalogue::FunctionCount; ++i) {
+            const auto index = std::int16_t(i);
+            const int count = Catalogue::NumberOfParameters(index);
+            produced += QStringLiteral("%1 %2, %3 parameters\n")
+                            .arg(i)
+                            .arg(Catalogue::FunctionName(index))
+                            .arg(count);
+            for (std::int16_t p = 0; p <= count + 1; ++p)
+                produced += QStringLiteral("  %1 %2 [%3] %4\n")
+                                .arg(p)
+                                .arg(Catalogue::ParameterName(index, p),
+                                     Catalogue::ParameterUnitName(index, p),
+                                     Catalogue::ParameterFunctionTip(index, p));
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-catalogue.txt"), produced);
         // Every code 0 to 27 belongs to one function; unknown codes mean unused.
         for (int i = 0; i < Catalogue::FunctionCount; ++i) {
             QVERIFY(Catalogue::FunctionCode(i) >= 0 && Catalogue::FunctionCode(i) <= 27);
@@ -100,26 +65,18 @@ private Q_SLOTS:
             QCOMPARE(Catalogue::FunctionIndexOfCode(code), index);
     }
 
-    void FirmwareBands_data()
-    {
-        QTest::addColumn<float>("version");
-        QTest::addColumn<int>("highest");
-        QTest::newRow("zero") << 0.0F << -1;
-        QTest::newRow("smallest positive") << std::numeric_limits<float>::denorm_min() << 21;
-        QTest::newRow("just below 3") << std::nextafter(3.0F, 0.0F) << 21;
-        QTest::newRow("3.0") << 3.0F << 27;
-        QTest::newRow("just below 4") << std::nextafter(4.0F, 0.0F) << 27;
-        QTest::newRow("4.0") << 4.0F << -1;
-        QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << -1;
-    }
-    void FirmwareBands()
-    {
-        QFETCH(float, version);
-        QTEST(Catalogue::HighestCodeAccepted(version), "highest");
-    }
-
     void FirmwareCompatibility()
     {
+        // The highest function code each firmware accepts, at the band edges.
+        const std::pair<float, int> bands[] = {{0.0F, -1},
+                                               {std::numeric_limits<float>::denorm_min(), 21},
+                                               {std::nextafter(3.0F, 0.0F), 21},
+                                               {3.0F, 27},
+                                               {std::nextafter(4.0F, 0.0F), 27},
+                                               {4.0F, -1},
+                                               {std::numeric_limits<float>::quiet_NaN(), -1}};
+        for (const auto& [version, highest] : bands)
+            QCOMPARE(Catalogue::HighestCodeAccepted(version), highest);
         Fixture f;
         QCOMPARE(f.Trips.HightestTripCodeUsed(), 0);
         QVERIFY(f.Trips.CompatibleWithFirmware(2.9F));
@@ -157,25 +114,22 @@ private Q_SLOTS:
         QCOMPARE(f.Trips.FunctionNumber(16) + f.Trips.TripDefinition(16).Flags, 0);
     }
 
-    void SetName_data()
-    {
-        QTest::addColumn<QVariant>("name");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("padded") << QVariant("  Feeder, A  ") << "Feeder, A";
-        QTest::newRow("digits") << QVariant("12") << "Relay 3";
-        QTest::newRow("number value") << QVariant(1.5) << "Relay 3";
-        QTest::newRow("blanks") << QVariant("    ") << "Relay 3";
-        QTest::newRow("tab") << QVariant("Pump\t2") << "Relay 3";
-        QTest::newRow("digits and text") << QVariant("12 kV") << "12 kV";
-        // A double quote would end the name early in a configuration file.
-        QTest::newRow("double quotes") << QVariant("The \"big\" one") << "The 'big' one";
-    }
     void SetName()
     {
-        QFETCH(QVariant, name);
-        Fixture f;
-        f.Trips.SetName(3, name);
-        QTEST(f.Trips.TripName(3), "stored");
+        const std::pair<QVariant, QString> names[] = {
+            {"  Feeder, A  ", "Feeder, A"},
+            {"12", "Relay 3"},
+            {1.5, "Relay 3"},
+            {"    ", "Relay 3"},
+            {"Pump\t2", "Relay 3"},
+            {"12 kV", "12 kV"},
+            // A double quote would end the name early in a configuration file.
+            {"The \"big\" one", "The 'big' one"}};
+        for (const auto& [name, stored] : names) {
+            Fixture f;
+            f.Trips.SetName(3, name);
+            QCOMPARE(f.Trips.TripName(3), stored);
+        }
     }
 
     void UploadAllPausesToWholeSeconds()
@@ -209,68 +163,58 @@ private Q_SLOTS:
         QVERIFY(f.Trips.UploadAllTripDefs(f.Slave()));
         QCOMPARE(f.Clock.Now(), QDateTime(QDate(2025, 1, 1), QTime(0, 0, 15)));
         // Flags and status are bytes; just inside the range is a byte like any other.
-        f.Pin(62, 255.4F);
-        f.Pin(64, 255.4F);
+        f.Pin(62, {255.4F, 255.4F});
         QVERIFY(f.Trips.UploadTripDef(f.Slave(), 1));
         QCOMPARE((QList<int>{f.Trips.TripDefinition(1).Flags, f.Trips.TripDefinition(1).Status}),
                  (QList<int>{255, 255}));
     }
 
     // A failed read is reported once, stops there and leaves the records of
-    // relays 1 and 5 as they were.
-    void ReadFailures_data()
-    {
-        QTest::addColumn<int>("operation"); // 0 UploadStatus, 1 UploadTripDef, 2 UploadAllTripDefs
-        QTest::addColumn<int>("relay");
-        QTest::addColumn<int>("failing");         // refused exchange, 0: none
-        QTest::addColumn<QList<float>>("pinned"); // register, value
-        QTest::addColumn<int>("exchanges");
-        QTest::addColumn<QStringList>("shown"); // the last message: text, title
-        const QString status = QStringLiteral("Relay Status Update Error");
-        const QString upload = QStringLiteral("Upload Trip Definition Error");
-        const QString outside =
-            QStringLiteral("Flags or status of Relay 5 read from TZL outside 0 to 255");
-        const auto row = [](const char* name, int operation, int relay, int failing,
-                            QList<float> pinned, int exchanges, QStringList shown) {
-            QTest::newRow(name) << operation << relay << failing << pinned << exchanges << shown;
-        };
-        row("status of relay 0", 0, 0, 0, {}, 0, {"Invalid Relay Number!", status});
-        // This title has always carried a leading blank.
-        row("status, select fails", 0, 5, 1, {}, 1,
-            {"Modbus Write Request Failed", " Relay Status Update Error"});
-        row("status, read fails", 0, 5, 2, {}, 2, {"Modbus Read Request Failed", status});
-        row("status, echo of another relay", 0, 5, 0, {58, 6}, 2,
-            {"Relay number mismatch - check Word Order Setting", status});
-        row("status beyond a byte", 0, 5, 0, {64, 300}, 2, {outside, status});
-        row("definition, flags 256", 1, 5, 0, {62, 256}, 2, {outside, upload});
-        row("definition, status 255.5", 1, 5, 0, {64, 255.5F}, 2, {outside, upload});
-        row("all definitions, echo of another relay", 2, 5, 0, {58, 3}, 2,
-            {"Relay Number mismatch - Check Word Order Setting", upload});
-    }
+    // relays 1 and 5 as they were. The golden holds, for each case, the
+    // exchanges made and the last message.
     void ReadFailures()
     {
-        QFETCH(int, operation);
-        QFETCH(int, relay);
-        QFETCH(int, failing);
-        QFETCH(QList<float>, pinned);
-        Fixture f;
-        for (const int defined : {1, 5}) {
-            f.Link.Relay().SetTripDefinition(defined, {1, 3, {5.0F}});
-            f.Link.Relay().SetRelayStatus(defined, Tripped);
+        struct Case
+        {
+            const char* Name;
+            int Operation;       // 0 UploadStatus, 1 UploadTripDef, 2 UploadAllTripDefs
+            int Relay;           // the one asked for
+            int Failing;         // refused exchange, 0: none
+            QList<float> Pinned; // register, value
+        };
+        const Case cases[] = {
+            {"status of relay 0", 0, 0, 0, {}},
+            {"status, select fails", 0, 5, 1, {}}, // its title has always had a leading blank
+            {"status, read fails", 0, 5, 2, {}},
+            {"status, echo of another relay", 0, 5, 0, {58, 6}},
+            {"status beyond a byte", 0, 5, 0, {64, 300}},
+            {"definition, flags 256", 1, 5, 0, {62, 256}},
+            {"definition, status 255.5", 1, 5, 0, {64, 255.5F}},
+            {"all definitions, echo of another relay", 2, 5, 0, {58, 3}}};
+        QString produced;
+        for (const Case& c : cases) {
+            Fixture f;
+            for (const int defined : {1, 5}) {
+                f.Link.Relay().SetTripDefinition(defined, {1, 3, {5.0F}});
+                f.Link.Relay().SetRelayStatus(defined, Tripped);
+            }
+            if (c.Failing > 0)
+                f.Link.Faults().ScheduleAt(c.Failing, SimFault::Exception(4));
+            if (!c.Pinned.isEmpty())
+                f.Pin(int(c.Pinned[0]), {c.Pinned[1]});
+            const auto relay = std::int16_t(c.Relay);
+            QVERIFY(!(c.Operation == 0   ? f.Trips.UploadStatus(f.Slave(), relay)
+                      : c.Operation == 1 ? f.Trips.UploadTripDef(f.Slave(), relay)
+                                         : f.Trips.UploadAllTripDefs(f.Slave())));
+            produced += QStringLiteral("%1: %2 exchanges, %3\n")
+                            .arg(c.Name)
+                            .arg(f.Link.Faults().Exchanges())
+                            .arg(f.Shown().mid(f.Shown().size() - 2).join(QStringLiteral(" / ")));
+            QCOMPARE(f.Clock.Waits(), 0);
+            QVERIFY(f.Trips.FunctionNumber(1) + f.Trips.FunctionNumber(5) == 0);
+            QVERIFY(!f.Trips.state(1) && !f.Trips.state(5));
         }
-        if (failing > 0)
-            f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
-        if (!pinned.isEmpty())
-            f.Pin(int(pinned[0]), pinned[1]);
-        const auto r = std::int16_t(relay);
-        QVERIFY(!(operation == 0   ? f.Trips.UploadStatus(f.Slave(), r)
-                  : operation == 1 ? f.Trips.UploadTripDef(f.Slave(), r)
-                                   : f.Trips.UploadAllTripDefs(f.Slave())));
-        QTEST(f.Shown().mid(f.Shown().size() - 2), "shown");
-        QTEST(f.Link.Faults().Exchanges(), "exchanges");
-        QCOMPARE(f.Clock.Waits(), 0);
-        QVERIFY(f.Trips.FunctionNumber(1) + f.Trips.FunctionNumber(5) == 0);
-        QVERIFY(!f.Trips.state(1) && !f.Trips.state(5));
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-read-failures.txt"), produced);
     }
 
     void DownloadWritesWindowAndDeselects()
@@ -301,45 +245,38 @@ private Q_SLOTS:
 
     // A download stops at the first failure: nothing more is written, the
     // window is not deselected, and the relay that failed keeps its record.
-    void DownloadFailures_data()
-    {
-        QTest::addColumn<int>("failing");         // refused exchange, 0: none
-        QTest::addColumn<QList<float>>("pinned"); // register, value
-        QTest::addColumn<int>("exchanges");
-        QTest::addColumn<QStringList>("shown"); // text, title
-        QTest::addColumn<int>("selected");      // afterwards
-        const QStringList refused{"Modbus Slave Device Failure Exception", "Modbus Exception 4"};
-        // Each relay: 10 writes, then the read-back; the deselect is number 177.
-        QTest::newRow("relay 1, write 5") << 5 << QList<float>{} << 5 << refused << 1;
-        QTest::newRow("relay 2, write 3") << 14 << QList<float>{} << 14 << refused << 2;
-        QTest::newRow("relay 16, read-back") << 176 << QList<float>{} << 176 << refused << 16;
-        QTest::newRow("deselect") << 177 << QList<float>{} << 177 << refused << 16;
-        QTest::newRow("read-back of another relay")
-            << 0 << QList<float>{58, 2} << 11 << QStringList{} << 1;
-        QTest::newRow("read-back flags 256")
-            << 0 << QList<float>{62, 256} << 11
-            << QStringList{"Flags or status of Relay 1 read from TZL outside 0 to 255",
-                           "Download Trip Definition Error"}
-            << 1;
-    }
+    // The golden holds the exchanges made, the messages and the relay selected
+    // afterwards.
     void DownloadFailures()
     {
-        QFETCH(int, failing);
-        QFETCH(QList<float>, pinned);
-        Fixture f;
-        f.Link.Relay().SetRelayStatus(1, InAlarm);
-        f.Link.Relay().SetRelayStatus(2, InAlarm);
-        if (failing > 0)
-            f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
-        if (!pinned.isEmpty())
-            f.Pin(int(pinned[0]), pinned[1]);
-        QVERIFY(!f.Trips.Download(f.Slave()));
-        QTEST(f.Link.Faults().Exchanges(), "exchanges");
-        QTEST(f.Shown(), "shown");
-        QTEST(f.Link.Relay().SelectedRelay(), "selected");
-        // Relay 1 keeps the status read back only once its download is through.
-        QCOMPARE(int(f.Trips.TripDefinition(1).Status), failing > 11 ? InAlarm : 0);
-        QCOMPARE(int(f.Trips.TripDefinition(2).Status), failing > 22 ? InAlarm : 0);
+        // Each relay: 10 writes, then the read-back; the deselect is number 177.
+        const std::tuple<const char*, int, QList<float>> cases[] = {
+            {"relay 1, write 5", 5, {}},
+            {"relay 2, write 3", 14, {}},
+            {"relay 16, read-back", 176, {}},
+            {"deselect", 177, {}},
+            {"read-back of another relay", 0, {58, 2}},
+            {"read-back flags 256", 0, {62, 256}}};
+        QString produced;
+        for (const auto& [name, failing, pinned] : cases) {
+            Fixture f;
+            f.Link.Relay().SetRelayStatus(1, InAlarm);
+            f.Link.Relay().SetRelayStatus(2, InAlarm);
+            if (failing > 0)
+                f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
+            if (!pinned.isEmpty())
+                f.Pin(int(pinned[0]), {pinned[1]});
+            QVERIFY(!f.Trips.Download(f.Slave()));
+            produced += QStringLiteral("%1: %2 exchanges, relay %3 selected, %4\n")
+                            .arg(name)
+                            .arg(f.Link.Faults().Exchanges())
+                            .arg(f.Link.Relay().SelectedRelay())
+                            .arg(f.Shown().join(QStringLiteral(" / ")));
+            // Relay 1 keeps the status read back only once its download is through.
+            QCOMPARE(int(f.Trips.TripDefinition(1).Status), failing > 11 ? InAlarm : 0);
+            QCOMPARE(int(f.Trips.TripDefinition(2).Status), failing > 22 ? InAlarm : 0);
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-download-failures.txt"), produced);
     }
 
     void CountsWithEveryRelayAcknowledged()
@@ -363,38 +300,34 @@ private Q_SLOTS:
     // alarm) and the status is read back. A status read for another relay
     // (here relay 4, tripped) must not land in relay 3's record, and the
     // all-relay commands stop there.
-    void Commands_data()
-    {
-        QTest::addColumn<bool>("reset");
-        QTest::addColumn<bool>("otherRelay");
-        QTest::addColumn<int>("after");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("reset") << true << false << InAlarm << QStringList{};
-        QTest::newRow("acknowledge")
-            << false << false << (Latched | InAlarm | Acknowledged) << QStringList{};
-        QTest::newRow("reset, other relay")
-            << true << true << (Latched | InAlarm)
-            << QStringList{"Reset of latch for Relay 3 failed", "Reset Trip Error"};
-        QTest::newRow("acknowledge, other relay")
-            << false << true << (Latched | InAlarm)
-            << QStringList{"Acknowledgement of alarm on Relay 3 failed", "Acknowledge Alarm Error"};
-    }
     void Commands()
     {
-        QFETCH(bool, reset);
-        QFETCH(bool, otherRelay);
-        Fixture f;
-        QVERIFY(f.LearnStatuses({{3, Latched | InAlarm}, {5, Latched | InAlarm}}));
-        if (otherRelay) {
-            f.Pin(58, 4.0F);
-            f.Pin(64, float(Tripped));
+        const std::tuple<bool, bool, int, QStringList> cases[] = {
+            // reset, or acknowledge; another relay's status; relay 3 after; messages
+            {true, false, InAlarm, {}},
+            {false, false, Latched | InAlarm | Acknowledged, {}},
+            {true,
+             true,
+             Latched | InAlarm,
+             {"Reset of latch for Relay 3 failed", "Reset Trip Error"}},
+            {false,
+             true,
+             Latched | InAlarm,
+             {"Acknowledgement of alarm on Relay 3 failed", "Acknowledge Alarm Error"}}};
+        for (const auto& [reset, otherRelay, after, shown] : cases) {
+            Fixture f;
+            QVERIFY(f.LearnStatuses({{3, Latched | InAlarm}, {5, Latched | InAlarm}}));
+            if (otherRelay) {
+                f.Pin(58, {4.0F});
+                f.Pin(64, {float(Tripped)});
+            }
+            QCOMPARE(reset ? f.Trips.ResetTrips(f.Slave()) : f.Trips.AcknowledgeAlarms(f.Slave()),
+                     !otherRelay);
+            QCOMPARE(f.Shown(), shown);
+            QCOMPARE(int(f.Trips.TripDefinition(3).Status), after);
+            // Per relay: select, read the window, then command and read back, or stop.
+            QCOMPARE(f.Link.Relay().Accesses().size(), std::size_t(otherRelay ? 2 : 2 * 4));
         }
-        QCOMPARE(reset ? f.Trips.ResetTrips(f.Slave()) : f.Trips.AcknowledgeAlarms(f.Slave()),
-                 !otherRelay);
-        QTEST(f.Shown(), "shown");
-        QTEST(int(f.Trips.TripDefinition(3).Status), "after");
-        // Per relay: select, read the window, then command and read back, or stop.
-        QCOMPARE(f.Link.Relay().Accesses().size(), std::size_t(otherRelay ? 2 : 2 * 4));
     }
 
     void ResetWithLatchAlreadyReleased()
