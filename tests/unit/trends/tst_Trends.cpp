@@ -70,36 +70,29 @@ class tst_Trends : public QObject
 private Q_SLOTS:
     // Records of the basics block: "time" read, "time!" failed; the samples
     // Volts1 then holds.
-    void HistoryBoundsGapsAndOrder_data()
-    {
-        QTest::addColumn<QString>("records");
-        QTest::addColumn<QString>("kept");
-        const QString h8 = QString::number(8 * Hour);
-        const QString h8plus = QString::number(8 * Hour + 1);
-        QTest::newRow("in order") << "0 3000 6000"
-                                  << "0 3000 6000";
-        QTest::newRow("a failed read is a gap") << "0 3000! 6000"
-                                                << "0 3000! 6000";
-        QTest::newRow("eight hours back is kept") << "0 " + h8 << "0 " + h8;
-        QTest::newRow("older drops out") << "0 1000 " + h8plus << "1000 " + h8plus;
-        QTest::newRow("clock set back drops the later samples") << "0 3000 6000 9000 4000"
-                                                                << "0 3000 4000";
-        QTest::newRow("same moment twice is kept") << "0 3000 3000"
-                                                   << "0 3000 3000";
-    }
     void HistoryBoundsGapsAndOrder()
     {
-        QFETCH(QString, records);
-        TrendHistory history;
-        for (const QString& item : records.split(u' ')) {
-            cTZLInputRegisters::Readings readings = AllRead();
-            if (item.endsWith(u'!'))
-                readings.at(std::size_t(Q::Volts1)).reset();
-            history.Record(QString(item).remove(u'!').toLongLong(), Block::Basics, readings);
+        const QString h8 = QString::number(8 * Hour);
+        const QString h8plus = QString::number(8 * Hour + 1);
+        const std::pair<QString, QString> cases[] = {
+            {"0 3000 6000", "0 3000 6000"},
+            {"0 3000! 6000", "0 3000! 6000"}, // a failed read is a gap
+            {"0 " + h8, "0 " + h8},           // eight hours back is kept
+            {"0 1000 " + h8plus, "1000 " + h8plus},
+            {"0 3000 6000 9000 4000", "0 3000 4000"}, // the clock set back drops the later ones
+            {"0 3000 3000", "0 3000 3000"}};          // the same moment twice is kept
+        for (const auto& [records, kept] : cases) {
+            TrendHistory history;
+            for (const QString& item : records.split(u' ')) {
+                cTZLInputRegisters::Readings readings = AllRead();
+                if (item.endsWith(u'!'))
+                    readings.at(std::size_t(Q::Volts1)).reset();
+                history.Record(QString(item).remove(u'!').toLongLong(), Block::Basics, readings);
+            }
+            QCOMPARE(TextOf(history.SamplesOf(Q::Volts1)), kept);
+            // One record a pass, whatever was dropped.
+            QCOMPARE(history.Records().size(), history.SamplesOf(Q::Volts1).size());
         }
-        QTEST(TextOf(history.SamplesOf(Q::Volts1)), "kept");
-        // One record a pass, whatever was dropped.
-        QCOMPARE(history.Records().size(), history.SamplesOf(Q::Volts1).size());
     }
 
     void HistoryStaysBoundedWhateverTheRate()
@@ -119,34 +112,28 @@ private Q_SLOTS:
 
     // What each block of the rotation reads into the measurements is what
     // the history files under that block.
-    void BlockToSeries_data()
-    {
-        QTest::addColumn<int>("block");
-        QTest::newRow("basics") << int(Block::Basics);
-        QTest::newRow("averages") << int(Block::Averages);
-        QTest::newRow("sums") << int(Block::Sums);
-        QTest::newRow("bus/gen") << int(Block::BusGen);
-    }
     void BlockToSeries()
     {
-        QFETCH(int, block);
-        SimulatedLink link;
-        FakeClock clock;
-        cTZL device(link.Modbus(), link.UI(), clock);
-        cPollingCycle rotation;
-        MeasurementCycleResult result;
-        // The rotation reaches every block within its first seven cycles.
-        do {
-            device.Inputs.Clear();
-            result = RunMeasurementCycle(rotation, device, link.SlaveID());
-        } while (result.Block != Block(block));
-        QVERIFY(result.BlockRead);
-        QList<Q> read;
-        for (int q = 0; q < int(Q::Count); ++q)
-            if (device.Inputs.HasReading(Q(q)))
-                read << Q(q);
-        QCOMPARE(BlockQuantities(Block(block)), read);
+        for (const Block block : {Block::Basics, Block::Averages, Block::Sums, Block::BusGen}) {
+            SimulatedLink link;
+            FakeClock clock;
+            cTZL device(link.Modbus(), link.UI(), clock);
+            cPollingCycle rotation;
+            MeasurementCycleResult result;
+            // The rotation reaches every block within its first seven cycles.
+            do {
+                device.Inputs.Clear();
+                result = RunMeasurementCycle(rotation, device, link.SlaveID());
+            } while (result.Block != block);
+            QVERIFY(result.BlockRead);
+            QList<Q> read;
+            for (int q = 0; q < int(Q::Count); ++q)
+                if (device.Inputs.HasReading(Q(q)))
+                    read << Q(q);
+            QCOMPARE(BlockQuantities(block), read);
+        }
     }
+
     // The export of the history reads exactly as `tzlctl watch --csv`'s file
     // of the same cycles, failed reads and a half-read group included.
     void CsvExportEqualsWatch()
@@ -187,133 +174,93 @@ private Q_SLOTS:
         QCOMPARE(TrendCsvText(history), QString::fromUtf8(written.readAll()));
     }
 
-    void PlotSegments_data()
-    {
-        QTest::addColumn<QString>("samples");
-        QTest::addColumn<qint64>("from");
-        QTest::addColumn<qint64>("to");
-        QTest::addColumn<int>("buckets");
-        QTest::addColumn<QString>("segments"); // time:value, pieces split by " | "
-        QTest::newRow("all inside") << "10 20 30" << 0ll << 100ll << 10 << "10:1 20:2 30:3";
-        QTest::newRow("a gap breaks the line")
-            << "10 20! 30 40" << 0ll << 100ll << 10 << "10:1 | 30:3 40:4";
-        QTest::newRow("a gap first and last") << "10! 20 30!" << 0ll << 100ll << 10 << "20:2";
-        QTest::newRow("the readings just outside reach the edges")
-            << "0 10 50 60 70" << 20ll << 55ll << 10 << "10:2 50:3 60:4";
-        QTest::newRow("nothing in range") << "10 20" << 50ll << 60ll << 10 << "20:2";
-        QTest::newRow("empty") << "" << 0ll << 100ll << 10 << "";
-        // Eight readings into two buckets of 50 ms: the lowest and highest of
-        // each, in time order.
-        QTest::newRow("thinned to lowest and highest")
-            << "0 10 20 30 50 60 70 80" << 0ll << 99ll << 2 << "0:1 30:4 50:5 80:8";
-        QTest::newRow("thinned across a gap")
-            << "0 10 20 30! 50 60 70 80" << 0ll << 99ll << 2 << "0:1 20:3 | 50:5 80:8";
-    }
     void PlotSegments()
     {
-        QFETCH(QString, samples);
-        QFETCH(qint64, from);
-        QFETCH(qint64, to);
-        QFETCH(int, buckets);
-        QTEST(TextOf(::PlotSegments(SamplesOf(samples), from, to, buckets, 1.0)), "segments");
+        struct Case
+        {
+            QString Samples;
+            qint64 From, To;
+            int Buckets;
+            QString Segments; // time:value, pieces split by " | "
+        };
+        const Case cases[] = {
+            {"10 20 30", 0, 100, 10, "10:1 20:2 30:3"},
+            {"10 20! 30 40", 0, 100, 10, "10:1 | 30:3 40:4"}, // a gap breaks the line
+            {"10! 20 30!", 0, 100, 10, "20:2"},
+            {"0 10 50 60 70", 20, 55, 10, "10:2 50:3 60:4"}, // those just outside reach the edges
+            {"10 20", 50, 60, 10, "20:2"},                   // nothing in range
+            {"", 0, 100, 10, ""},
+            // Eight readings into two buckets of 50 ms: the lowest and highest
+            // of each, in time order, also across a gap.
+            {"0 10 20 30 50 60 70 80", 0, 99, 2, "0:1 30:4 50:5 80:8"},
+            {"0 10 20 30! 50 60 70 80", 0, 99, 2, "0:1 20:3 | 50:5 80:8"}};
+        for (const Case& c : cases)
+            QCOMPARE(TextOf(::PlotSegments(SamplesOf(c.Samples), c.From, c.To, c.Buckets, 1.0)),
+                     c.Segments);
     }
 
-    void CursorReadout_data()
-    {
-        QTest::addColumn<qint64>("at");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("text");
-        // Samples at 10 (230.5), 20 (a failed read), 30 (11000), 40 (-2.5e6), 50 (0.95).
-        QTest::newRow("before the first") << 5ll << "V"
-                                          << "-";
-        QTest::newRow("on a reading") << 10ll << "V"
-                                      << "230.500 V";
-        QTest::newRow("between readings") << 15ll << "V"
-                                          << "230.500 V";
-        QTest::newRow("after a failed read") << 25ll << "V"
-                                             << "-";
-        QTest::newRow("kilo") << 39ll << "V"
-                              << "11.000 kV";
-        QTest::newRow("mega, negative") << 40ll << "VAr"
-                                        << "-2.500 MVAr";
-        QTest::newRow("no unit") << 99ll << ""
-                                 << "0.95000";
-    }
     void CursorReadout()
     {
-        QFETCH(qint64, at);
-        QFETCH(QString, unit);
         const TrendHistory::Samples samples{{10, 230.5f, false},
-                                            {20, 0, true},
+                                            {20, 0, true}, // a failed read
                                             {30, 11000, false},
                                             {40, -2.5e6f, false},
                                             {50, 0.95f, false}};
-        QTEST(ReadingText(ValueAt(samples, at), unit), "text");
+        const std::tuple<qint64, const char*, const char*> cases[] = {
+            {5, "V", "-"}, // before the first
+            {10, "V", "230.500 V"}, {15, "V", "230.500 V"},
+            {25, "V", "-"}, // after a failed read
+            {39, "V", "11.000 kV"}, {40, "VAr", "-2.500 MVAr"},
+            {99, "", "0.95000"}};
+        for (const auto& [at, unit, text] : cases)
+            QCOMPARE(ReadingText(ValueAt(samples, at), QString::fromLatin1(unit)),
+                     QString::fromLatin1(text));
     }
 
     // The y axis: whole steps of 1, 2 or 5, prefixes as the Measurements tab.
-    void AxisScale_data()
-    {
-        QTest::addColumn<double>("low");
-        QTest::addColumn<double>("high");
-        QTest::addColumn<QList<double>>("minMaxTicksDecimals");
-        QTest::addColumn<QString>("prefix");
-        QTest::newRow("tens") << 3.0 << 97.0 << QList<double>{0, 100, 3, 0} << "";
-        QTest::newRow("across zero") << -12.0 << 7.0 << QList<double>{-15, 10, 6, 0} << "";
-        QTest::newRow("tenths") << 0.2 << 0.9 << QList<double>{0.2, 1.0, 5, 1} << "";
-        QTest::newRow("flat") << 5.0 << 5.0 << QList<double>{4, 6, 3, 0} << "";
-        QTest::newRow("just below a thousand")
-            << 0.0 << 999.9 << QList<double>{0, 1000, 3, 0} << "";
-        QTest::newRow("a thousand") << -1000.0 << 0.0 << QList<double>{-1000, 0, 3, 0} << "k";
-        QTest::newRow("a million") << 0.0 << 1e6 << QList<double>{0, 1e6, 3, 0} << "M";
-    }
     void AxisScale()
     {
-        QFETCH(double, low);
-        QFETCH(double, high);
-        QFETCH(QList<double>, minMaxTicksDecimals);
-        const AxisRange axis = NiceAxisRange(low, high, 5);
-        QCOMPARE((QList<double>{axis.Min, axis.Max, double(axis.Ticks), double(axis.Decimals)}),
-                 minMaxTicksDecimals);
-        QTEST(ScaleFor(std::max(std::abs(low), std::abs(high))).Prefix, "prefix");
+        const std::tuple<double, double, QList<double>, const char*> cases[] = {
+            // low, high; minimum, maximum, ticks, decimals; prefix
+            {3, 97, {0, 100, 3, 0}, ""},      {-12, 7, {-15, 10, 6, 0}, ""},
+            {0.2, 0.9, {0.2, 1.0, 5, 1}, ""}, {5, 5, {4, 6, 3, 0}, ""}, // flat
+            {0, 999.9, {0, 1000, 3, 0}, ""},  {-1000, 0, {-1000, 0, 3, 0}, "k"},
+            {0, 1e6, {0, 1e6, 3, 0}, "M"}};
+        for (const auto& [low, high, axis, prefix] : cases) {
+            const AxisRange range = NiceAxisRange(low, high, 5);
+            QCOMPARE(
+                (QList<double>{range.Min, range.Max, double(range.Ticks), double(range.Decimals)}),
+                axis);
+            QCOMPARE(ScaleFor(std::max(std::abs(low), std::abs(high))).Prefix,
+                     QString::fromLatin1(prefix));
+        }
     }
 
     // The third on-line tick of a tab other than Measurements also runs the
     // measurement rotation while the Trends window is open; closed, the tick
     // does what it always did.
-    void TickKeepsMeasurementsGoingForTrends_data()
-    {
-        QTest::addColumn<bool>("trendsShown");
-        QTest::addColumn<bool>("onLine");
-        QTest::addColumn<bool>("minimised");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<bool>("alongside");
-        QTest::newRow("closed, relays") << false << true << false << 18 << false;
-        QTest::newRow("closed, trip tab") << false << true << false << 3 << false;
-        QTest::newRow("open, relays") << true << true << false << 18 << true;
-        QTest::newRow("open, trip tab") << true << true << false << 3 << true;
-        QTest::newRow("open, events") << true << true << false << 17 << true;
-        QTest::newRow("open, system") << true << true << false << 19 << true;
-        QTest::newRow("open, measurements reads once") << true << true << false << 20 << false;
-        QTest::newRow("open, off-line") << true << false << false << 18 << false;
-        QTest::newRow("open, minimised") << true << true << true << 18 << false;
-    }
     void TickKeepsMeasurementsGoingForTrends()
     {
-        QFETCH(bool, trendsShown);
-        QFETCH(bool, onLine);
-        QFETCH(bool, minimised);
-        QFETCH(int, tab);
-        QFETCH(bool, alongside);
-        cPollingCycle cycle;
-        cPollingCycle::Window window{minimised, onLine, tab, false, false, trendsShown};
-        cPollingCycle::Window closed = window;
-        closed.TrendsShown = false;
-        cPollingCycle reference;
-        for (int tick = 1; tick <= 6; ++tick) {
-            // The step itself is the same whether the window is open or not.
-            QCOMPARE(cycle.Tick(window), reference.Tick(closed));
-            QCOMPARE(cycle.MeasurementsAlongside(window), tick % 3 == 0 && alongside);
+        const std::tuple<bool, bool, bool, int, bool> cases[] = {
+            // trends shown, on-line, minimised, tab; measurements alongside
+            {false, true, false, 18, false}, // relays
+            {false, true, false, 3, false},  // a trip tab
+            {true, true, false, 18, true},   {true, true, false, 3, true},
+            {true, true, false, 17, true},  // events
+            {true, true, false, 19, true},  // system
+            {true, true, false, 20, false}, // measurements reads once
+            {true, false, false, 18, false}, {true, true, true, 18, false}};
+        for (const auto& [trendsShown, onLine, minimised, tab, alongside] : cases) {
+            cPollingCycle cycle;
+            const cPollingCycle::Window window{minimised, onLine, tab, false, false, trendsShown};
+            cPollingCycle::Window closed = window;
+            closed.TrendsShown = false;
+            cPollingCycle reference;
+            for (int tick = 1; tick <= 6; ++tick) {
+                // The step itself is the same whether the window is open or not.
+                QCOMPARE(cycle.Tick(window), reference.Tick(closed));
+                QCOMPARE(cycle.MeasurementsAlongside(window), tick % 3 == 0 && alongside);
+            }
         }
     }
 };
