@@ -1,5 +1,5 @@
-#include "FakeClock.h"
-#include "SimulatedLink.h"
+#include "Golden.h"
+#include "RelayBench.h"
 #include "model/cTZLEventLog.h"
 
 #include <QFile>
@@ -14,21 +14,27 @@ QDateTime At(int y, int mo, int d, int h, int mi, int s)
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
 
-struct Fixture
+struct Fixture : RelayBench
 {
-    Fixture() { Link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs, 1); }
-    bool Upload() { return Log.Upload(Link.SlaveID()); }
-    QStringList SavedLines()
+    bool Upload(const std::vector<RelayEvent>& events)
+    {
+        Link.Relay().SetEvents(events);
+        Link.Port().ClearWrittenFrames();
+        return Log.Upload(Link.SlaveID());
+    }
+    // The saved file, each line ended by CR LF, or the failure.
+    QString Saved()
     {
         const QString path = Dir.filePath(QStringLiteral("log.tef"));
         QFile file(path);
         if (!Log.SaveToFile(path) || !file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+            return QStringLiteral("not saved\n");
+        const QString text = QString::fromUtf8(file.readAll());
+        return text.count(u'\n') == text.count(QStringLiteral("\r\n"))
+                   ? QString(text).remove(u'\r')
+                   : QStringLiteral("a line without CR LF\n");
     }
-    SimulatedLink Link;
-    FakeClock Clock{At(2024, 5, 17, 10, 20, 30)};
-    cTZLEventLog Log{Link.Modbus(), Link.UI(), Clock};
+    cTZLEventLog Log{Link.Modbus(), Link.UI(), Clock}; // saved at 17/05/2024 10:20:30
     QTemporaryDir Dir;
 };
 
@@ -40,13 +46,15 @@ class tst_cTZLEventLog : public QObject
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
 
+    // Events are stored by their number, whatever order they come in; a log
+    // ended by the relay's marker is saved with its events, and event 1 names
+    // no relay and stays out of the file. The golden holds the three files.
     void EventsAreStoredByNumberAndSaved()
     {
         Fixture f;
-        f.Link.Relay().SetEvents({{3, 7, At(2026, 3, 15, 13, 5, 9)},
-                                  {1, 0, At(2026, 3, 15, 13, 0, 0)},
-                                  {2, 12, At(1999, 12, 31, 23, 59, 58)}});
-        QVERIFY(f.Upload());
+        QVERIFY(f.Upload({{3, 7, At(2026, 3, 15, 13, 5, 9)},
+                          {1, 0, At(2026, 3, 15, 13, 0, 0)},
+                          {2, 12, At(1999, 12, 31, 23, 59, 58)}}));
         QCOMPARE(f.Link.Port().WrittenFrames().size(), 4); // three events and the end marker
         QCOMPARE(f.Log.Count(), 3);
         QList<int> relays;
@@ -56,73 +64,47 @@ private Q_SLOTS:
         QCOMPARE(f.Log.EvtYear(3), 26);
         QCOMPARE(f.Log.EvtDateTime(3), At(2026, 3, 15, 13, 5, 9));
         QCOMPARE(f.Log.EvtDateTime(2), At(1999, 12, 31, 23, 59, 58));
-        // A log ended by the relay's marker is saved with its events; event 1
-        // names no relay and stays out of the file.
-        QCOMPARE(f.SavedLines(),
-                 (QStringList{"\"TZL_EVENT_LOG_FILE\"", "1", "\"Saved: 17/05/2024 10:20:30\"",
-                              "\"Event No. , Time , Date , Relay No.\"",
-                              "\"2 , 23:59:58 , Friday, 31 December 1999 , 12\"",
-                              "\"3 , 13:05:09 , Sunday, 15 March 2026 , 7\"", ""}));
-        QVERIFY(f.Link.UI().Messages().isEmpty());
-    }
-
-    void EmptyAndFullLogs()
-    {
-        Fixture f;
-        QVERIFY(f.Upload());
-        QCOMPARE(f.SavedLines(),
-                 (QStringList{"\"TZL_EVENT_LOG_FILE\"", "1", "\"**** Event Log Empty ****\"", ""}));
-
+        QString produced = QStringLiteral("# three events\n") + f.Saved();
+        QVERIFY(f.Upload({}));
+        produced += QStringLiteral("# empty\n") + f.Saved();
         std::vector<RelayEvent> events;
         for (int n = 50; n >= 1; --n)
             events.push_back({n, 16, At(2024, 2, 1, 0, 0, 0).addDays(n - 1)});
-        f.Link.Relay().SetEvents(events);
-        f.Link.Port().ClearWrittenFrames();
-        QVERIFY(f.Upload());
+        QVERIFY(f.Upload(events));
         QCOMPARE(f.Link.Port().WrittenFrames().size(), 50); // no read for an end marker
         QCOMPARE(f.Log.Count(), 50);
-        const QStringList lines = f.SavedLines();
-        QCOMPARE(lines.size(), 4 + 50 + 1);
-        QCOMPARE(lines[4], QStringLiteral("\"1 , 00:00:00 , Thursday, 1 February 2024 , 16\""));
-        QCOMPARE(lines[53], QStringLiteral("\"50 , 00:00:00 , Thursday, 21 March 2024 , 16\""));
+        produced += QStringLiteral("# fifty events, the log full\n") + f.Saved();
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-files.txt"), produced);
+        QVERIFY(f.Link.UI().Messages().isEmpty());
     }
 
-    void FailedUploads_data()
-    {
-        QTest::addColumn<int>("number"); // of the second event
-        QTest::addColumn<int>("relay");
-        QTest::addColumn<bool>("readFails");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        const QString update = QStringLiteral("Event Log Update Error");
-        const QString data = QStringLiteral("Data Format Error");
-        const QString format =
-            QStringLiteral("Error in Format of Event log data - check the Word Order Setting");
-        const QString range = QStringLiteral(
-            "TZL Returned Out of Range Event Number (%1) - check Word Order Setting");
-        QTest::newRow("read fails") << 2 << 1 << true << "Modbus Request Failed" << update;
-        QTest::newRow("number 51") << 51 << 1 << false << range.arg(51) << update;
-        QTest::newRow("number -1") << -1 << 1 << false << range.arg(-1) << update;
-        QTest::newRow("number beyond 16 bits") << 40000 << 1 << false << format << data;
-        QTest::newRow("relay beyond 16 bits") << 2 << 32768 << false << format << data;
-    }
+    // A failed upload stops at once and leaves nothing, not even the good
+    // first event. The golden holds the last message of each case.
     void FailedUploads()
     {
-        QFETCH(int, number);
-        QFETCH(int, relay);
-        QFETCH(bool, readFails);
-        Fixture f;
-        f.Link.Relay().SetEvents(
-            {{1, 4, At(2026, 3, 15, 13, 5, 9)}, {number, relay, At(2026, 3, 15, 13, 5, 10)}});
-        if (readFails)
-            f.Link.Faults().ScheduleAt(2, SimFault::Exception(4));
-        QVERIFY(!f.Upload());
-        QCOMPARE(f.Link.Port().WrittenFrames().size(), 2); // nothing read after the failure
-        QCOMPARE(f.Link.UI().Messages().size(), readFails ? 2 : 1);
-        QTEST(f.Link.UI().Messages().last().Text, "text");
-        QTEST(f.Link.UI().Messages().last().Title, "title");
-        QCOMPARE(f.Log.Count(), 0);
-        QCOMPARE(f.Log.EvtRelay(1), -1); // the good first event is gone too
+        const std::tuple<const char*, int, int, bool> cases[] = {
+            // the second event's number and relay; its read fails
+            {"read fails", 2, 1, true},
+            {"number 51", 51, 1, false},
+            {"number -1", -1, 1, false},
+            {"number beyond 16 bits", 40000, 1, false},
+            {"relay beyond 16 bits", 2, 32768, false}};
+        QString produced;
+        for (const auto& [name, number, relay, readFails] : cases) {
+            Fixture f;
+            if (readFails)
+                f.Link.Faults().ScheduleAt(2, SimFault::Exception(4));
+            QVERIFY(!f.Upload(
+                {{1, 4, At(2026, 3, 15, 13, 5, 9)}, {number, relay, At(2026, 3, 15, 13, 5, 10)}}));
+            QCOMPARE(f.Link.Port().WrittenFrames().size(), 2); // nothing read after the failure
+            QCOMPARE(f.Link.UI().Messages().size(), readFails ? 2 : 1);
+            produced +=
+                QStringLiteral("%1: %2\n")
+                    .arg(name, f.Shown().mid(f.Shown().size() - 2).join(QStringLiteral(" / ")));
+            QCOMPARE(f.Log.Count(), 0);
+            QCOMPARE(f.Log.EvtRelay(1), -1);
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-failures.txt"), produced);
     }
 
     void OutsideTheLog()
