@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <QTextTable>
 
 namespace {
 
@@ -64,44 +63,15 @@ RelayReadings Readings()
 
 const ReportDetails Details{"Riverside Power Station", "A. Engineer", "TZL Configurator 9.9.9"};
 
-// The document's text a line a paragraph or table row, cells parted by
-// " | " and lines within a cell by " / ".
-QString DocumentText(const QTextDocument& document)
-{
-    QStringList lines;
-    const auto text = [](QTextCursor cursor) {
-        return cursor.selectedText()
-            .replace(QChar::LineSeparator, QStringLiteral(" / "))
-            .replace(QChar::ParagraphSeparator, QStringLiteral(" / "));
-    };
-    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
-        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
-            for (int row = 0; row < table->rows(); ++row) {
-                QStringList cells;
-                for (int column = 0; column < table->columns(); ++column) {
-                    const QTextTableCell cell = table->cellAt(row, column);
-                    QTextCursor cursor = cell.firstCursorPosition();
-                    cursor.setPosition(cell.lastCursorPosition().position(),
-                                       QTextCursor::KeepAnchor);
-                    cells << text(cursor);
-                }
-                lines << cells.join(QStringLiteral(" | "));
-            }
-        } else if (it.currentBlock().isValid() && !it.currentBlock().text().isEmpty()) {
-            lines << it.currentBlock().text();
-        }
-    }
-    return lines.join(u'\n') + u'\n';
-}
-
-// The text cut at its headings: heading -> its lines.
+// The report as markdown (headings, bold, tables with their alignment)
+// cut at its headings: heading -> its lines.
 QMap<QString, QString> Sections(const QString& text)
 {
     QMap<QString, QString> sections;
     QString current;
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
-        if (Headings.contains(line))
-            current = line;
+        if (line.startsWith(u'#'))
+            current = line.section(u' ', 1);
         sections[current] += line + u'\n';
     }
     return sections;
@@ -109,7 +79,7 @@ QMap<QString, QString> Sections(const QString& text)
 
 QString Text(const RelayReadings& readings, const std::optional<ReportSettingsFile>& file = {})
 {
-    return DocumentText(*CommissioningReport(readings, Details, file).Document());
+    return CommissioningReport(readings, Details, file).Document()->toMarkdown();
 }
 
 ReportSettingsFile File(const RelayReadings& readings,
@@ -157,11 +127,11 @@ void tst_CommissioningReport::SettingsCheckAndUnreadSections()
     QString produced;
     for (const auto& [name, file] : files)
         produced +=
-            QStringLiteral("# %1\n").arg(name) + Sections(::Text(r, file)).value("Settings check");
+            QStringLiteral("[%1]\n").arg(name) + Sections(::Text(r, file)).value("Settings check");
     r.Failures.insert(ReadingSection::TripSettings, "Comms Error: Modbus Response Timeout");
     r.Failures.insert(ReadingSection::Measurements, "Modbus Error: CRC Error in response");
     const QMap<QString, QString> sections = Sections(::Text(r, File(r)));
-    produced += QStringLiteral("# trip settings and measurements not read\n");
+    produced += QStringLiteral("[trip settings and measurements not read]\n");
     for (const char* heading : {"Settings check", "Trip settings", "Measurements", "Event log"})
         produced += sections.value(heading);
     TZL_COMPARE_GOLDEN(QStringLiteral("commissioning-report-checks.txt"), produced);
