@@ -2,10 +2,9 @@
 // exact lines, their columns, fonts and positions (golden files), and how
 // they flow over pages and fit their columns in any locale.
 
-#include "FakeClock.h"
 #include "Golden.h"
 #include "RecordingPrinter.h"
-#include "SimulatedLink.h"
+#include "RelayBench.h"
 #include "model/cTZL.h"
 #include "trips/cConfigFile.h"
 
@@ -23,10 +22,8 @@ QDateTime At(int y, int mo, int d, int h, int mi, int s)
 // Over Volts: trip point (V), differential (V), time delay (Sec).
 constexpr std::uint8_t OverVolts = 1;
 
-struct Fixture
+struct Fixture : RelayBench
 {
-    Fixture() { Link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs, 1); }
-
     // Loads a configuration as a file brings it, system type and all.
     bool Load(const ConfigSnapshot& data)
     {
@@ -39,8 +36,6 @@ struct Fixture
         return Device.EventLog.Upload(Link.SlaveID());
     }
 
-    SimulatedLink Link;
-    FakeClock Clock;
     cTZL Device{Link.Modbus(), Link.UI(), Clock};
     QTemporaryDir Dir;
 };
@@ -122,53 +117,49 @@ private Q_SLOTS:
                                + QStringLiteral("# fifty events, pages of 700\n") + full.Dump());
     }
 
-    void DateAndTimeColumnsFitTheLongestTexts_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom);
-        QTest::newRow("en_US, 12-hour clock") << QLocale(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany);
-        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France);
-    }
-
     void DateAndTimeColumnsFitTheLongestTexts()
     {
-        QFETCH(QLocale, locale);
-        QLocale::setDefault(locale);
-        Fixture f;
-        QVERIFY(f.UploadEvents(FullLog()));
-        RecordingPrinter printer;
-        QVERIFY(f.Device.EventLog.LogPrint(printer));
-        // Every time and date ends at least three blanks before the next column.
-        const double gap = 3 * 12.0;
-        for (const RecordingPrinter::Line& line : printer.Lines().mid(2)) {
-            for (int column : {1, 2}) {
-                const PrintItem& item = line.Items.at(column);
-                QVERIFY2(item.X + printer.TextWidth(item.Text) + gap <= line.Items.at(column + 1).X,
-                         qPrintable(item.Text));
+        for (const QLocale& locale :
+             {QLocale(QLocale::English, QLocale::UnitedKingdom),
+              QLocale(QLocale::English, QLocale::UnitedStates), // a 12-hour clock
+              QLocale(QLocale::German, QLocale::Germany),
+              QLocale(QLocale::French, QLocale::France)}) {
+            QLocale::setDefault(locale);
+            Fixture f;
+            QVERIFY(f.UploadEvents(FullLog()));
+            RecordingPrinter printer;
+            QVERIFY(f.Device.EventLog.LogPrint(printer));
+            // Every time and date ends at least three blanks before the next column.
+            const double gap = 3 * 12.0;
+            for (const RecordingPrinter::Line& line : printer.Lines().mid(2)) {
+                for (int column : {1, 2}) {
+                    const PrintItem& item = line.Items.at(column);
+                    QVERIFY2(item.X + printer.TextWidth(item.Text) + gap
+                                 <= line.Items.at(column + 1).X,
+                             qPrintable(locale.name() + u' ' + item.Text));
+                }
             }
         }
     }
 
-    void PagesBreakOnlyBetweenLines_data()
-    {
-        QTest::addColumn<bool>("eventLog");
-        QTest::addColumn<double>("pageHeight");
-        QTest::addColumn<int>("firstPageLines");
-        // At 9 points a configuration line is 18 high.
-        QTest::newRow("config, 55 lines end at the bottom") << false << 990.0 << 55;
-        QTest::newRow("config, the 55th would cross it") << false << 989.9 << 54;
-        QTest::newRow("config, A4-like") << false << 1234.0 << 68;
-        QTest::newRow("config, lines taller than the page") << false << 10.0 << 1;
-        // The title (y 32) and headings (y 96) take the first 120 units.
-        QTest::newRow("event log") << true << 700.0 << 2 + 12;
-        QTest::newRow("event log, the heading fills page 1") << true << 120.0 << 2;
-    }
-
+    // Where a page ends exactly, and lines or headings that do not fit; the
+    // goldens above hold ordinary page breaks of both printouts.
     void PagesBreakOnlyBetweenLines()
     {
-        QFETCH(bool, eventLog);
-        QFETCH(double, pageHeight);
+        const std::tuple<bool, double, int> cases[] = {
+            // event log, or configuration; page height; lines on the first page
+            {false, 990.0, 55}, // at 9 points a configuration line is 18 high
+            {false, 989.9, 54}, // the 55th would cross the bottom
+            {false, 10.0, 1},   // lines taller than the page
+            // The title (y 32) and headings (y 96) take the first 120 units.
+            {true, 120.0, 2}};
+        for (const auto& [eventLog, pageHeight, firstPageLines] : cases)
+            CheckPageBreaks(eventLog, pageHeight, firstPageLines);
+    }
+
+private:
+    static void CheckPageBreaks(bool eventLog, double pageHeight, int firstPageLines)
+    {
         Fixture f;
         QVERIFY(f.UploadEvents(FullLog()));
         RecordingPrinter unpaged;
@@ -203,7 +194,7 @@ private Q_SLOTS:
             QVERIFY2(previous.Y + paged.LineHeightAt(previous.FontSize) + 2 * height > pageHeight,
                      qPrintable(QString::number(i)));
         }
-        QTEST(onFirstPage, "firstPageLines");
+        QCOMPARE(onFirstPage, firstPageLines);
         QVERIFY(lines.last().Page > 1);
     }
 };
