@@ -19,42 +19,38 @@ class tst_PollingFailureReports : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void OneReportPerEpisode_data()
+    void OneReportPerEpisode()
     {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<int>("failures");
-        QTest::addColumn<QString>("notice");
         // The fake clock stands at 10:20:30, written in the user's long time.
         const QString time = LongTimeText(QTime(10, 20, 30));
         const QString failing =
             QStringLiteral("TZL not answering since %1 - failed transfers: ").arg(time)
             + QStringLiteral("%1");
         const QString again = QStringLiteral("TZL answering again since %1").arg(time);
-        const auto row = [](const char* name, const char* script, int shown, int failures,
-                            const QString& notice) {
-            QTest::newRow(name) << QString::fromLatin1(script) << shown << failures << notice;
-        };
-        // Measurement block and relay status, each with the link's box and
-        // the model's, three refreshes in a row.
-        row("dead line, three refreshes", "[bfbbfb][bfbbfb][bfbbfb]", 1, 6, failing.arg(6));
-        row("answering again, then failing again", "[bfbs][bfb]", 2, 1, failing.arg(1));
-        row("commands report every failure", "bfbbfb", 4, 0, QString());
-        row("a command's success ends the episode", "[bfb]s", 1, 0, again);
-        row("a command fails during an episode", "[bfb]bfb[bfb]", 3, 2, failing.arg(2));
-        row("the user's box during a refresh", "[bfuu]", 3, 1, failing.arg(1));
-        row("off-line quiets the rest of the refresh", "[bfobfb]", 1, 0, QString());
-        row("on-line again reports anew", "[bfb]o[bfb]", 2, 1, failing.arg(1));
+        const std::tuple<const char*, int, int, QString> cases[] = {
+            // script; boxes shown, failures counted, notice
+            // Measurement block and relay status, each with the link's box and
+            // the model's, three refreshes in a row.
+            {"[bfbbfb][bfbbfb][bfbbfb]", 1, 6, failing.arg(6)},
+            {"[bfbs][bfb]", 2, 1, failing.arg(1)},   // answering again, then failing again
+            {"bfbbfb", 4, 0, QString()},             // commands report every failure
+            {"[bfb]s", 1, 0, again},                 // a command's success ends the episode
+            {"[bfb]bfb[bfb]", 3, 2, failing.arg(2)}, // a command fails during an episode
+            {"[bfuu]", 3, 1, failing.arg(1)},        // the user's box during a refresh
+            {"[bfobfb]", 1, 0, QString()},           // off-line quiets the rest of the refresh
+            {"[bfb]o[bfb]", 2, 1, failing.arg(1)}};  // on-line again reports anew
+        for (const auto& [script, shown, failures, notice] : cases)
+            Play(QString::fromLatin1(script), shown, failures, notice);
     }
 
-    void OneReportPerEpisode()
+private:
+    static void Play(const QString& script, int shown, int failures, const QString& notice)
     {
-        QFETCH(QString, script);
         ScriptedUserInterface ui;
         FakeClock clock;
         PollingFailureReports reports(ui, clock);
         QString shownNotice;
-        reports.SetNoticeChanged([&shownNotice](const QString& notice) { shownNotice = notice; });
+        reports.SetNoticeChanged([&shownNotice](const QString& text) { shownNotice = text; });
         ui.OnProcessEvents = [&] {
             reports.MsgBox(QStringLiteral("Please switch to off-line mode before exiting"),
                            QStringLiteral("TZL Configurator"), MsgButtons::OK, MsgIcon::None);
@@ -87,9 +83,9 @@ private Q_SLOTS:
                 break;
             }
         }
-        QTEST(int(ui.Messages().size()), "shown");
-        QTEST(reports.Failures(), "failures");
-        QTEST(shownNotice, "notice");
+        QVERIFY2(ui.Messages().size() == shown, qPrintable(script));
+        QCOMPARE(reports.Failures(), failures);
+        QCOMPARE(shownNotice, notice);
     }
 };
 
