@@ -168,7 +168,7 @@ private Q_SLOTS:
 
     // Forms other writers use are read; a refused file hands back nothing, also
     // not the relays read before the failure. The golden holds relay 16's last
-    // parameter, or the refusal, and the messages.
+    // parameter and relay 3's name, or the refusal, and the messages.
     void Load()
     {
         const QStringList lines = ClearedLines();
@@ -176,6 +176,10 @@ private Q_SLOTS:
             QStringList copy = lines;
             copy[line] = text;
             return FileText(copy);
+        };
+        // Relay 3's name as bytes.
+        const auto named = [&lines](const QByteArray& name) {
+            return FileText(lines).replace("Relay Trip 3\"", name + '"');
         };
         // Bare line feeds and no final line end are read too.
         const auto last = [&lines](const QString& text) {
@@ -198,7 +202,13 @@ private Q_SLOTS:
             {"differential -inf", changed(9, "-inf")},
             {"volts infinity", changed(4, "infinity")},
             {"beyond a single", changed(4, "1e39")},
-            {"hexadecimal", changed(4, "0x1p3")}};
+            {"hexadecimal", changed(4, "0x1p3")},
+            // Names come through whether the file is our own UTF-8 or 8-bit
+            // text edited on Windows.
+            {"UTF-8 name",
+             named(QStringLiteral("G\u00e9n\u00e9rateur \u20ac\u2013\u0160").toUtf8())},
+            {"Windows-1252 name", named("G\xe9n\xe9rateur \x80\x96\x8a")},
+            {"plain name", named("Bus tie")}};
         QString produced;
         for (const auto& [name, content] : cases) {
             m_UI.ClearMessages();
@@ -209,7 +219,8 @@ private Q_SLOTS:
                 messages << message.Text << message.Title;
             produced += QStringLiteral("%1: %2 | %3\n")
                             .arg(name,
-                                 loaded ? FloatText(loaded->Trips[15].ParameterValues[5])
+                                 loaded ? FloatText(loaded->Trips[15].ParameterValues[5]) + u' '
+                                              + loaded->Trips[2].Name
                                         : QStringLiteral("refused"),
                                  messages.join(QStringLiteral(" / ")));
         }
@@ -247,27 +258,6 @@ private Q_SLOTS:
         QVERIFY(!cConfigFile(m_UI).Save(path, data));
         QCOMPARE(Read(path), old);
         QCOMPARE(m_UI.Messages().last().Title, QStringLiteral("TZL Config File Save Error"));
-    }
-
-    // Names come through whether the file is our own UTF-8 or 8-bit text
-    // edited on Windows.
-    void NameEncodings_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("loaded");
-        const QString accented = QStringLiteral("G\u00e9n\u00e9rateur \u20ac\u2013\u0160");
-        QTest::newRow("UTF-8") << accented.toUtf8() << accented;
-        QTest::newRow("Windows-1252") << QByteArray("G\xe9n\xe9rateur \x80\x96\x8a") << accented;
-        QTest::newRow("plain") << QByteArray("Bus tie") << QStringLiteral("Bus tie");
-    }
-    void NameEncodings()
-    {
-        QFETCH(QByteArray, name);
-        QByteArray content = FileText(ClearedLines());
-        content.replace("Relay Trip 3\"", name + '"');
-        const auto loaded = cConfigFile(m_UI).Load(Write(content));
-        QVERIFY(loaded.has_value());
-        QTEST(loaded->Trips[2].Name, "loaded");
     }
 
     // Chosen by mistake: refused before being read, so memory is never exhausted.
