@@ -3,9 +3,13 @@
 
 #include "shell/MainWindowSettings.h"
 #include "model/cPollingCycle.h"
+#include "shell/CommitLineEdit.h"
+#include "shell/TripParameterText.h"
 #include "shell/cRUFList.h"
 
+#include <QLocale>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -32,44 +36,39 @@ cRUFList ListOf(const QStringList& newestFirst)
 } // namespace
 
 // The window-free decisions of the main window: the polling tick, the recent
-// files and the window's stored settings.
+// files, the window's stored settings, and how a typed entry becomes a value.
 class tst_ShellLogic : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void TickByModeAndTab_data()
-    {
-        QTest::addColumn<bool>("onLine");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<bool>("displayAlarms");
-        QTest::addColumn<bool>("clockShown");
-        QTest::addColumn<int>("thirdTick");
-        QTest::newRow("off-line") << false << 20 << false << false << int(Step::DeferredCommands);
-        QTest::newRow("measurements")
-            << true << 20 << false << false << int(Step::RefreshMeasurements);
-        QTest::newRow("relays") << true << 18 << false << false << int(Step::RefreshRelayStatus);
-        QTest::newRow("events") << true << 17 << false << false << int(Step::RefreshEventLog);
-        QTest::newRow("system, clock never read")
-            << true << 19 << false << false << int(Step::Nothing);
-        QTest::newRow("system, clock shown")
-            << true << 19 << false << true << int(Step::MaintainTime);
-        QTest::newRow("trip tab") << true << 1 << false << false << int(Step::Nothing);
-        QTest::newRow("trip tab 16, alarm display")
-            << true << 16 << true << false << int(Step::RefreshRelayStatus);
-    }
     void TickByModeAndTab()
     {
-        QFETCH(bool, onLine);
-        QFETCH(int, tab);
-        QFETCH(bool, displayAlarms);
-        QFETCH(bool, clockShown);
-        cPollingCycle cycle;
-        const cPollingCycle::Window window{false, onLine, tab, displayAlarms, clockShown};
-        // Two ticks out of three always run the pending commands.
-        for (int round = 0; round < 2; ++round) {
-            QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-            QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-            QTEST(int(cycle.Tick(window)), "thirdTick");
+        struct Row
+        {
+            const char* Name;
+            cPollingCycle::Window Window; // minimised, on-line, tab, alarm display, clock shown
+            Step ThirdTick;
+        };
+        const Row rows[] = {
+            {"off-line", {false, false, 20, false, false}, Step::DeferredCommands},
+            {"measurements", {false, true, 20, false, false}, Step::RefreshMeasurements},
+            {"relays", {false, true, 18, false, false}, Step::RefreshRelayStatus},
+            {"events", {false, true, 17, false, false}, Step::RefreshEventLog},
+            {"system, clock never read", {false, true, 19, false, false}, Step::Nothing},
+            {"system, clock shown", {false, true, 19, false, true}, Step::MaintainTime},
+            {"trip tab", {false, true, 1, false, false}, Step::Nothing},
+            {"trip tab 16, alarm display",
+             {false, true, 16, true, false},
+             Step::RefreshRelayStatus},
+        };
+        for (const Row& row : rows) {
+            cPollingCycle cycle;
+            // Two ticks out of three always run the pending commands.
+            for (int round = 0; round < 2; ++round) {
+                QCOMPARE(cycle.Tick(row.Window), Step::DeferredCommands);
+                QCOMPARE(cycle.Tick(row.Window), Step::DeferredCommands);
+                QVERIFY2(cycle.Tick(row.Window) == row.ThirdTick, row.Name);
+            }
         }
     }
 
@@ -259,6 +258,78 @@ private Q_SLOTS:
         QCOMPARE(store.GetSetting(App, "Options", "WorkDirectory", "?"),
                  QStringLiteral("C:\\Configs"));
         QCOMPARE(MainWindowSettings::FolderOf(QStringLiteral("/plant.tcf")), QStringLiteral("/"));
+    }
+
+    // The text an edit box hands over: cut at the caret when the user
+    // commits (so moving back and pressing Enter drops the rest), whole when
+    // text is selected or the program commits on his behalf; trimmed always.
+    void CommittedTextByCause()
+    {
+        const QString name = QStringLiteral("Generator Feeder");
+        QCOMPARE(CommittedText(name, 10, false, CommitCause::Enter), QStringLiteral("Generator"));
+        QCOMPARE(CommittedText(name, 10, false, CommitCause::FocusLeft),
+                 QStringLiteral("Generator"));
+        QCOMPARE(CommittedText(name, 0, false, CommitCause::Enter), QString());
+        QCOMPARE(CommittedText(name, 16, false, CommitCause::Enter), name);
+        QCOMPARE(CommittedText(name, 10, true, CommitCause::Enter), name);
+        QCOMPARE(CommittedText(name, 1, false, CommitCause::OnBehalf), name);
+        QCOMPARE(CommittedText(QStringLiteral("  Feeder A  "), 12, false, CommitCause::Enter),
+                 QStringLiteral("Feeder A"));
+        QCOMPARE(CommittedText(QStringLiteral(" 60 "), 1, false, CommitCause::OnBehalf),
+                 QStringLiteral("60"));
+        // A context menu, a list's popup or another program takes the focus
+        // for a while: the entry is neither committed nor started anew.
+        for (const auto reason : {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::MouseFocusReason,
+                                  Qt::OtherFocusReason})
+            QVERIFY(FocusMovesBetweenControls(reason));
+        QVERIFY(!FocusMovesBetweenControls(Qt::PopupFocusReason));
+        QVERIFY(!FocusMovesBetweenControls(Qt::ActiveWindowFocusReason));
+    }
+
+    // Trip parameters in the user's number format, both ways; "-" stands for
+    // a text that is no value.
+    void TripParameterTexts()
+    {
+        struct Row
+        {
+            QLocale::Language Language;
+            const char* Typed;
+            const char* Read;
+        };
+        const Row reads[] = {
+            {QLocale::English, "121", "121"},   {QLocale::English, "abc", "-"},
+            {QLocale::English, "", "-"},        {QLocale::English, "nan", "-"},
+            {QLocale::English, "inf", "-"},     {QLocale::English, "-3", "-3"},
+            {QLocale::English, "1e2", "100"},   {QLocale::English, "12,345.5", "12345.5"},
+            {QLocale::English, "1.26", "1.26"}, {QLocale::German, "1.234,50", "1234.5"},
+            {QLocale::German, "0,5", "0.5"},
+        };
+        const QLocale before;
+        for (const Row& row : reads) {
+            QLocale::setDefault(QLocale(row.Language));
+            const auto value = ParameterValueFromText(QLatin1String(row.Typed));
+            QCOMPARE(value ? QString::number(double(*value)) : QStringLiteral("-"),
+                     QLatin1String(row.Read));
+        }
+        // Beyond a single's range: the model clamps it to the maximum.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QVERIFY(std::isinf(*ParameterValueFromText(QStringLiteral("1e60"))));
+
+        // Values as the printout shows them; limits ungrouped, two to four decimals.
+        const std::pair<float, const char*> values[] = {
+            {132.0f, "132.00"}, {5.5f, "5.50"},           {120.99998f, "121.00"},
+            {1.125f, "1.13"},   {1234.5678f, "1,234.57"}, {12345.5f, "12,345.50"}};
+        for (const auto& [value, text] : values)
+            QCOMPARE(ParameterValueText(value), QLatin1String(text));
+        const std::pair<float, const char*> limits[] = {
+            {5.5f, "5.50"}, {13200.0f, "13200.00"}, {0.075f, "0.075"},
+            {1.8f, "1.80"}, {0.061725f, "0.0617"},  {1.4814f, "1.4814"}};
+        for (const auto& [value, text] : limits)
+            QCOMPARE(ParameterLimitText(value), QLatin1String(text));
+        QLocale::setDefault(QLocale(QLocale::German));
+        QCOMPARE(ParameterValueText(1234.5f), QStringLiteral("1.234,50"));
+        QCOMPARE(ParameterLimitText(13200.0f), QStringLiteral("13200,00"));
+        QLocale::setDefault(before);
     }
 };
 
