@@ -1,7 +1,8 @@
+#include "Golden.h"
+#include "GridDump.h"
 #include "SimulatedDevice.h"
 
-#include "shell/DisplayGrid.h"
-#include "shell/Twips.h"
+#include "platform/LocaleDateText.h"
 #include "shell/fraStatus.h"
 
 #include <QCheckBox>
@@ -11,17 +12,6 @@
 #include <QScrollBar>
 
 namespace {
-
-const QColor Grey(170, 170, 170);
-const QColor White(255, 255, 255);
-const QColor Pink(255, 128, 255);
-const QColor Red(255, 0, 0);
-const QColor Yellow(255, 255, 0);
-const QColor PhaseColour[] = {QColor(251, 129, 129), QColor(251, 251, 114), QColor(131, 168, 237)};
-// The cells that never receive a value, as (row, column) from 1.
-const QList<QPoint> GreyedCells{{1, 5}, {3, 4}, {4, 4}, {5, 4}, {6, 5}};
-const char* const ValueBoxes[] = {"txtGenFrequency", "txtBusFrequency", "txtBusGenPhaseAngle",
-                                  "txtBusVoltage",   "txtIGround",      "txtINeutral"};
 
 struct Shown
 {
@@ -35,25 +25,24 @@ struct Shown
         Frame.SetUpMeasurementsGrid();
         Frame.DisplayMeasurements();
     }
-    // Cell (row, column) of the grid, counting the caption row and column.
-    QTableWidgetItem* Cell(int row, int column) const
+    // The tab as the user and assistive technology see it: the measurements,
+    // each box under its caption with the name it is read out by, the legend
+    // with its colours, and the current trips.
+    QString Dump() const
     {
-        return Measurements->item(row - 1, column - 1);
-    }
-    QString Box(const char* name) const
-    {
-        return Frame.findChild<QLineEdit*>(QLatin1String(name))->text();
-    }
-    QStringList MeasurementTexts() const
-    {
-        QStringList texts;
-        for (int row = 1; row <= 6; ++row)
-            for (int column = 1; column <= 5; ++column)
-                if (!GreyedCells.contains(QPoint(row, column)))
-                    texts << Cell(row, column)->text();
-        for (const char* box : ValueBoxes)
-            texts << Box(box);
-        return texts;
+        QString dump = GridDump(Measurements);
+        for (const QLabel* label : Frame.findChildren<QLabel*>()) {
+            if (const auto* box = qobject_cast<const QLineEdit*>(label->buddy()))
+                dump +=
+                    QStringLiteral("%1 (read as %2%3): %4\n")
+                        .arg(label->text(), box->accessibleName(),
+                             box->toolTip() == label->toolTip() ? "" : ", own tip", box->text());
+            else if (label->autoFillBackground())
+                dump +=
+                    QStringLiteral("legend %1 [%2]\n")
+                        .arg(label->text(), label->palette().color(label->backgroundRole()).name());
+        }
+        return dump + GridDump(Trips);
     }
 };
 
@@ -63,225 +52,115 @@ class tst_fraStatus : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void Captions()
+    // The tab through a session. Every input register holds a value of its
+    // own (1000 + its number), so each quantity must land in its own cell or
+    // box; the relays' states each colour one cell of the current trips, and
+    // a relay that clears loses its text and colour. After the model forgets
+    // its measurements every value is empty rather than a zero that looks
+    // real, and the cells that never get a value stay grey.
+    void TabThroughASession()
     {
         Shown shown;
-        QCOMPARE(GridCornerCaption(shown.Measurements), QStringLiteral("Parameter"));
-        QStringList columns, rows;
-        for (int column = 0; column < 5; ++column)
-            columns << shown.Measurements->horizontalHeaderItem(column)->text();
-        for (int row = 0; row < 6; ++row)
-            rows << shown.Measurements->verticalHeaderItem(row)->text();
-        QCOMPARE(columns, (QStringList{"1", "2", "3", "Average", "Sum"}));
-        QCOMPARE(rows, (QStringList{"Volts", "Current", "Power", "VA", "VAr", "P. Factor"}));
-    }
-
-    // Each quantity lands in its own cell or box: one register is pinned to a
-    // value no other quantity has.
-    void MeasurementsLandInTheirPlaces_data()
-    {
-        QTest::addColumn<int>("reg");
-        QTest::addColumn<QString>("place"); // "row,column" of the grid, or a box
-        QTest::newRow("volts phase 3") << 4 << "1,3";
-        QTest::newRow("volts average") << 42 << "1,4";
-        QTest::newRow("amps phase 1") << 6 << "2,1";
-        QTest::newRow("amps average") << 46 << "2,4";
-        QTest::newRow("amps sum") << 48 << "2,5";
-        QTest::newRow("power phase 2") << 14 << "3,2";
-        QTest::newRow("power sum") << 52 << "3,5";
-        QTest::newRow("VA phase 3") << 22 << "4,3";
-        QTest::newRow("VA sum") << 56 << "4,5";
-        QTest::newRow("VAr phase 1") << 24 << "5,1";
-        QTest::newRow("VAr sum") << 60 << "5,5";
-        QTest::newRow("power factor phase 2") << 32 << "6,2";
-        QTest::newRow("power factor average") << 62 << "6,4";
-        QTest::newRow("generator frequency") << 70 << "txtGenFrequency";
-        QTest::newRow("neutral current") << 224 << "txtINeutral";
-        QTest::newRow("bus frequency") << 226 << "txtBusFrequency";
-        QTest::newRow("phase angle") << 228 << "txtBusGenPhaseAngle";
-        QTest::newRow("bus volts") << 230 << "txtBusVoltage";
-        QTest::newRow("ground current") << 232 << "txtIGround";
-    }
-    void MeasurementsLandInTheirPlaces()
-    {
-        QFETCH(int, reg);
-        QFETCH(QString, place);
-        Shown shown;
-        shown.Sim.Link.Relay().SetMeasurement(reg, -4321.0f);
+        QString dump = QStringLiteral("# set up\n") + shown.Dump();
+        for (int reg = 0; reg <= 240; reg += 2)
+            shown.Sim.Link.Relay().SetMeasurement(reg, 1000.0f + float(reg));
         QVERIFY(shown.Sim.Device.Inputs.Upload(shown.Sim.Slave()));
-        shown.Frame.DisplayMeasurements();
-        const QStringList rowColumn = place.split(u',');
-        const QString text = rowColumn.size() == 2
-                                 ? shown.Cell(rowColumn[0].toInt(), rowColumn[1].toInt())->text()
-                                 : shown.Box(place.toLatin1().constData());
-        QCOMPARE(text, QStringLiteral("-4.321 k"));
-        QCOMPARE(shown.MeasurementTexts().count(QStringLiteral("-4.321 k")), 1);
-    }
-
-    // After the model forgets its measurements every value is empty rather
-    // than a zero that looks real, and the cells that never get a value stay
-    // empty and grey.
-    void ClearedModelShowsNothing()
-    {
-        Shown shown;
-        shown.Sim.Link.Relay().SetMeasurement(228, 12.5f); // the bus slips at a steady angle
-        QVERIFY(shown.Sim.Device.Inputs.Upload(shown.Sim.Slave()));
-        shown.Frame.DisplayMeasurements();
-        QVERIFY(!shown.MeasurementTexts().contains(QStringLiteral("0.00000  ")));
-
-        shown.Sim.Device.TransientDataClear();
-        shown.Frame.DisplayMeasurements();
-        QCOMPARE(shown.MeasurementTexts(), QStringList(25 + 6, QString()));
-        for (const QPoint& cell : GreyedCells) {
-            QCOMPARE(shown.Cell(cell.x(), cell.y())->text(), QString());
-            QCOMPARE(shown.Cell(cell.x(), cell.y())->background().color(), Grey);
-        }
-    }
-
-    void PhaseColours()
-    {
-        Shown shown;
-        for (int row = 1; row <= 6; ++row) {
-            for (int phase = 1; phase <= 3; ++phase)
-                QCOMPARE(shown.Cell(row, phase)->background().color(), PhaseColour[phase - 1]);
-        }
-        // Averages and sums keep the grid's own background.
-        QCOMPARE(shown.Cell(1, 4)->background().style(), Qt::NoBrush);
-        QCOMPARE(shown.Cell(2, 5)->background().style(), Qt::NoBrush);
-    }
-
-    void CurrentTrips_data()
-    {
-        QTest::addColumn<int>("relay");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QPoint>("cell"); // (row, column)
-        QTest::addColumn<QColor>("colour");
+        for (std::int16_t relay = 1; relay <= cTZLTrips::RelayCount; ++relay)
+            shown.Sim.Device.TripData.SetName(relay, QStringLiteral("Trip %1").arg(relay));
         const int tripped = Status::Tripped, latched = Status::Latched;
         const int alarm = Status::InAlarm, acknowledged = Status::Acknowledged;
-        QTest::newRow("relay 1 tripped") << 1 << tripped << QPoint(0, 0) << Pink;
-        QTest::newRow("relay 8 latched") << 8 << latched << QPoint(7, 0) << Pink;
-        QTest::newRow("relay 9 tripped") << 9 << tripped << QPoint(0, 1) << Pink;
-        QTest::newRow("relay 16 in alarm") << 16 << alarm << QPoint(7, 1) << Red;
-        QTest::newRow("tripped and in alarm") << 4 << (tripped | alarm) << QPoint(3, 0) << Red;
-        QTest::newRow("acknowledged alarm")
-            << 12 << (alarm | acknowledged) << QPoint(3, 1) << Yellow;
-        QTest::newRow("tripped, acknowledged alarm")
-            << 2 << (tripped | alarm | acknowledged) << QPoint(1, 0) << Yellow;
-        QTest::newRow("acknowledged, nothing showing")
-            << 10 << acknowledged << QPoint(1, 1) << White;
-        QTest::newRow("all clear") << 5 << 0 << QPoint(4, 0) << White;
-    }
-    void CurrentTrips()
-    {
-        QFETCH(int, relay);
-        QFETCH(int, status);
-        QFETCH(QPoint, cell);
-        QFETCH(QColor, colour);
-        Shown shown;
-        for (std::int16_t r = 1; r <= cTZLTrips::RelayCount; ++r)
-            shown.Sim.Device.TripData.SetName(r, QStringLiteral("Trip %1").arg(r));
-        QVERIFY(shown.Sim.UploadStatus({{relay, status}}));
+        QVERIFY(shown.Sim.UploadStatus({{1, tripped},
+                                        {8, latched},
+                                        {9, tripped},
+                                        {16, alarm},
+                                        {4, tripped | alarm},
+                                        {12, alarm | acknowledged},
+                                        {2, tripped | alarm | acknowledged},
+                                        {10, acknowledged}}));
         shown.Frame.DisplayMeasurements();
-
-        const QString name = colour == White ? QString() : QStringLiteral("Trip %1").arg(relay);
-        for (int row = 0; row < 8; ++row) {
-            for (int column = 0; column < 2; ++column) {
-                const QTableWidgetItem* item = shown.Trips->item(row, column);
-                const bool chosen = QPoint(row, column) == cell;
-                QCOMPARE(item->text(), chosen ? name : QString());
-                QCOMPARE(item->background().color(), chosen ? colour : White);
-            }
-        }
-    }
-
-    // A relay that clears between two displays loses its text and colour.
-    void CurrentTripClearsOnRedisplay()
-    {
-        Shown shown;
-        QVERIFY(shown.Sim.UploadStatus({{3, Status::InAlarm}}));
-        shown.Frame.DisplayMeasurements();
-        QCOMPARE(shown.Trips->item(2, 0)->background().color(), Red);
+        dump += QStringLiteral("# read, relays tripped and in alarm\n") + shown.Dump();
         QVERIFY(shown.Sim.UploadStatus({}));
+        shown.Sim.Device.TransientDataClear();
         shown.Frame.DisplayMeasurements();
-        QCOMPARE(shown.Trips->item(2, 0)->text(), QString());
-        QCOMPARE(shown.Trips->item(2, 0)->background().color(), White);
+        dump += QStringLiteral("# relays clear, model cleared\n") + shown.Dump();
+        TZL_COMPARE_GOLDEN(QStringLiteral("fraStatus-tab.txt"), dump);
     }
 
-    void Legend_data()
+    // How far a value may be trusted: nothing for a value not read yet
+    // (0.00000 would pass for a real zero), the value for a fresh read, and
+    // the last good value greyed with its time for a failed one.
+    void NeverFreshStale_data()
     {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("tripped") << "Tripped" << Pink;
-        QTest::newRow("alarm") << "Alarm" << Red;
-        QTest::newRow("acknowledged") << "Acknowledged Alarm" << Yellow;
+        QTest::addColumn<QString>("reads");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("greyed");
+        // Volts 1 (basics) with the relay's 230.5 V; reads: b a good read of
+        // the basics, x a failed one, c the model cleared (new slave, New).
+        QTest::newRow("never read") << ""
+                                    << "" << false;
+        QTest::newRow("never read, the read failed") << "x"
+                                                     << "" << false;
+        QTest::newRow("fresh") << "b"
+                               << "230.500  " << false;
+        QTest::newRow("stale") << "bx"
+                               << "230.500  " << true;
+        QTest::newRow("fresh again") << "bxb"
+                                     << "230.500  " << false;
+        QTest::newRow("cleared") << "bxc"
+                                 << "" << false;
     }
-    void Legend()
+    void NeverFreshStale()
     {
-        QFETCH(QString, caption);
-        Shown shown;
-        QLabel* found = nullptr;
-        for (QLabel* label : shown.Frame.findChildren<QLabel*>())
-            if (label->text() == caption)
-                found = label;
-        QVERIFY(found);
-        QVERIFY(found->autoFillBackground());
-        QTEST(found->palette().color(found->backgroundRole()), "colour");
+        QFETCH(QString, reads);
+        QFETCH(QString, text);
+        QFETCH(bool, greyed);
+        SimulatedDevice sim;
+        fraStatus frame(sim.Device);
+        frame.SetUpMeasurementsGrid();
+        sim.Link.Relay().SetMeasurement(0, 230.5f);
+        sim.Link.Relay().SetMeasurement(70, 50.0f);
+        for (const QChar read : reads) {
+            sim.Link.Faults().SetPersistent(read == u'x' ? SimFault::NoAnswer() : SimFault{});
+            if (read == u'c')
+                sim.Device.TransientDataClear();
+            else
+                sim.Device.Inputs.UpLoadBasics(sim.Slave());
+        }
+        frame.DisplayMeasurements();
+
+        const QTableWidgetItem* volts1 = Grid(frame, "fgridMeasurements")->item(0, 0);
+        QCOMPARE(volts1->text(), text);
+        QCOMPARE(volts1->font().italic(), greyed);
+        QCOMPARE(volts1->foreground().color() != QColor(Qt::black), greyed);
+        QVERIFY(volts1->background().color() != volts1->foreground().color());
+        const QString tip = QStringLiteral("Not updated: last read at %1")
+                                .arg(LongTimeText(sim.Clock.Now().time()));
+        QCOMPARE(volts1->toolTip(), greyed ? tip : QString());
+        // The generator frequency, of another group, is never read here.
+        QCOMPARE(frame.findChild<QLineEdit*>(QStringLiteral("txtGenFrequency"))->text(), QString());
     }
 
-    // On a tab page both grids show every row and column without scrolling,
-    // are equally wide, and share their width out as laid down in twips.
-    void LayoutOnATabPage_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::newRow("tab page") << 900;
-        QTest::newRow("maximised") << 1280;
-    }
+    // On a tab page, maximised or not, both grids show every row and column
+    // without scrolling and are equally wide.
     void LayoutOnATabPage()
     {
-        QFETCH(int, width);
         Shown shown;
         QVERIFY(ShowAsTabPage(shown.Frame));
-        shown.Frame.resize(width, 560);
-        QTRY_COMPARE(shown.Frame.width(), width);
-
-        QTableWidget* grid = shown.Measurements;
-        QCOMPARE(shown.Trips->width(), grid->width());
-        const int gridTwips = PixelsToTwips(grid->width(), grid);
-        const int captionTwips = PixelsToTwips(grid->verticalHeader()->width(), grid);
-        QVERIFY(captionTwips >= 800 - 15);
-        const int expected = TwipsToPixels(
-            int(std::lround((gridTwips - std::max(800, captionTwips) - 129) / 5.0)), grid);
-        for (int column = 0; column < 5; ++column)
-            QCOMPARE(grid->columnWidth(column), expected);
-        const int tripsColumn = TwipsToPixels(
-            int(std::lround((PixelsToTwips(shown.Trips->width(), grid) - 100) / 2.0)), grid);
-        QCOMPARE(shown.Trips->columnWidth(0), tripsColumn);
-        QCOMPARE(shown.Trips->columnWidth(1), tripsColumn);
-
-        for (QTableWidget* table : {grid, shown.Trips}) {
-            QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
-            QVERIFY(table->verticalHeader()->length() <= table->viewport()->height());
-            QVERIFY(!table->verticalScrollBar()->isVisible());
-            QVERIFY(!table->horizontalScrollBar()->isVisible());
+        for (const int width : {900, 1280}) {
+            shown.Frame.resize(width, 560);
+            QTRY_COMPARE(shown.Frame.width(), width);
+            QCOMPARE(shown.Trips->width(), shown.Measurements->width());
+            for (int column = 1; column < 5; ++column)
+                QCOMPARE(shown.Measurements->columnWidth(column),
+                         shown.Measurements->columnWidth(0));
+            for (QTableWidget* table : {shown.Measurements, shown.Trips}) {
+                QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
+                QVERIFY(table->verticalHeader()->length() <= table->viewport()->height());
+                QVERIFY(!table->verticalScrollBar()->isVisible());
+                QVERIFY(!table->horizontalScrollBar()->isVisible());
+            }
+            QVERIFY(shown.Frame.findChild<QCheckBox*>("chkDisplayAlarms")->isVisible());
         }
-        QVERIFY(shown.Frame.findChild<QCheckBox*>("chkDisplayAlarms")->isVisible());
-    }
-
-    // Assistive technology finds every box under its caption.
-    void BoxesAreNamedByTheirCaptions()
-    {
-        Shown shown;
-        int boxes = 0;
-        for (const QLabel* label : shown.Frame.findChildren<QLabel*>()) {
-            if (!label->buddy())
-                continue;
-            QCOMPARE(label->buddy()->accessibleName(), label->text());
-            QCOMPARE(label->buddy()->toolTip(), label->toolTip());
-            ++boxes;
-        }
-        QCOMPARE(boxes, 6);
-        QCOMPARE(shown.Measurements->accessibleName(), QStringLiteral("Electrical Parameters"));
-        QCOMPARE(shown.Trips->accessibleName(), QStringLiteral("Current Trips"));
     }
 };
 
