@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QTest>
+#include <cstring>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -108,84 +110,63 @@ private Q_SLOTS:
 
     // The name box shows what the model stored, caret at its end, and
     // reports a change only when the stored name changed.
-    void NameCommit_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("typed"); // nothing: the caret is moved instead
-        QTest::addColumn<int>("caret");
-        QTest::addColumn<int>("selected"); // characters selected back from the caret
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("modified");
-        const auto row = [](const char* name, const char* before, const char* typed, int caret,
-                            int selected, const char* stored, bool modified) {
-            QTest::newRow(name) << QString(before) << QString(typed) << caret << selected
-                                << QString(stored) << modified;
-        };
-        row("digits only", "Relay Trip 3", "12345", -1, 0, "Relay 3", true);
-        row("digits only, fall-back name already", "Relay 3", "42", -1, 0, "Relay 3", false);
-        row("only the case differs", "Feeder A", "feeder a", -1, 0, "feeder a", true);
-        row("caret in the middle", "Generator Feeder", nullptr, 10, 0, "Generator", true);
-        row("part selected", "Generator Feeder", nullptr, 16, 6, "Generator Feeder", false);
-    }
     void NameCommit()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, typed);
-        QFETCH(int, caret);
-        QFETCH(int, selected);
-        QFETCH(QString, stored);
-        QFETCH(bool, modified);
-        Editor editor;
-        QVERIFY(editor.Harness.Active);
-        editor.Device.TripData.SetName(3, before);
-        editor.Show(3);
-        QLineEdit* box = editor.Name();
-        FocusHarness::Type(box, typed);
-        if (caret >= 0)
-            box->setCursorPosition(caret);
-        box->cursorBackward(true, selected);
-        FocusHarness::PressEnter(box);
-        QCOMPARE(editor.Device.TripData.TripName(3), stored);
-        QCOMPARE(box->text(), stored);
-        QCOMPARE(box->cursorPosition(), stored.size());
-        QCOMPARE(editor.Modified, modified ? 1 : 0);
+        // Before, typed (nothing: the caret is moved instead), caret (-1: as
+        // typing left it), characters selected back from it, stored, modified.
+        const std::tuple<const char*, const char*, int, int, const char*, bool> rows[] = {
+            {"Relay Trip 3", "12345", -1, 0, "Relay 3", true},
+            {"Relay 3", "42", -1, 0, "Relay 3", false}, // the fall-back name already
+            {"Feeder A", "feeder a", -1, 0, "feeder a", true},
+            {"Generator Feeder", "", 10, 0, "Generator", true},
+            {"Generator Feeder", "", 16, 6, "Generator Feeder", false},
+        };
+        for (const auto& [before, typed, caret, selected, stored, modified] : rows) {
+            Editor editor;
+            QVERIFY(editor.Harness.Active);
+            editor.Device.TripData.SetName(3, QLatin1String(before));
+            editor.Show(3);
+            QLineEdit* box = editor.Name();
+            FocusHarness::Type(box, QLatin1String(typed));
+            if (caret >= 0)
+                box->setCursorPosition(caret);
+            box->cursorBackward(true, selected);
+            FocusHarness::PressEnter(box);
+            QCOMPARE(editor.Device.TripData.TripName(3), QLatin1String(stored));
+            QCOMPARE(box->text(), QLatin1String(stored));
+            QCOMPARE(box->cursorPosition(), int(strlen(stored)));
+            QCOMPARE(editor.Modified, modified ? 1 : 0);
+        }
     }
 
-    void ParameterCommit_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("byEnter"); // otherwise by leaving the box
-        QTest::addColumn<int>("row");
-        QTest::addColumn<float>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("modified");
-        // Over Volts at 110 V: trip point 5.5 to 132, default 121.
-        QTest::newRow("letters") << "abc" << false << 0 << 121.0f << "121.00" << false;
-        QTest::newRow("same value") << "121" << true << 0 << 121.0f << "121.00" << false;
-        QTest::newRow("beyond a single") << "1e60" << true << 0 << 132.0f << "132.00" << true;
-        // The box shows what the relay will hold, not what was typed.
-        QTest::newRow("time delay to tenths") << "1.26" << false << 2 << 1.3f << "1.30" << true;
-    }
+    // Over Volts at 110 V: trip point 5.5 to 132, default 121. The box shows
+    // what the relay will hold, not what was typed.
     void ParameterCommit()
     {
-        QFETCH(QString, typed);
-        QFETCH(bool, byEnter);
-        QFETCH(int, row);
-        QFETCH(bool, modified);
-        Editor editor;
-        QVERIFY(editor.Harness.Active);
-        editor.Device.SetTripFunction(3, OverVolts);
-        editor.Show(3);
-        const QString range = editor.Parameter(row)->toolTip();
-        FocusHarness::Type(editor.Parameter(row), typed);
-        if (byEnter)
-            FocusHarness::PressEnter(editor.Parameter(row));
-        else
-            editor.Harness.Leave();
-        QTEST(editor.Value(3, row + 1), "stored");
-        QTEST(editor.Parameter(row)->text(), "shown");
-        QCOMPARE(editor.Modified, modified ? 1 : 0);
-        QCOMPARE(editor.Parameter(row)->toolTip(), range);
+        // Typed, by Enter (otherwise by leaving), row, stored, shown, modified.
+        const std::tuple<const char*, bool, int, float, const char*, bool> rows[] = {
+            {"abc", false, 0, 121.0f, "121.00", false},
+            {"121", true, 0, 121.0f, "121.00", false},
+            {"1e60", true, 0, 132.0f, "132.00", true},
+            {"1.26", false, 2, 1.3f, "1.30", true}, // a time delay to tenths
+        };
+        for (const auto& [typed, byEnter, row, stored, shown, modified] : rows) {
+            Editor editor;
+            QVERIFY(editor.Harness.Active);
+            editor.Device.SetTripFunction(3, OverVolts);
+            editor.Show(3);
+            QLineEdit* box = editor.Parameter(row);
+            const QString range = box->toolTip();
+            FocusHarness::Type(box, QLatin1String(typed));
+            if (byEnter)
+                FocusHarness::PressEnter(box);
+            else
+                editor.Harness.Leave();
+            QCOMPARE(editor.Value(3, row + 1), stored);
+            QCOMPARE(box->text(), QLatin1String(shown));
+            QCOMPARE(editor.Modified, modified ? 1 : 0);
+            QCOMPARE(box->toolTip(), range);
+        }
     }
 
     // A narrower phase angle lowers the slip frequency; the redraw after the
@@ -277,35 +258,30 @@ private Q_SLOTS:
 
     // The tab may change while the user is in a box: what he typed belongs to
     // the relay he typed it for.
-    void CommitGoesToRelayWhereEditBegan_data()
-    {
-        QTest::addColumn<bool>("name"); // otherwise the first parameter
-        QTest::newRow("parameter") << false;
-        QTest::newRow("name") << true;
-    }
     void CommitGoesToRelayWhereEditBegan()
     {
-        QFETCH(bool, name);
-        Editor editor;
-        QVERIFY(editor.Harness.Active);
-        editor.Device.SetTripFunction(3, OverVolts);
-        editor.Device.SetTripFunction(5, OverVolts);
-        editor.Show(3);
-        QLineEdit* box = name ? editor.Name() : editor.Parameter(0);
-        FocusHarness::Type(box, name ? QStringLiteral("Feeder A") : QStringLiteral("100"));
-        editor.Show(5);
-        // What he types next replaces relay 5's value.
-        QCOMPARE(box->selectedText(), box->text());
-        editor.Harness.Leave(); // the focus leaves the box only now
+        for (const bool name : {false, true}) { // the first parameter, then the name
+            Editor editor;
+            QVERIFY(editor.Harness.Active);
+            editor.Device.SetTripFunction(3, OverVolts);
+            editor.Device.SetTripFunction(5, OverVolts);
+            editor.Show(3);
+            QLineEdit* box = name ? editor.Name() : editor.Parameter(0);
+            FocusHarness::Type(box, name ? QStringLiteral("Feeder A") : QStringLiteral("100"));
+            editor.Show(5);
+            // What he types next replaces relay 5's value.
+            QCOMPARE(box->selectedText(), box->text());
+            editor.Harness.Leave(); // the focus leaves the box only now
 
-        QCOMPARE(editor.Device.TripData.TripName(3),
-                 name ? QStringLiteral("Feeder A") : QStringLiteral("Relay Trip 3"));
-        QCOMPARE(editor.Value(3, 1), name ? 121.0f : 100.0f);
-        QCOMPARE(editor.Device.TripData.TripName(5), QStringLiteral("Relay Trip 5"));
-        QCOMPARE(editor.Value(5, 1), 121.0f);
-        QCOMPARE(box->text(), name ? QStringLiteral("Relay Trip 5") : QStringLiteral("121.00"));
-        QCOMPARE(editor.Modified, 1);
-        QCOMPARE(editor.Frame->Relay(), std::int16_t(5));
+            QCOMPARE(editor.Device.TripData.TripName(3),
+                     name ? QStringLiteral("Feeder A") : QStringLiteral("Relay Trip 3"));
+            QCOMPARE(editor.Value(3, 1), name ? 121.0f : 100.0f);
+            QCOMPARE(editor.Device.TripData.TripName(5), QStringLiteral("Relay Trip 5"));
+            QCOMPARE(editor.Value(5, 1), 121.0f);
+            QCOMPARE(box->text(), name ? QStringLiteral("Relay Trip 5") : QStringLiteral("121.00"));
+            QCOMPARE(editor.Modified, 1);
+            QCOMPARE(editor.Frame->Relay(), std::int16_t(5));
+        }
     }
 
     // The box the user is in disappears when the next relay's function has

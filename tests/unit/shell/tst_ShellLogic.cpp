@@ -1,3 +1,4 @@
+#include "Golden.h"
 #include "MemorySettingsStore.h"
 #include "SimulatedLink.h"
 
@@ -9,7 +10,6 @@
 
 #include <QLocale>
 #include <QTest>
-#include <cmath>
 
 namespace {
 
@@ -286,50 +286,35 @@ private Q_SLOTS:
         QVERIFY(!FocusMovesBetweenControls(Qt::ActiveWindowFocusReason));
     }
 
-    // Trip parameters in the user's number format, both ways; "-" stands for
-    // a text that is no value.
+    // Trip parameters in the user's number format, both ways: what a typed
+    // text reads as ("-" for no value; beyond a single's range is infinite,
+    // which the model clamps to the maximum), a value as the box and the
+    // printout show it, and a range limit (ungrouped, two to four decimals).
     void TripParameterTexts()
     {
-        struct Row
-        {
-            QLocale::Language Language;
-            const char* Typed;
-            const char* Read;
-        };
-        const Row reads[] = {
-            {QLocale::English, "121", "121"},   {QLocale::English, "abc", "-"},
-            {QLocale::English, "", "-"},        {QLocale::English, "nan", "-"},
-            {QLocale::English, "inf", "-"},     {QLocale::English, "-3", "-3"},
-            {QLocale::English, "1e2", "100"},   {QLocale::English, "12,345.5", "12345.5"},
-            {QLocale::English, "1.26", "1.26"}, {QLocale::German, "1.234,50", "1234.5"},
-            {QLocale::German, "0,5", "0.5"},
-        };
         const QLocale before;
-        for (const Row& row : reads) {
-            QLocale::setDefault(QLocale(row.Language));
-            const auto value = ParameterValueFromText(QLatin1String(row.Typed));
-            QCOMPARE(value ? QString::number(double(*value)) : QStringLiteral("-"),
-                     QLatin1String(row.Read));
+        QString dump;
+        for (const auto language : {QLocale::English, QLocale::German}) {
+            QLocale::setDefault(QLocale(language));
+            dump += QLocale().name() + u'\n';
+            for (const char* typed : {"121", "abc", "", "nan", "inf", "-3", "1e2", "1e60",
+                                      "12,345.5", "1.26", "1.234,50", "0,5"}) {
+                const auto value = ParameterValueFromText(QLatin1String(typed));
+                dump += QStringLiteral("  read \"%1\": %2\n")
+                            .arg(QLatin1String(typed),
+                                 value ? QString::number(double(*value)) : QStringLiteral("-"));
+            }
+            for (const float value : {132.0f, 5.5f, 120.99998f, 1.125f, 1234.5678f, 12345.5f})
+                dump += QStringLiteral("  show %1: %2\n")
+                            .arg(double(value), 0, 'g', 8)
+                            .arg(ParameterValueText(value));
+            for (const float value : {5.5f, 13200.0f, 0.075f, 1.8f, 0.061725f, 1.4814f})
+                dump += QStringLiteral("  limit %1: %2\n")
+                            .arg(double(value), 0, 'g', 8)
+                            .arg(ParameterLimitText(value));
         }
-        // Beyond a single's range: the model clamps it to the maximum.
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        QVERIFY(std::isinf(*ParameterValueFromText(QStringLiteral("1e60"))));
-
-        // Values as the printout shows them; limits ungrouped, two to four decimals.
-        const std::pair<float, const char*> values[] = {
-            {132.0f, "132.00"}, {5.5f, "5.50"},           {120.99998f, "121.00"},
-            {1.125f, "1.13"},   {1234.5678f, "1,234.57"}, {12345.5f, "12,345.50"}};
-        for (const auto& [value, text] : values)
-            QCOMPARE(ParameterValueText(value), QLatin1String(text));
-        const std::pair<float, const char*> limits[] = {
-            {5.5f, "5.50"}, {13200.0f, "13200.00"}, {0.075f, "0.075"},
-            {1.8f, "1.80"}, {0.061725f, "0.0617"},  {1.4814f, "1.4814"}};
-        for (const auto& [value, text] : limits)
-            QCOMPARE(ParameterLimitText(value), QLatin1String(text));
-        QLocale::setDefault(QLocale(QLocale::German));
-        QCOMPARE(ParameterValueText(1234.5f), QStringLiteral("1.234,50"));
-        QCOMPARE(ParameterLimitText(13200.0f), QStringLiteral("13200,00"));
         QLocale::setDefault(before);
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-parameter-texts.txt"), dump);
     }
 };
 
