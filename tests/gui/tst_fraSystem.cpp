@@ -1,4 +1,5 @@
 #include "FocusHarness.h"
+#include "Golden.h"
 #include "SimulatedDevice.h"
 
 #include "shell/fraSystem.h"
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
+#include <tuple>
 
 namespace {
 
@@ -63,62 +65,50 @@ private Q_SLOTS:
 
     // The volts box and the current list commit alike: on Enter and on
     // leaving, only a changed number, clamped to its limits.
-    void Commit_data()
-    {
-        QTest::addColumn<bool>("volts"); // otherwise the current
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("byEnter");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("modified");
-        const auto row = [](const char* name, bool volts, const char* typed, bool byEnter,
-                            const char* shown, bool modified) {
-            QTest::newRow(name) << volts << QString(typed) << byEnter << QString(shown) << modified;
-        };
-        // Stored: 110 V.
-        row("volts 230 over 110", true, "230", true, "230", true);
-        row("volts with decimals", true, "230.5", false, "230.5", true);
-        row("volts same value", true, "110", true, "110", false);
-        row("volts letters", true, "abc", false, "110", false);
-        row("volts blanks", true, "   ", true, "110", false);
-        row("volts thousands separator", true, "1,000", true, "110", false);
-        row("volts exponent", true, "1e3", false, "110", false);
-        row("volts minus alone", true, "-", true, "110", false);
-        row("volts above the limit", true, "500000", true, "400000", true);
-        row("volts below the limit", true, "-5", false, "1", true);
-        // Stored: 5 A.
-        row("current 50", false, "50", true, "50", true);
-        row("current 15, not a list entry's start", false, "15", true, "15", true);
-        row("current 10, left", false, "10", false, "10", true);
-        row("current blanks around", false, " 60 ", true, "60", true);
-        row("current letters", false, "abc", false, "5", false);
-        row("current thousands separator", false, "1,000", true, "5", false);
-        row("current above the limit", false, "20000", true, "10000", true);
-    }
-
     void Commit()
     {
-        QFETCH(bool, volts);
-        QFETCH(QString, typed);
-        QFETCH(bool, byEnter);
-        QFETCH(QString, shown);
-        QFETCH(bool, modified);
-        SystemTab tab;
-        QVERIFY(tab.Harness.Active);
-        const QStringList power = tab.Power();
-        QWidget* box = volts ? static_cast<QWidget*>(tab.Volts()) : tab.Current();
-        FocusHarness::Enter(box);
-        if (!volts)
-            tab.Current()->lineEdit()->selectAll();
-        QTest::keyClicks(box, typed);
-        if (byEnter)
-            FocusHarness::PressEnter(box);
-        else
-            tab.Harness.Leave();
-        QCOMPARE(volts ? tab.Volts()->text() : tab.Current()->currentText(), shown);
-        QCOMPARE(volts ? tab.Device.SystemVolts() : tab.Device.SystemCurrent(), shown.toFloat());
-        QCOMPARE(tab.Modified, modified ? 1 : 0);
-        QCOMPARE(tab.Power() != power, modified);
-        QCOMPARE(tab.Current()->count(), 16); // nothing typed was added
+        // Volts (otherwise the current), typed, by Enter (otherwise by
+        // leaving), shown after, modified. Stored before: 110 V, 5 A.
+        const std::tuple<bool, const char*, bool, const char*, bool> rows[] = {
+            {true, "230", true, "230", true},
+            {true, "230.5", false, "230.5", true},
+            {true, "110", true, "110", false},
+            {true, "abc", false, "110", false},
+            {true, "   ", true, "110", false},
+            {true, "1,000", true, "110", false},
+            {true, "1e3", false, "110", false},
+            {true, "-", true, "110", false},
+            {true, "500000", true, "400000", true},
+            {true, "-5", false, "1", true},
+            {false, "50", true, "50", true},
+            {false, "15", true, "15", true}, // not the start of a list entry
+            {false, "10", false, "10", true},
+            {false, " 60 ", true, "60", true},
+            {false, "abc", false, "5", false},
+            {false, "1,000", true, "5", false},
+            {false, "20000", true, "10000", true},
+        };
+        for (const auto& [volts, typed, byEnter, shown, modified] : rows) {
+            SystemTab tab;
+            QVERIFY(tab.Harness.Active);
+            const QStringList power = tab.Power();
+            QWidget* box = volts ? static_cast<QWidget*>(tab.Volts()) : tab.Current();
+            FocusHarness::Enter(box);
+            if (!volts)
+                tab.Current()->lineEdit()->selectAll();
+            QTest::keyClicks(box, QLatin1String(typed));
+            if (byEnter)
+                FocusHarness::PressEnter(box);
+            else
+                tab.Harness.Leave();
+            QCOMPARE(volts ? tab.Volts()->text() : tab.Current()->currentText(),
+                     QLatin1String(shown));
+            QCOMPARE(volts ? tab.Device.SystemVolts() : tab.Device.SystemCurrent(),
+                     QString::fromLatin1(shown).toFloat());
+            QCOMPARE(tab.Modified, modified ? 1 : 0);
+            QCOMPARE(tab.Power() != power, modified);
+            QCOMPARE(tab.Current()->count(), 16); // nothing typed was added
+        }
     }
 
     void CurrentChosenFromList()
@@ -133,66 +123,41 @@ private Q_SLOTS:
         QCOMPARE(tab.Power(), (QStringList{"495.00", "kW"}));
     }
 
-    void SystemType_data()
+    // What the tab shows of the relay: the system type as a configuration
+    // file gives it, and the product information once read from a relay,
+    // its frame only when some item is above 0.
+    void RelayFactsShown()
     {
-        QTest::addColumn<float>("type");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("3-wire") << 2.0f << "2  (3-phase, 3-wire)";
-        QTest::newRow("4-wire") << 3.0f << "3  (3-phase, 4-wire)";
-        QTest::newRow("other") << 1.0f << "1  (Unknown)";
-        QTest::newRow("not whole") << 2.5f << "2.5  (Unknown)";
-    }
-
-    void SystemType()
-    {
-        QFETCH(float, type);
-        SystemTab tab;
-        // A configuration file takes the system type as it stands.
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("system.tcf"));
-        ConfigSnapshot data;
-        data.SystemType = type;
-        QVERIFY(cConfigFile(tab.Link.UI()).Save(path, data));
-        QVERIFY(tab.Device.LoadConfigFromFile(path));
-        tab.Frame->ShowSystemTab();
-        QTEST(tab.Text("txtSystemType"), "text");
-    }
-
-    void ProductInfo_data()
-    {
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<QList<float>>("relay"); // version, PSC number, PSC issue
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<bool>("frame");
-        QTest::newRow("never read")
-            << false << QList<float>{} << QStringList{"0", "0", "0"} << false;
-        QTest::newRow("read") << true << QList<float>{3.25f, 1234.0f, 7.0f}
-                              << QStringList{"3.25", "1234", "7"} << true;
-        QTest::newRow("all 0") << true << QList<float>{0.0f, 0.0f, 0.0f}
-                               << QStringList{"0", "0", "0"} << false;
-        QTest::newRow("only the issue")
-            << true << QList<float>{0.0f, 0.0f, 2.0f} << QStringList{"0", "0", "2"} << true;
-        QTest::newRow("below 0") << true << QList<float>{-1.0f, -2.0f, 0.0f}
-                                 << QStringList{"-1", "-2", "0"} << false;
-    }
-
-    void ProductInfo()
-    {
-        QFETCH(bool, read);
-        QFETCH(QList<float>, relay);
-        QFETCH(QStringList, shown);
-        SystemTab tab;
-        if (read) {
-            tab.Link.Relay().SetFirmwareVersion(relay[0]);
-            tab.Link.Relay().SetPSCNumber(relay[1]);
-            tab.Link.Relay().SetPSCIssue(relay[2]);
-            tab.Device.UploadProductInfo(tab.Link.SlaveID());
+        QString dump;
+        for (const float type : {2.0f, 3.0f, 1.0f, 2.5f}) {
+            SystemTab tab;
+            QTemporaryDir folder;
+            const QString path = folder.filePath(QStringLiteral("system.tcf"));
+            ConfigSnapshot data;
+            data.SystemType = type;
+            QVERIFY(cConfigFile(tab.Link.UI()).Save(path, data));
+            QVERIFY(tab.Device.LoadConfigFromFile(path));
+            tab.Frame->ShowSystemTab();
+            dump += QStringLiteral("type %1: %2\n").arg(type).arg(tab.Text("txtSystemType"));
         }
-        tab.Frame->ShowSystemTab();
-        QCOMPARE((QStringList{tab.Text("txtFirmwareVersion"), tab.Text("txtPSCNumber"),
-                              tab.Text("txtIssueNumber")}),
-                 shown);
-        QTEST(tab.Shown("fraProdInfo"), "frame");
+        // Version, PSC number, PSC issue; none: never read.
+        const QList<float> products[] = {{}, {3.25f, 1234, 7}, {0, 0, 0}, {0, 0, 2}, {-1, -2, 0}};
+        for (const QList<float>& relay : products) {
+            SystemTab tab;
+            if (!relay.isEmpty()) {
+                tab.Link.Relay().SetFirmwareVersion(relay[0]);
+                tab.Link.Relay().SetPSCNumber(relay[1]);
+                tab.Link.Relay().SetPSCIssue(relay[2]);
+                QVERIFY(tab.Device.UploadProductInfo(tab.Link.SlaveID()));
+            }
+            tab.Frame->ShowSystemTab();
+            dump +=
+                QStringLiteral("relay %1: %2 | %3 | %4%5\n")
+                    .arg(relay.isEmpty() ? QStringLiteral("never read") : QStringLiteral("read"),
+                         tab.Text("txtFirmwareVersion"), tab.Text("txtPSCNumber"),
+                         tab.Text("txtIssueNumber"), tab.Shown("fraProdInfo") ? "" : " (hidden)");
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("fraSystem-relay-facts.txt"), dump);
     }
 
     // The clock display is the polling's cue to keep the clock up to date, in
