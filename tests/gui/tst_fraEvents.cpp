@@ -80,60 +80,45 @@ private Q_SLOTS:
     }
 
     // Ticking the box redraws the names at once; clearing it brings back
-    // what the last display was told about the configuration.
-    void TogglingTheBoxRedraws_data()
-    {
-        QTest::addColumn<bool>("configUploaded");
-        QTest::addColumn<QString>("afterClearing");
-        QTest::newRow("configuration from a file") << false << Unknown;
-        QTest::newRow("configuration uploaded") << true << OverVolts;
-    }
+    // what the last display was told about the configuration: from a file,
+    // then uploaded.
     void TogglingTheBoxRedraws()
     {
-        QFETCH(bool, configUploaded);
-        Shown shown;
-        shown.DefineTrips();
-        QVERIFY(shown.Upload({{1, 4, At(1, 10)}}));
-        shown.Frame.DisplayEventLog(configUploaded);
-        QVERIFY(ShowAsTabPage(shown.Frame));
+        for (const auto& [configUploaded, afterClearing] :
+             {std::pair{false, Unknown}, {true, OverVolts}}) {
+            Shown shown;
+            shown.DefineTrips();
+            QVERIFY(shown.Upload({{1, 4, At(1, 10)}}));
+            shown.Frame.DisplayEventLog(configUploaded);
+            QVERIFY(ShowAsTabPage(shown.Frame));
 
-        QTest::mouseClick(shown.UseCurrent, Qt::LeftButton);
-        QVERIFY(shown.Frame.UseCurrentDefinitions());
-        QCOMPARE(shown.Log->item(0, Function)->text(), OverVolts);
-        QTest::mouseClick(shown.UseCurrent, Qt::LeftButton);
-        QVERIFY(!shown.Frame.UseCurrentDefinitions());
-        QTEST(shown.Log->item(0, Function)->text(), "afterClearing");
+            QTest::mouseClick(shown.UseCurrent, Qt::LeftButton);
+            QVERIFY(shown.Frame.UseCurrentDefinitions());
+            QCOMPARE(shown.Log->item(0, Function)->text(), OverVolts);
+            QTest::mouseClick(shown.UseCurrent, Qt::LeftButton);
+            QVERIFY(!shown.Frame.UseCurrentDefinitions());
+            QCOMPARE(shown.Log->item(0, Function)->text(), afterClearing);
+        }
     }
 
-    void ButtonsRequestOnce_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("tip");
-        QTest::newRow("save") << "cmdSaveEventLog"
-                              << "Save the Event Log to a text file";
-        QTest::newRow("print") << "cmdPrintEventLog"
-                               << "Print the Event Log";
-    }
+    // Each button asks once, then waits until the main window enables it.
     void ButtonsRequestOnce()
     {
-        QFETCH(QString, button);
         Shown shown;
         QSignalSpy saves(&shown.Frame, &fraEvents::SaveRequested);
         QSignalSpy prints(&shown.Frame, &fraEvents::PrintRequested);
-        const bool save = button == "cmdSaveEventLog";
         QVERIFY(ShowAsTabPage(shown.Frame));
-        auto* cmd = shown.Frame.findChild<QPushButton*>(button);
-        QTEST(cmd->toolTip(), "tip");
-        QTest::mouseClick(cmd, Qt::LeftButton);
-        QTest::mouseClick(cmd, Qt::LeftButton);
-        QCOMPARE(saves.count(), save ? 1 : 0);
-        QCOMPARE(prints.count(), save ? 0 : 1);
-        QVERIFY(!cmd->isEnabled());
-        if (save)
-            shown.Frame.SetSaveEnabled(true);
-        else
-            shown.Frame.SetPrintEnabled(true);
-        QVERIFY(cmd->isEnabled());
+        auto* save = shown.Frame.findChild<QPushButton*>("cmdSaveEventLog");
+        auto* print = shown.Frame.findChild<QPushButton*>("cmdPrintEventLog");
+        for (QPushButton* cmd : {save, save, print, print})
+            QTest::mouseClick(cmd, Qt::LeftButton);
+        QCOMPARE(saves.count(), 1);
+        QCOMPARE(prints.count(), 1);
+        QVERIFY(!save->isEnabled() && !print->isEnabled());
+        shown.Frame.SetSaveEnabled(true);
+        QVERIFY(save->isEnabled() && !print->isEnabled());
+        shown.Frame.SetPrintEnabled(true);
+        QVERIFY(print->isEnabled());
     }
 
     // Dates in the user's format fit their column; the function column takes
