@@ -2,13 +2,19 @@
 #include "Golden.h"
 #include "SimulatedDevice.h"
 
+#include "shell/fraSystem.h"
 #include "shell/fraTrip.h"
+#include "trips/cConfigFile.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimeEdit>
 #include <cstring>
 #include <tuple>
 #include <utility>
@@ -96,13 +102,50 @@ struct Editor : SimulatedDevice
     }
 };
 
+// The System tab in a window, on the device object of a simulated relay; the
+// main window's part is to count what the tab reports.
+struct SystemTab : SimulatedDevice
+{
+    fraSystem* Frame = new fraSystem(Device);
+    FocusHarness Harness{Frame};
+    int Modified = 0;
+    int GetTime = 0;
+    int SendTime = 0;
+
+    SystemTab()
+    {
+        QObject::connect(Frame, &fraSystem::DataModified, [this] { ++Modified; });
+        QObject::connect(Frame, &fraSystem::GetTimeRequested, [this] { ++GetTime; });
+        QObject::connect(Frame, &fraSystem::SendTimeRequested, [this] { ++SendTime; });
+        Frame->ShowSystemTab();
+    }
+    template <typename T>
+    T* Control(const char* name) const
+    {
+        return Frame->findChild<T*>(QLatin1String(name));
+    }
+    QLineEdit* Volts() const { return Control<QLineEdit>("txtSystemVolts"); }
+    QComboBox* Current() const { return Control<QComboBox>("cboSystemCurrent"); }
+    QString Text(const char* box) const { return Control<QLineEdit>(box)->text(); }
+    QStringList Power() const
+    {
+        return {Text("txtSystemPower"), Control<QLabel>("lblSysPowerUnits")->text()};
+    }
+    bool Shown(const char* control) const { return Control<QWidget>(control)->isVisibleTo(Frame); }
+    bool ClockShown() const
+    {
+        return Shown("dtpDate") && Shown("dtpTime") && Shown("lblDate") && Shown("lblTime");
+    }
+};
+
 } // namespace
 
-// The trip editor's wiring, focus and keyboard. How a typed text is read and
-// a value shown is tst_ShellLogic::TripParameterTexts and CommittedTextByCause;
-// names, limits, rounding and defaults are the model's (tst_cTZLTrips,
-// tst_cTZL).
-class tst_fraTrip : public QObject
+// The two tabs the user types into, Trip 1-16 (fraTrip) and System
+// (fraSystem): their wiring, focus and keyboard. How a typed trip parameter
+// is read and a value shown is tst_ShellLogic::TripParameterTexts and
+// CommittedTextByCause; names, limits, rounding and defaults are the model's
+// (tst_cTZLTrips, tst_cTZL).
+class tst_EditFrames : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -110,7 +153,7 @@ private Q_SLOTS:
 
     // The name box shows what the model stored, caret at its end, and
     // reports a change only when the stored name changed.
-    void NameCommit()
+    void TripNameCommit()
     {
         // Before, typed (nothing: the caret is moved instead), caret (-1: as
         // typing left it), characters selected back from it, stored, modified.
@@ -141,7 +184,7 @@ private Q_SLOTS:
 
     // Over Volts at 110 V: trip point 5.5 to 132, default 121. The box shows
     // what the relay will hold, not what was typed.
-    void ParameterCommit()
+    void TripParameterCommit()
     {
         // Typed, by Enter (otherwise by leaving), row, stored, shown, modified.
         const std::tuple<const char*, bool, int, float, const char*, bool> rows[] = {
@@ -171,7 +214,7 @@ private Q_SLOTS:
 
     // A narrower phase angle lowers the slip frequency; the redraw after the
     // commit shows it.
-    void DependentParameterRedrawn()
+    void TripDependentParameterRedrawn()
     {
         Editor editor;
         QVERIFY(editor.Harness.Active);
@@ -189,7 +232,7 @@ private Q_SLOTS:
     // Functions chosen from the list in turn, starting from Over Volts with a
     // trip point off its default: the same function again keeps it; rows come
     // and go with the function and are captioned by it.
-    void FunctionChosenFromList()
+    void TripFunctionChosenFromList()
     {
         Editor editor;
         QVERIFY(editor.Harness.Active);
@@ -211,7 +254,7 @@ private Q_SLOTS:
     // A value is shown as the relay will hold it; a box entered and left as
     // it is, or committed with Enter, stores nothing, so the digits the box
     // hides are kept.
-    void ShownValueLeftAloneStoresNothing()
+    void TripShownValueLeftAloneStoresNothing()
     {
         // Over Volts: trip point, hysteresis, delay.
         const std::tuple<int, float, const char*, bool> rows[] = {
@@ -236,7 +279,7 @@ private Q_SLOTS:
         }
     }
 
-    void FlagClicks()
+    void TripFlagClicks()
     {
         Editor editor;
         editor.Device.SetTripFunction(3, OverVolts); // sets fail safe
@@ -258,7 +301,7 @@ private Q_SLOTS:
 
     // The tab may change while the user is in a box: what he typed belongs to
     // the relay he typed it for.
-    void CommitGoesToRelayWhereEditBegan()
+    void TripCommitGoesToRelayWhereEditBegan()
     {
         for (const bool name : {false, true}) { // the first parameter, then the name
             Editor editor;
@@ -286,7 +329,7 @@ private Q_SLOTS:
 
     // The box the user is in disappears when the next relay's function has
     // fewer parameters; its text belongs to the relay before.
-    void FocusedRowHiddenByRedraw()
+    void TripFocusedRowHiddenByRedraw()
     {
         Editor editor;
         QVERIFY(editor.Harness.Active);
@@ -303,7 +346,7 @@ private Q_SLOTS:
 
     // A redraw of the same relay, as the polling does, leaves the user's
     // typing alone.
-    void RedrawOfSameRelayKeepsTyping()
+    void TripRedrawOfSameRelayKeepsTyping()
     {
         Editor editor;
         QVERIFY(editor.Harness.Active);
@@ -317,7 +360,197 @@ private Q_SLOTS:
         QCOMPARE(editor.Value(3, 1), 100.0f);
         QCOMPARE(editor.Modified, 1);
     }
+
+    // The volts box and the current list commit alike: on Enter and on
+    // leaving, only a changed number, clamped to its limits.
+    void SystemCommit()
+    {
+        // Volts (otherwise the current), typed, by Enter (otherwise by
+        // leaving), shown after, modified. Stored before: 110 V, 5 A.
+        const std::tuple<bool, const char*, bool, const char*, bool> rows[] = {
+            {true, "230", true, "230", true},
+            {true, "230.5", false, "230.5", true},
+            {true, "110", true, "110", false},
+            {true, "abc", false, "110", false},
+            {true, "   ", true, "110", false},
+            {true, "1,000", true, "110", false},
+            {true, "1e3", false, "110", false},
+            {true, "-", true, "110", false},
+            {true, "500000", true, "400000", true},
+            {true, "-5", false, "1", true},
+            {false, "50", true, "50", true},
+            {false, "15", true, "15", true}, // not the start of a list entry
+            {false, "10", false, "10", true},
+            {false, " 60 ", true, "60", true},
+            {false, "abc", false, "5", false},
+            {false, "1,000", true, "5", false},
+            {false, "20000", true, "10000", true},
+        };
+        for (const auto& [volts, typed, byEnter, shown, modified] : rows) {
+            SystemTab tab;
+            QVERIFY(tab.Harness.Active);
+            const QStringList power = tab.Power();
+            QWidget* box = volts ? static_cast<QWidget*>(tab.Volts()) : tab.Current();
+            FocusHarness::Enter(box);
+            if (!volts)
+                tab.Current()->lineEdit()->selectAll();
+            QTest::keyClicks(box, QLatin1String(typed));
+            if (byEnter)
+                FocusHarness::PressEnter(box);
+            else
+                tab.Harness.Leave();
+            QCOMPARE(volts ? tab.Volts()->text() : tab.Current()->currentText(),
+                     QLatin1String(shown));
+            QCOMPARE(volts ? tab.Device.SystemVolts() : tab.Device.SystemCurrent(),
+                     QString::fromLatin1(shown).toFloat());
+            QCOMPARE(tab.Modified, modified ? 1 : 0);
+            QCOMPARE(tab.Power() != power, modified);
+            QCOMPARE(tab.Current()->count(), 16); // nothing typed was added
+        }
+    }
+
+    void SystemCurrentChosenFromList()
+    {
+        SystemTab tab;
+        QVERIFY(tab.Harness.Active);
+        FocusHarness::Choose(tab.Current(), tab.Current()->findText(QStringLiteral("1500")));
+        QCOMPARE(tab.Device.SystemCurrent(), 1500.0f);
+        QCOMPARE(tab.Current()->currentText(), QStringLiteral("1500"));
+        QCOMPARE(tab.Modified, 1);
+        // 110 V and 1500 A on three phases, four wires.
+        QCOMPARE(tab.Power(), (QStringList{"495.00", "kW"}));
+    }
+
+    // What the tab shows of the relay: the system type as a configuration
+    // file gives it, and the product information once read from a relay,
+    // its frame only when some item is above 0.
+    void SystemRelayFactsShown()
+    {
+        QString dump;
+        for (const float type : {2.0f, 3.0f, 1.0f, 2.5f}) {
+            SystemTab tab;
+            QTemporaryDir folder;
+            const QString path = folder.filePath(QStringLiteral("system.tcf"));
+            ConfigSnapshot data;
+            data.SystemType = type;
+            QVERIFY(cConfigFile(tab.Link.UI()).Save(path, data));
+            QVERIFY(tab.Device.LoadConfigFromFile(path));
+            tab.Frame->ShowSystemTab();
+            dump += QStringLiteral("type %1: %2\n").arg(type).arg(tab.Text("txtSystemType"));
+        }
+        // Version, PSC number, PSC issue; none: never read.
+        const QList<float> products[] = {{}, {3.25f, 1234, 7}, {0, 0, 0}, {0, 0, 2}, {-1, -2, 0}};
+        for (const QList<float>& relay : products) {
+            SystemTab tab;
+            if (!relay.isEmpty()) {
+                tab.Link.Relay().SetFirmwareVersion(relay[0]);
+                tab.Link.Relay().SetPSCNumber(relay[1]);
+                tab.Link.Relay().SetPSCIssue(relay[2]);
+                QVERIFY(tab.Device.UploadProductInfo(tab.Link.SlaveID()));
+            }
+            tab.Frame->ShowSystemTab();
+            dump +=
+                QStringLiteral("relay %1: %2 | %3 | %4%5\n")
+                    .arg(relay.isEmpty() ? QStringLiteral("never read") : QStringLiteral("read"),
+                         tab.Text("txtFirmwareVersion"), tab.Text("txtPSCNumber"),
+                         tab.Text("txtIssueNumber"), tab.Shown("fraProdInfo") ? "" : " (hidden)");
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("fraSystem-relay-facts.txt"), dump);
+    }
+
+    // The clock display is the polling's cue to keep the clock up to date, in
+    // a minimised window too.
+    void SystemClockDisplay()
+    {
+        SimulatedDevice sim;
+        fraSystem frame(sim.Device); // never shown
+        frame.ShowSystemTab();
+        QVERIFY(!frame.ClockDisplayed());
+        const QDateTime moment(QDate(1900, 1, 1), QTime(23, 59, 58));
+        frame.DisplayDeviceTime(moment);
+        QVERIFY(frame.ClockDisplayed());
+        auto* date = frame.findChild<QDateEdit*>(QStringLiteral("dtpDate"));
+        auto* time = frame.findChild<QTimeEdit*>(QStringLiteral("dtpTime"));
+        QCOMPARE(date->date(), moment.date());
+        QCOMPARE(time->time(), moment.time());
+        QVERIFY(date->text().contains(QStringLiteral("1900")));
+        QVERIFY(date->isReadOnly() && time->isReadOnly());
+        QVERIFY(date->isVisibleTo(&frame) && time->isVisibleTo(&frame));
+        frame.DisplaySystemParameters();
+        QVERIFY(!frame.ClockDisplayed());
+        QVERIFY(!date->isVisibleTo(&frame) && !time->isVisibleTo(&frame));
+    }
+
+    void SystemClockButtons()
+    {
+        SystemTab tab;
+        QVERIFY(!tab.ClockShown());
+        auto* get = tab.Control<QPushButton>("cmdGetTZLTime");
+        auto* send = tab.Control<QPushButton>("cmdSendPCTime");
+        QTest::mouseClick(get, Qt::LeftButton);
+        QCOMPARE(tab.GetTime, 1);
+        QVERIFY(!get->isEnabled());
+        QTest::mouseClick(get, Qt::LeftButton); // disabled: no second request
+        QCOMPARE(tab.GetTime, 1);
+        QVERIFY(send->isEnabled());
+        QTest::mouseClick(send, Qt::LeftButton);
+        QCOMPARE(tab.SendTime, 1);
+        QVERIFY(!send->isEnabled());
+        tab.Frame->SetGetTimeEnabled(true);
+        tab.Frame->SetSendTimeEnabled(true);
+        QVERIFY(get->isEnabled() && send->isEnabled());
+        QVERIFY(!tab.ClockShown()); // only the main window's answer shows it
+    }
+
+    // An entry under way survives a redraw and is stored, whole, when the
+    // window commits it before another tab.
+    void SystemPendingEntry()
+    {
+        SystemTab tab;
+        QVERIFY(tab.Harness.Active);
+        FocusHarness::Type(tab.Volts(), QStringLiteral("230"));
+        tab.Frame->ShowSystemTab();
+        QCOMPARE(tab.Volts()->text(), QStringLiteral("230"));
+        QCOMPARE(tab.Device.SystemVolts(), 110.0f);
+        tab.Harness.Elsewhere->setFocus(Qt::ActiveWindowFocusReason); // off to another program
+        QCOMPARE(tab.Device.SystemVolts(), 110.0f);
+        tab.Volts()->setCursorPosition(1);
+        tab.Frame->CommitPendingEdits();
+        QCOMPARE(tab.Device.SystemVolts(), 230.0f);
+        QCOMPARE(tab.Modified, 1);
+    }
+
+    // A reset of the configuration replaces what the user was typing.
+    void SystemResetReplacesEntry()
+    {
+        SystemTab tab;
+        QVERIFY(tab.Harness.Active);
+        tab.Frame->DisplayDeviceTime(QDateTime(QDate(2024, 5, 17), QTime(10, 20, 30)));
+        FocusHarness::Type(tab.Volts(), QStringLiteral("230"));
+        tab.Frame->DisplaySystemParameters();
+        QCOMPARE(tab.Volts()->text(), QStringLiteral("110"));
+        QVERIFY(!tab.ClockShown());
+        tab.Harness.Leave();
+        QCOMPARE(tab.Device.SystemVolts(), 110.0f);
+        QCOMPARE(tab.Modified, 0);
+    }
+
+    // New volts move the voltage-based trip parameters with them.
+    void SystemVoltsRescaleTripParameters()
+    {
+        SystemTab tab;
+        QVERIFY(tab.Harness.Active);
+        tab.Device.SetTripFunction(1, OverVolts); // trip point 121 V
+        fraTrip editor(tab.Device);
+        editor.FillTripFunctionList();
+        FocusHarness::Type(tab.Volts(), QStringLiteral("220"));
+        FocusHarness::PressEnter(tab.Volts());
+        editor.ShowTripDefinition(1);
+        auto* tripPoint = editor.findChild<QLineEdit*>(QStringLiteral("txtTripParameter0"));
+        QCOMPARE(tripPoint->text(), QStringLiteral("242.00"));
+        QCOMPARE(tripPoint->toolTip(), QStringLiteral("Range: 11.00 to 264.00"));
+    }
 };
 
-QTEST_MAIN(tst_fraTrip)
-#include "tst_fraTrip.moc"
+QTEST_MAIN(tst_EditFrames)
+#include "tst_EditFrames.moc"
