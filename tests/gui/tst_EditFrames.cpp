@@ -67,15 +67,11 @@ struct Editor : SimulatedDevice
     {
         return Device.TripData.ParameterValue(relay, std::int16_t(position));
     }
-    // The text of a control, or "(hidden)".
+    // A label's text, or "(hidden)".
     QString Seen(const QString& name) const
     {
-        const auto* control = Control<QWidget>(name);
-        if (!control->isVisibleTo(Frame))
-            return QStringLiteral("(hidden)");
-        if (const auto* label = qobject_cast<const QLabel*>(control))
-            return label->text();
-        return qobject_cast<const QLineEdit*>(control)->text();
+        const auto* label = Control<QLabel>(name);
+        return label->isVisibleTo(Frame) ? label->text() : QStringLiteral("(hidden)");
     }
     // The editor as the user and assistive technology see it: name,
     // function and ticked modes, then each parameter row with a shown box:
