@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -160,55 +162,47 @@ private Q_SLOTS:
     // How far a value may be trusted: nothing for a value not read yet
     // (0.00000 would pass for a real zero), the value for a fresh read, and
     // the last good value greyed with its time for a failed one.
-    void StatusNeverFreshStale_data()
-    {
-        QTest::addColumn<QString>("reads");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("greyed");
-        // Volts 1 (basics) with the relay's 230.5 V; reads: b a good read of
-        // the basics, x a failed one, c the model cleared (new slave, New).
-        QTest::newRow("never read") << ""
-                                    << "" << false;
-        QTest::newRow("never read, the read failed") << "x"
-                                                     << "" << false;
-        QTest::newRow("fresh") << "b"
-                               << "230.500  " << false;
-        QTest::newRow("stale") << "bx"
-                               << "230.500  " << true;
-        QTest::newRow("fresh again") << "bxb"
-                                     << "230.500  " << false;
-        QTest::newRow("cleared") << "bxc"
-                                 << "" << false;
-    }
     void StatusNeverFreshStale()
     {
-        QFETCH(QString, reads);
-        QFETCH(QString, text);
-        QFETCH(bool, greyed);
-        SimulatedDevice sim;
-        fraStatus frame(sim.Device);
-        frame.SetUpMeasurementsGrid();
-        sim.Link.Relay().SetMeasurement(0, 230.5f);
-        sim.Link.Relay().SetMeasurement(70, 50.0f);
-        for (const QChar read : reads) {
-            sim.Link.Faults().SetPersistent(read == u'x' ? SimFault::NoAnswer() : SimFault{});
-            if (read == u'c')
-                sim.Device.TransientDataClear();
-            else
-                sim.Device.Inputs.UpLoadBasics(sim.Slave());
-        }
-        frame.DisplayMeasurements();
+        // Volts 1 (basics) with the relay's 230.5 V; reads: b a good read of
+        // the basics, x a failed one, c the model cleared (new slave, New).
+        // Never read, never read with a failed read, fresh, stale, fresh
+        // again, cleared.
+        const std::tuple<const char*, const char*, bool> rows[] = {
+            {"", "", false},
+            {"x", "", false},
+            {"b", "230.500  ", false},
+            {"bx", "230.500  ", true},
+            {"bxb", "230.500  ", false},
+            {"bxc", "", false},
+        };
+        for (const auto& [reads, text, greyed] : rows) {
+            SimulatedDevice sim;
+            fraStatus frame(sim.Device);
+            frame.SetUpMeasurementsGrid();
+            sim.Link.Relay().SetMeasurement(0, 230.5f);
+            sim.Link.Relay().SetMeasurement(70, 50.0f);
+            for (const char read : std::string_view(reads)) {
+                sim.Link.Faults().SetPersistent(read == 'x' ? SimFault::NoAnswer() : SimFault{});
+                if (read == 'c')
+                    sim.Device.TransientDataClear();
+                else
+                    sim.Device.Inputs.UpLoadBasics(sim.Slave());
+            }
+            frame.DisplayMeasurements();
 
-        const QTableWidgetItem* volts1 = Grid(frame, "fgridMeasurements")->item(0, 0);
-        QCOMPARE(volts1->text(), text);
-        QCOMPARE(volts1->font().italic(), greyed);
-        QCOMPARE(volts1->foreground().color() != QColor(Qt::black), greyed);
-        QVERIFY(volts1->background().color() != volts1->foreground().color());
-        const QString tip = QStringLiteral("Not updated: last read at %1")
-                                .arg(LongTimeText(sim.Clock.Now().time()));
-        QCOMPARE(volts1->toolTip(), greyed ? tip : QString());
-        // The generator frequency, of another group, is never read here.
-        QCOMPARE(frame.findChild<QLineEdit*>(QStringLiteral("txtGenFrequency"))->text(), QString());
+            const QTableWidgetItem* volts1 = Grid(frame, "fgridMeasurements")->item(0, 0);
+            QCOMPARE(volts1->text(), QLatin1String(text));
+            QCOMPARE(volts1->font().italic(), greyed);
+            QCOMPARE(volts1->foreground().color() != QColor(Qt::black), greyed);
+            QVERIFY(volts1->background().color() != volts1->foreground().color());
+            const QString tip = QStringLiteral("Not updated: last read at %1")
+                                    .arg(LongTimeText(sim.Clock.Now().time()));
+            QCOMPARE(volts1->toolTip(), greyed ? tip : QString());
+            // The generator frequency, of another group, is never read here.
+            QCOMPARE(frame.findChild<QLineEdit*>(QStringLiteral("txtGenFrequency"))->text(),
+                     QString());
+        }
     }
 
     // On a tab page, maximised or not, both grids show every row and column
