@@ -59,6 +59,17 @@ constexpr int Row = Relay - 1;
 constexpr int State = 0;
 constexpr int Latched = 1;
 constexpr int Alarm = 2;
+// The relay states of interest: clear, tripped, latched, both, in alarm,
+// acknowledged, an acknowledgement left from an alarm, latched in alarm, all.
+constexpr int RelayStates[] = {0,
+                               Status::Tripped,
+                               Status::Latched,
+                               Status::Tripped | Status::Latched,
+                               Status::InAlarm,
+                               Status::InAlarm | Status::Acknowledged,
+                               Status::Acknowledged,
+                               Status::Latched | Status::InAlarm,
+                               15};
 
 struct RelaysTab
 {
@@ -228,24 +239,16 @@ private Q_SLOTS:
         }
     }
 
-    // Relays 1 to 8 in each state of interest, each cell first showing the
+    // Relays 1 to 9 in each state of interest, each cell first showing the
     // opposite so that it must lose what an earlier state left in it; relay
     // 7 by its name.
     void RelaysGridShowsEachState()
     {
         RelaysTab shown;
-        const int states[] = {0,
-                              Status::Tripped,
-                              Status::Latched,
-                              Status::Tripped | Status::Latched,
-                              Status::InAlarm,
-                              Status::InAlarm | Status::Acknowledged,
-                              Status::Acknowledged,
-                              15};
         QMap<int, int> opposite, wanted;
-        for (int relay = 1; relay <= 8; ++relay) {
-            opposite[relay] = 15 & ~states[relay - 1];
-            wanted[relay] = states[relay - 1];
+        for (int relay = 1; relay <= int(std::size(RelayStates)); ++relay) {
+            opposite[relay] = 15 & ~RelayStates[relay - 1];
+            wanted[relay] = RelayStates[relay - 1];
         }
         shown.Sim.Device.TripData.SetName(Relay, QStringLiteral("Bus Under Volts"));
         QVERIFY(shown.Fill(opposite));
@@ -259,17 +262,10 @@ private Q_SLOTS:
     // until the main window has run it. Each state of relay 7, each column.
     void RelaysCellClick()
     {
-        const int states[] = {0,
-                              Status::Latched,
-                              Status::Tripped,
-                              Status::Tripped | Status::Latched,
-                              Status::InAlarm,
-                              Status::InAlarm | Status::Acknowledged,
-                              Status::Latched | Status::InAlarm};
         RelaysTab shown;
         QVERIFY(ShowAsTabPage(shown.Frame));
         QString dump;
-        for (const int status : states) {
+        for (const int status : RelayStates) {
             QVERIFY(shown.Fill({{Relay, status}}));
             for (const int column : {State, Latched, Alarm}) {
                 shown.Frame.SetGridEnabled(true);
