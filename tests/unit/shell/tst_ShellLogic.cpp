@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <tuple>
 
 namespace {
 
@@ -118,36 +119,26 @@ private Q_SLOTS:
         QCOMPARE(cycle.NextStatusRelay(), std::int16_t(2));
     }
 
-    void RecentFilesOrder_data()
-    {
-        QTest::addColumn<QStringList>("before"); // newest first
-        QTest::addColumn<QString>("added");
-        QTest::addColumn<QStringList>("after");
-        const QStringList five{"/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf", "/a/5.tcf"};
-        QTest::newRow("sixth drops the oldest")
-            << five << "/a/6.tcf"
-            << QStringList{"/a/6.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"};
-        QTest::newRow("third moves to the top")
-            << five << "/a/3.tcf"
-            << QStringList{"/a/3.tcf", "/a/1.tcf", "/a/2.tcf", "/a/4.tcf", "/a/5.tcf"};
-        QTest::newRow("last moves to the top")
-            << five << "/a/5.tcf"
-            << QStringList{"/a/5.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"};
-        QTest::newRow("letter case differs") << QStringList{"/a/Plant.tcf"} << "/a/plant.tcf"
-                                             << QStringList{"/a/plant.tcf", "/a/Plant.tcf"};
-    }
     void RecentFilesOrder()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QString, added);
-        QFETCH(QStringList, after);
-        cRUFList list = ListOf(before);
-        list.addfile(added, QStringLiteral("ignored when listed"));
-        QCOMPARE(Paths(list), after);
-        QCOMPARE(list.Count(), std::int16_t(after.size()));
-        // A listed file keeps the title it was listed with.
-        QCOMPARE(list.ItemTitle(1), before.contains(added) ? cRUFList::TitleFromPath(added)
-                                                           : QStringLiteral("ignored when listed"));
+        const QStringList five{"/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf", "/a/5.tcf"};
+        // Listed before (newest first), added, listed after.
+        const std::tuple<QStringList, const char*, QStringList> rows[] = {
+            {five, "/a/6.tcf", {"/a/6.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"}},
+            {five, "/a/3.tcf", {"/a/3.tcf", "/a/1.tcf", "/a/2.tcf", "/a/4.tcf", "/a/5.tcf"}},
+            {five, "/a/5.tcf", {"/a/5.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"}},
+            {{"/a/Plant.tcf"}, "/a/plant.tcf", {"/a/plant.tcf", "/a/Plant.tcf"}}, // case differs
+        };
+        for (const auto& [before, added, after] : rows) {
+            cRUFList list = ListOf(before);
+            list.addfile(QLatin1String(added), QStringLiteral("ignored when listed"));
+            QCOMPARE(Paths(list), after);
+            QCOMPARE(list.Count(), std::int16_t(after.size()));
+            // A listed file keeps the title it was listed with.
+            QCOMPARE(list.ItemTitle(1), before.contains(QLatin1String(added))
+                                            ? cRUFList::TitleFromPath(QLatin1String(added))
+                                            : QStringLiteral("ignored when listed"));
+        }
     }
 
     void RecentFilesRemoveAndBounds()
