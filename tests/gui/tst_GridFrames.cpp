@@ -90,7 +90,6 @@ struct RelaysTab
         Frame.FillRelayStatusGrid();
         return uploaded;
     }
-    QPushButton* Button(const QString& name) const { return Frame.findChild<QPushButton*>(name); }
 };
 
 const QString Unknown = QStringLiteral("** Unknown - Upload TZL Configuration **");
@@ -321,28 +320,6 @@ private Q_SLOTS:
         QVERIFY(shown.Status->isEnabled());
     }
 
-    // Each button asks once, then waits until the main window enables it.
-    void RelaysButtonsRequestOnce()
-    {
-        RelaysTab shown;
-        QSignalSpy resets(&shown.Frame, &fraRelays::ResetTripsRequested);
-        QSignalSpy acks(&shown.Frame, &fraRelays::AckAlarmsRequested);
-        QVERIFY(ShowAsTabPage(shown.Frame));
-        QPushButton* reset = shown.Button(QStringLiteral("cmdResetTrips"));
-        QPushButton* ack = shown.Button(QStringLiteral("cmdAckAlarms"));
-        for (QPushButton* cmd : {reset, reset, ack, ack})
-            QTest::mouseClick(cmd, Qt::LeftButton);
-        QCOMPARE(resets.count(), 1);
-        QCOMPARE(acks.count(), 1);
-        QVERIFY(!reset->isEnabled() && !ack->isEnabled());
-        shown.Frame.SetResetTripsEnabled(true);
-        shown.Frame.SetAckAlarmsEnabled(true);
-        for (QPushButton* cmd : {reset, ack})
-            QTest::mouseClick(cmd, Qt::LeftButton);
-        QCOMPARE(resets.count(), 2);
-        QCOMPARE(acks.count(), 2);
-    }
-
     // On a tab page all 16 relays show without scrolling.
     void RelaysLayoutOnATabPage()
     {
@@ -402,26 +379,6 @@ private Q_SLOTS:
         }
     }
 
-    // Each button asks once, then waits until the main window enables it.
-    void EventsButtonsRequestOnce()
-    {
-        EventsTab shown;
-        QSignalSpy saves(&shown.Frame, &fraEvents::SaveRequested);
-        QSignalSpy prints(&shown.Frame, &fraEvents::PrintRequested);
-        QVERIFY(ShowAsTabPage(shown.Frame));
-        auto* save = shown.Frame.findChild<QPushButton*>("cmdSaveEventLog");
-        auto* print = shown.Frame.findChild<QPushButton*>("cmdPrintEventLog");
-        for (QPushButton* cmd : {save, save, print, print})
-            QTest::mouseClick(cmd, Qt::LeftButton);
-        QCOMPARE(saves.count(), 1);
-        QCOMPARE(prints.count(), 1);
-        QVERIFY(!save->isEnabled() && !print->isEnabled());
-        shown.Frame.SetSaveEnabled(true);
-        QVERIFY(save->isEnabled() && !print->isEnabled());
-        shown.Frame.SetPrintEnabled(true);
-        QVERIFY(print->isEnabled());
-    }
-
     // Dates in the user's format fit their column; the function column takes
     // what is left of the page.
     void EventsLayoutOnATabPage()
@@ -437,6 +394,40 @@ private Q_SLOTS:
         QVERIFY(!grid->horizontalScrollBar()->isVisible());
         QVERIFY(grid->verticalScrollBar()->isVisible());
         QCOMPARE(shown.UseCurrent->accessibleName(), shown.UseCurrent->text());
+    }
+    // Each button of the Relays and Events tabs asks once, for itself only,
+    // then waits until the main window enables it again.
+    void ButtonsRequestOnce()
+    {
+        RelaysTab relays;
+        EventsTab events;
+        QSignalSpy resets(&relays.Frame, &fraRelays::ResetTripsRequested);
+        QSignalSpy acks(&relays.Frame, &fraRelays::AckAlarmsRequested);
+        QSignalSpy saves(&events.Frame, &fraEvents::SaveRequested);
+        QSignalSpy prints(&events.Frame, &fraEvents::PrintRequested);
+        QVERIFY(ShowAsTabPage(relays.Frame) && ShowAsTabPage(events.Frame));
+        const auto button = [](QWidget& frame, const char* name) {
+            return frame.findChild<QPushButton*>(QLatin1String(name));
+        };
+        const std::pair<QPushButton*, QSignalSpy*> buttons[] = {
+            {button(relays.Frame, "cmdResetTrips"), &resets},
+            {button(relays.Frame, "cmdAckAlarms"), &acks},
+            {button(events.Frame, "cmdSaveEventLog"), &saves},
+            {button(events.Frame, "cmdPrintEventLog"), &prints}};
+        for (const auto& [cmd, asks] : buttons) {
+            QTest::mouseClick(cmd, Qt::LeftButton);
+            QTest::mouseClick(cmd, Qt::LeftButton);
+            QCOMPARE(asks->count(), 1);
+            QVERIFY(!cmd->isEnabled());
+        }
+        relays.Frame.SetResetTripsEnabled(true);
+        relays.Frame.SetAckAlarmsEnabled(true);
+        events.Frame.SetSaveEnabled(true);
+        events.Frame.SetPrintEnabled(true);
+        for (const auto& [cmd, asks] : buttons)
+            QTest::mouseClick(cmd, Qt::LeftButton);
+        for (const auto& [cmd, asks] : buttons)
+            QCOMPARE(asks->count(), 2);
     }
 };
 
