@@ -1,11 +1,20 @@
+#include "Golden.h"
 #include "MemorySettingsStore.h"
 #include "SimulatedLink.h"
 
 #include "shell/MainWindowSettings.h"
+#include "shell/SystemSummary.h"
 #include "model/cPollingCycle.h"
+#include "shell/CommitLineEdit.h"
+#include "shell/TripParameterText.h"
 #include "shell/cRUFList.h"
 
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
 #include <QTest>
+#include <tuple>
 
 namespace {
 
@@ -32,44 +41,41 @@ cRUFList ListOf(const QStringList& newestFirst)
 } // namespace
 
 // The window-free decisions of the main window: the polling tick, the recent
-// files and the window's stored settings.
+// files, the window's stored settings, how a typed entry becomes a value, and
+// the summary a support engineer is sent (every serial device once, with the
+// stable names that point at it, and where the settings and the log are).
 class tst_ShellLogic : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void TickByModeAndTab_data()
-    {
-        QTest::addColumn<bool>("onLine");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<bool>("displayAlarms");
-        QTest::addColumn<bool>("clockShown");
-        QTest::addColumn<int>("thirdTick");
-        QTest::newRow("off-line") << false << 20 << false << false << int(Step::DeferredCommands);
-        QTest::newRow("measurements")
-            << true << 20 << false << false << int(Step::RefreshMeasurements);
-        QTest::newRow("relays") << true << 18 << false << false << int(Step::RefreshRelayStatus);
-        QTest::newRow("events") << true << 17 << false << false << int(Step::RefreshEventLog);
-        QTest::newRow("system, clock never read")
-            << true << 19 << false << false << int(Step::Nothing);
-        QTest::newRow("system, clock shown")
-            << true << 19 << false << true << int(Step::MaintainTime);
-        QTest::newRow("trip tab") << true << 1 << false << false << int(Step::Nothing);
-        QTest::newRow("trip tab 16, alarm display")
-            << true << 16 << true << false << int(Step::RefreshRelayStatus);
-    }
     void TickByModeAndTab()
     {
-        QFETCH(bool, onLine);
-        QFETCH(int, tab);
-        QFETCH(bool, displayAlarms);
-        QFETCH(bool, clockShown);
-        cPollingCycle cycle;
-        const cPollingCycle::Window window{false, onLine, tab, displayAlarms, clockShown};
-        // Two ticks out of three always run the pending commands.
-        for (int round = 0; round < 2; ++round) {
-            QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-            QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-            QTEST(int(cycle.Tick(window)), "thirdTick");
+        struct Row
+        {
+            const char* Name;
+            cPollingCycle::Window Window; // minimised, on-line, tab, alarm display, clock shown
+            Step ThirdTick;
+        };
+        const Row rows[] = {
+            {"off-line", {false, false, 20, false, false}, Step::DeferredCommands},
+            {"measurements", {false, true, 20, false, false}, Step::RefreshMeasurements},
+            {"relays", {false, true, 18, false, false}, Step::RefreshRelayStatus},
+            {"events", {false, true, 17, false, false}, Step::RefreshEventLog},
+            {"system, clock never read", {false, true, 19, false, false}, Step::Nothing},
+            {"system, clock shown", {false, true, 19, false, true}, Step::MaintainTime},
+            {"trip tab", {false, true, 1, false, false}, Step::Nothing},
+            {"trip tab 16, alarm display",
+             {false, true, 16, true, false},
+             Step::RefreshRelayStatus},
+        };
+        for (const Row& row : rows) {
+            cPollingCycle cycle;
+            // Two ticks out of three always run the pending commands.
+            for (int round = 0; round < 2; ++round) {
+                QCOMPARE(cycle.Tick(row.Window), Step::DeferredCommands);
+                QCOMPARE(cycle.Tick(row.Window), Step::DeferredCommands);
+                QVERIFY2(cycle.Tick(row.Window) == row.ThirdTick, row.Name);
+            }
         }
     }
 
@@ -113,36 +119,26 @@ private Q_SLOTS:
         QCOMPARE(cycle.NextStatusRelay(), std::int16_t(2));
     }
 
-    void RecentFilesOrder_data()
-    {
-        QTest::addColumn<QStringList>("before"); // newest first
-        QTest::addColumn<QString>("added");
-        QTest::addColumn<QStringList>("after");
-        const QStringList five{"/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf", "/a/5.tcf"};
-        QTest::newRow("sixth drops the oldest")
-            << five << "/a/6.tcf"
-            << QStringList{"/a/6.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"};
-        QTest::newRow("third moves to the top")
-            << five << "/a/3.tcf"
-            << QStringList{"/a/3.tcf", "/a/1.tcf", "/a/2.tcf", "/a/4.tcf", "/a/5.tcf"};
-        QTest::newRow("last moves to the top")
-            << five << "/a/5.tcf"
-            << QStringList{"/a/5.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"};
-        QTest::newRow("letter case differs") << QStringList{"/a/Plant.tcf"} << "/a/plant.tcf"
-                                             << QStringList{"/a/plant.tcf", "/a/Plant.tcf"};
-    }
     void RecentFilesOrder()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QString, added);
-        QFETCH(QStringList, after);
-        cRUFList list = ListOf(before);
-        list.addfile(added, QStringLiteral("ignored when listed"));
-        QCOMPARE(Paths(list), after);
-        QCOMPARE(list.Count(), std::int16_t(after.size()));
-        // A listed file keeps the title it was listed with.
-        QCOMPARE(list.ItemTitle(1), before.contains(added) ? cRUFList::TitleFromPath(added)
-                                                           : QStringLiteral("ignored when listed"));
+        const QStringList five{"/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf", "/a/5.tcf"};
+        // Listed before (newest first), added, listed after.
+        const std::tuple<QStringList, const char*, QStringList> rows[] = {
+            {five, "/a/6.tcf", {"/a/6.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"}},
+            {five, "/a/3.tcf", {"/a/3.tcf", "/a/1.tcf", "/a/2.tcf", "/a/4.tcf", "/a/5.tcf"}},
+            {five, "/a/5.tcf", {"/a/5.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"}},
+            {{"/a/Plant.tcf"}, "/a/plant.tcf", {"/a/plant.tcf", "/a/Plant.tcf"}}, // case differs
+        };
+        for (const auto& [before, added, after] : rows) {
+            cRUFList list = ListOf(before);
+            list.addfile(QLatin1String(added), QStringLiteral("ignored when listed"));
+            QCOMPARE(Paths(list), after);
+            QCOMPARE(list.Count(), std::int16_t(after.size()));
+            // A listed file keeps the title it was listed with.
+            QCOMPARE(list.ItemTitle(1), before.contains(QLatin1String(added))
+                                            ? cRUFList::TitleFromPath(QLatin1String(added))
+                                            : QStringLiteral("ignored when listed"));
+        }
     }
 
     void RecentFilesRemoveAndBounds()
@@ -163,18 +159,9 @@ private Q_SLOTS:
 
     // Every stored setting read at start-up and written back at exit, as
     // "Section/Key=text": what cannot be used comes back as the default.
-    void SettingsRoundTrip_data()
+    // Each case starts from an empty store and writes every key back.
+    void SettingsRoundTrip()
     {
-        QTest::addColumn<QStringList>("stored");
-        QTest::addColumn<QStringList>("savedBack");
-        const auto row = [](const char* name, const QStringList& stored, const QStringList& back) {
-            QTest::newRow(name) << stored << back;
-        };
-        row("nothing stored", {},
-            {"MainForm/Left=0", "MainForm/Top=0", "TargetTZL/SlaveID=1", "Options/AlarmDisplay=0",
-             "Options/EventLogUseCurrent=0", "Options/VerifyAfterDownload=0", "Comms/Port=1",
-             "Comms/Settings=9600,n,8,1", "Comms/FastResponse=0", "Modbus/WordOrder=0",
-             "RUFiles/RUF1="});
         const QStringList inRange{"MainForm/Left=500",
                                   "MainForm/Top=720",
                                   "TargetTZL/SlaveID=247",
@@ -187,61 +174,55 @@ private Q_SLOTS:
                                   "Comms/FastResponse=1",
                                   "Modbus/WordOrder=1",
                                   "Options/WorkDirectory=/home/eng/old"};
-        row("in range", inRange, inRange);
-        row("lowest slave, edges at 0.9", {"TargetTZL/SlaveID=1", "MainForm/Left=900"},
-            {"TargetTZL/SlaveID=1", "MainForm/Left=900"});
-        row("slave 0, edges past 0.9",
-            {"TargetTZL/SlaveID=0", "MainForm/Left=900.5", "MainForm/Top=721"},
-            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "MainForm/Top=0"});
-        row("slave 248, negative edges",
-            {"TargetTZL/SlaveID=248", "MainForm/Left=-20", "MainForm/Top=-0.5"},
-            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "MainForm/Top=0"});
-        row("beyond 16 bits", {"TargetTZL/SlaveID=70000", "MainForm/Left=1e9", "Comms/Port=70000"},
-            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "Comms/Port=1"});
-        row("not numbers",
-            {"TargetTZL/SlaveID=node", "MainForm/Left=left", "Options/AlarmDisplay=yes",
-             "Comms/Port=COM3", "Comms/Settings=fast", "Modbus/WordOrder=swapped"},
-            {"TargetTZL/SlaveID=1", "MainForm/Left=0", "Options/AlarmDisplay=0", "Comms/Port=1",
-             "Comms/Settings=9600,n,8,1", "Modbus/WordOrder=0"});
-        row("fractions round half to even",
-            {"TargetTZL/SlaveID=2.5", "MainForm/Left=10.5", "Options/AlarmDisplay=0.5"},
-            {"TargetTZL/SlaveID=2", "MainForm/Left=10.5", "Options/AlarmDisplay=1"});
-        row("other word orders are swapped", {"Modbus/WordOrder=-3", "Comms/Port=-2"},
-            {"Modbus/WordOrder=1", "Comms/Port=1"});
-        row("recent files close up",
-            {"RUFiles/RUF1=/data/first.tcf", "RUFiles/RUF2=C:\\old\\second.tcf",
-             "RUFiles/RUF4=/data/fourth.tcf"},
-            {"RUFiles/RUF1=/data/first.tcf", "RUFiles/RUF2=C:\\old\\second.tcf",
-             "RUFiles/RUF3=/data/fourth.tcf", "RUFiles/RUF4=", "RUFiles/RUF5="});
-    }
-    void SettingsRoundTrip()
-    {
-        QFETCH(QStringList, stored);
-        QFETCH(QStringList, savedBack);
-        const auto split = [](const QString& entry) {
-            return std::tuple(entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0),
-                              entry.section(u'=', 1));
+        const std::pair<const char*, QStringList> cases[] = {
+            {"nothing stored", {}},
+            {"in range", inRange},
+            {"lowest slave, edges at 0.9", {"TargetTZL/SlaveID=1", "MainForm/Left=900"}},
+            {"slave 0, edges past 0.9",
+             {"TargetTZL/SlaveID=0", "MainForm/Left=900.5", "MainForm/Top=721"}},
+            {"slave 248, negative edges",
+             {"TargetTZL/SlaveID=248", "MainForm/Left=-20", "MainForm/Top=-0.5"}},
+            {"beyond 16 bits",
+             {"TargetTZL/SlaveID=70000", "MainForm/Left=1e9", "Comms/Port=70000"}},
+            {"not numbers",
+             {"TargetTZL/SlaveID=node", "MainForm/Left=left", "Options/AlarmDisplay=yes",
+              "Comms/Port=COM3", "Comms/Settings=fast", "Modbus/WordOrder=swapped"}},
+            {"fractions round half to even",
+             {"TargetTZL/SlaveID=2.5", "MainForm/Left=10.5", "Options/AlarmDisplay=0.5"}},
+            {"other word orders are swapped", {"Modbus/WordOrder=-3", "Comms/Port=-2"}},
+            {"recent files close up",
+             {"RUFiles/RUF1=/data/first.tcf", "RUFiles/RUF2=C:\\old\\second.tcf",
+              "RUFiles/RUF4=/data/fourth.tcf"}},
         };
-        MemorySettingsStore store;
-        for (const QString& entry : stored) {
-            const auto [section, key, value] = split(entry);
-            store.SaveSetting(App, section, key, value);
+        QStringList keys;
+        for (const QString& entry : inRange)
+            keys << entry.section(u'=', 0, 0);
+        for (int n = 1; n <= 5; ++n)
+            keys << QStringLiteral("RUFiles/RUF%1").arg(n);
+        QString dump;
+        for (const auto& [name, stored] : cases) {
+            MemorySettingsStore store;
+            for (const QString& entry : stored)
+                store.SaveSetting(App, entry.section(u'/', 0, 0),
+                                  entry.section(u'/', 1).section(u'=', 0, 0),
+                                  entry.section(u'=', 1));
+            const QSize screen(1000, 800);
+            SimulatedLink link;
+            cRUFList files;
+            const auto window = MainWindowSettings::Restore(store, App, screen);
+            link.Modbus().RestoreSettings(store, App);
+            files.RestoreRUFLSettings(store, App);
+            window.Save(store, App, screen, QString());
+            link.Modbus().SaveSettings(store, App);
+            files.SaveRUFLSettings(store, App);
+            dump += QStringLiteral("# %1\n").arg(QLatin1String(name));
+            for (const QString& key : keys)
+                dump += key + u'='
+                        + store.GetSetting(App, key.section(u'/', 0, 0), key.section(u'/', 1),
+                                           QStringLiteral("<absent>"))
+                        + u'\n';
         }
-        const QSize screen(1000, 800);
-        SimulatedLink link;
-        cRUFList files;
-        const auto window = MainWindowSettings::Restore(store, App, screen);
-        link.Modbus().RestoreSettings(store, App);
-        files.RestoreRUFLSettings(store, App);
-        window.Save(store, App, screen, QString());
-        link.Modbus().SaveSettings(store, App);
-        files.SaveRUFLSettings(store, App);
-        QStringList found;
-        for (const QString& entry : savedBack) {
-            const auto [section, key, value] = split(entry);
-            found << section + u'/' + key + u'=' + store.GetSetting(App, section, key, "<absent>");
-        }
-        QCOMPARE(found, savedBack);
+        TZL_COMPARE_GOLDEN(QStringLiteral("settings-round-trip.txt"), dump);
     }
 
     void WorkDirectoryOnlyWhenAFileWasChosen()
@@ -259,6 +240,111 @@ private Q_SLOTS:
         QCOMPARE(store.GetSetting(App, "Options", "WorkDirectory", "?"),
                  QStringLiteral("C:\\Configs"));
         QCOMPARE(MainWindowSettings::FolderOf(QStringLiteral("/plant.tcf")), QStringLiteral("/"));
+    }
+
+    // The text an edit box hands over: cut at the caret when the user
+    // commits (so moving back and pressing Enter drops the rest), whole when
+    // text is selected or the program commits on his behalf; trimmed always.
+    void CommittedTextByCause()
+    {
+        const QString name = QStringLiteral("Generator Feeder");
+        QCOMPARE(CommittedText(name, 10, false, CommitCause::Enter), QStringLiteral("Generator"));
+        QCOMPARE(CommittedText(name, 10, false, CommitCause::FocusLeft),
+                 QStringLiteral("Generator"));
+        QCOMPARE(CommittedText(name, 0, false, CommitCause::Enter), QString());
+        QCOMPARE(CommittedText(name, 16, false, CommitCause::Enter), name);
+        QCOMPARE(CommittedText(name, 10, true, CommitCause::Enter), name);
+        QCOMPARE(CommittedText(name, 1, false, CommitCause::OnBehalf), name);
+        QCOMPARE(CommittedText(QStringLiteral("  Feeder A  "), 12, false, CommitCause::Enter),
+                 QStringLiteral("Feeder A"));
+        QCOMPARE(CommittedText(QStringLiteral(" 60 "), 1, false, CommitCause::OnBehalf),
+                 QStringLiteral("60"));
+        // A context menu, a list's popup or another program takes the focus
+        // for a while: the entry is neither committed nor started anew.
+        for (const auto reason : {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::MouseFocusReason,
+                                  Qt::OtherFocusReason})
+            QVERIFY(FocusMovesBetweenControls(reason));
+        QVERIFY(!FocusMovesBetweenControls(Qt::PopupFocusReason));
+        QVERIFY(!FocusMovesBetweenControls(Qt::ActiveWindowFocusReason));
+    }
+
+    // Trip parameters in the user's number format, both ways: what a typed
+    // text reads as ("-" for no value; beyond a single's range is infinite,
+    // which the model clamps to the maximum), a value as the box and the
+    // printout show it, and a range limit (ungrouped, two to four decimals).
+    void TripParameterTexts()
+    {
+        const QLocale before;
+        QString dump;
+        for (const auto language : {QLocale::English, QLocale::German}) {
+            QLocale::setDefault(QLocale(language));
+            dump += QLocale().name() + u'\n';
+            for (const char* typed : {"121", "abc", "", "nan", "inf", "-3", "1e2", "1e60",
+                                      "12,345.5", "1.26", "1.234,50", "0,5"}) {
+                const auto value = ParameterValueFromText(QLatin1String(typed));
+                dump += QStringLiteral("  read \"%1\": %2\n")
+                            .arg(QLatin1String(typed),
+                                 value ? QString::number(double(*value)) : QStringLiteral("-"));
+            }
+            for (const float value : {132.0f, 5.5f, 120.99998f, 1.125f, 1234.5678f, 12345.5f})
+                dump += QStringLiteral("  show %1: %2\n")
+                            .arg(double(value), 0, 'g', 8)
+                            .arg(ParameterValueText(value));
+            for (const float value : {5.5f, 13200.0f, 0.075f, 1.8f, 0.061725f, 1.4814f})
+                dump += QStringLiteral("  limit %1: %2\n")
+                            .arg(double(value), 0, 'g', 8)
+                            .arg(ParameterLimitText(value));
+        }
+        QLocale::setDefault(before);
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-parameter-texts.txt"), dump);
+    }
+
+    void StableNamesJoinTheirDevice()
+    {
+        QTemporaryDir dev;
+        QVERIFY(dev.isValid());
+        const QDir root(QFileInfo(dev.path()).canonicalFilePath());
+        QVERIFY(root.mkdir(QStringLiteral("by-id")));
+        for (const char* name : {"ttyS0", "ttyUSB0"}) {
+            QFile node(root.filePath(QString::fromLatin1(name)));
+            QVERIFY(node.open(QIODevice::WriteOnly));
+        }
+        const QString adapter = root.filePath(QStringLiteral("by-id/usb-FTDI_A10K-if00-port0"));
+        const QString unplugged = root.filePath(QStringLiteral("by-id/usb-Prolific-port0"));
+        QVERIFY(QFile::link(QStringLiteral("../ttyUSB0"), adapter));
+        QVERIFY(QFile::link(root.filePath(QStringLiteral("ttyUSB1")), unplugged));
+
+        // The order SystemSerialDevices() lists them in: links, then devices.
+        const QList<SerialDeviceEntry> entries =
+            GroupSerialDevices({adapter, unplugged, root.filePath(QStringLiteral("ttyS0")),
+                                root.filePath(QStringLiteral("ttyUSB0"))});
+
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0].Device, root.filePath(QStringLiteral("ttyS0")));
+        QVERIFY(entries[0].Aliases.isEmpty());
+        QCOMPARE(entries[1].Device, root.filePath(QStringLiteral("ttyUSB0")));
+        QCOMPARE(entries[1].Aliases, QStringList{adapter});
+        // A link whose adapter has just been pulled still tells which device it was.
+        QCOMPARE(entries[2].Device, root.filePath(QStringLiteral("ttyUSB1")));
+        QCOMPARE(entries[2].Aliases, QStringList{unplugged});
+    }
+
+    // Nothing found, then devices and paths.
+    void SummaryNamesWhatSupportAsksFor()
+    {
+        SystemFacts facts;
+        facts.ProgramVersion = QStringLiteral("1.0.0");
+        facts.QtVersion = QStringLiteral("6.4.2");
+        facts.OperatingSystem = QStringLiteral("Debian GNU/Linux 12");
+        QString summaries = SystemSummary(facts);
+        facts.SerialDevices = {{QStringLiteral("/dev/ttyS0"), {}},
+                               {QStringLiteral("/dev/ttyUSB0"),
+                                {QStringLiteral("/dev/serial/by-id/usb-FTDI_A10K-if00-port0")}}};
+        facts.SettingsFile = QStringLiteral("/home/eng/.config/VI_TZLConfigurator/x.ini");
+        facts.ErrorLogFolder = QStringLiteral("/home/eng/.local/share/VI_TZLConfigurator");
+        facts.UserGuide = QStringLiteral("/usr/share/tzl-configurator/help/index.html");
+        summaries += QStringLiteral("--\n") + SystemSummary(facts);
+        TZL_COMPARE_GOLDEN(QStringLiteral("system-summaries.txt"), summaries);
     }
 };
 
