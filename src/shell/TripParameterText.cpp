@@ -1,7 +1,5 @@
 #include "shell/TripParameterText.h"
 
-#include "platform/FloatText.h"
-
 #include <QLocale>
 #include <cmath>
 
@@ -24,9 +22,9 @@ QLocale GroupingLocale()
 
 QString ParameterValueText(float value)
 {
-    // Through the single's shortest digits, so that a value stored just
-    // below a half (1.005 as a single) rounds as it reads.
-    return GroupingLocale().toString(PlainFloatText(value).toDouble(), 'f', FewestDecimals);
+    // From the single's exact value, as the printout rounds it: a single read
+    // as 4096.005 holds 4096.0048828125, which both show as 4096.00.
+    return GroupingLocale().toString(double(value), 'f', FewestDecimals);
 }
 
 QString ParameterLimitText(float value)

@@ -271,7 +271,8 @@ private Q_SLOTS:
     // Trip parameters in the user's number format, both ways: what a typed
     // text reads as ("-" for no value; beyond a single's range is infinite,
     // which the model clamps to the maximum), a value as the box and the
-    // printout show it, and a range limit (ungrouped, two to four decimals).
+    // printout show it (from the single's exact value: 4096.005 reads as
+    // 4096.0048828125), and a range limit (ungrouped, two to four decimals).
     void TripParameterTexts()
     {
         const QLocale before;
@@ -286,7 +287,8 @@ private Q_SLOTS:
                             .arg(QLatin1String(typed),
                                  value ? QString::number(double(*value)) : QStringLiteral("-"));
             }
-            for (const float value : {132.0f, 5.5f, 120.99998f, 1.125f, 1234.5678f, 12345.5f})
+            for (const float value :
+                 {132.0f, 5.5f, 120.99998f, 1.125f, 1234.5678f, 12345.5f, 4096.005f})
                 dump += QStringLiteral("  show %1: %2\n")
                             .arg(double(value), 0, 'g', 8)
                             .arg(ParameterValueText(value));
