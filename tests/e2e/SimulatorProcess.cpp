@@ -44,6 +44,18 @@ QString SimulatorProcess::StandardError()
     return QString::fromLocal8Bit(m_Process.readAllStandardError());
 }
 
+QStringList PortOf(const SimulatorProcess& sim)
+{
+    return {QStringLiteral("--port"), sim.Device()};
+}
+
+const QStringList FastLine{QStringLiteral("--settings"), QStringLiteral("115200,N,8,1")};
+
+QStringList FastPortOf(const SimulatorProcess& sim)
+{
+    return PortOf(sim) + FastLine + QStringList{QStringLiteral("--fast")};
+}
+
 QString CommsLogFolder()
 {
     static const QTemporaryDir folder;

@@ -34,6 +34,17 @@ struct ToolRun
     QString Err;
 };
 
+// tzlctl's --port option for the simulator's line.
+QStringList PortOf(const SimulatorProcess& sim);
+
+// A line at 115200 baud, for the simulator and tzlctl alike, for tests of what
+// a command does rather than of the line's timing (tst_TzlctlLink and
+// tst_FaultMatrix test that at the usual 9600 baud): a trip download takes a
+// second instead of sixteen.
+extern const QStringList FastLine;
+// PortOf() on the fast line, with fast response detection.
+QStringList FastPortOf(const SimulatorProcess& sim);
+
 // Folder of the built executables, as the test registration passes it.
 QString BinaryDir();
 // Runs tzlctl with the arguments and waits for it (at most 60 s). Its comms

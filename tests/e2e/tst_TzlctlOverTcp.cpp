@@ -13,52 +13,39 @@ namespace {
 
 using Line = SimulatorProcess::Line;
 
-QStringList Target(const SimulatorProcess& sim)
-{
-    return {QStringLiteral("--port"), sim.Device()};
-}
-
 } // namespace
 
 class tst_TzlctlOverTcp : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Upload from one relay, download with verify to another, read its event
-    // log and watch it: connection per transaction by default, kept open
-    // between transactions with --fast.
-    void ConfigurationEventsAndWatch()
+    // A download with the connection kept open between transactions (--fast),
+    // then the event log read and the relay watched with a connection per
+    // transaction. The trip download's own checks are tst_TzlctlRelay's.
+    void DownloadEventsAndWatch()
     {
         QTemporaryDir dir;
-        const QString scenario = dir.filePath(QStringLiteral("relay.sim"));
-        QFile scenarioFile(scenario);
-        QVERIFY(scenarioFile.open(QIODevice::WriteOnly));
-        scenarioFile.write("volts 11000\ncurrent 500\ntype 2\nfirmware 2.5\n"
-                           "trip 3 5 7 121 1.1 0.2\nevent 1 5 2026-03-13 17:42:00\n");
-        scenarioFile.close();
-        const QString config = dir.filePath(QStringLiteral("site.tcf"));
-        {
-            SimulatorProcess source({QStringLiteral("--scenario"), scenario}, Line::Tcp);
-            QVERIFY2(!source.Device().isEmpty(), qPrintable(source.StandardError()));
-            const ToolRun run = RunTzlctl(Target(source) + QStringList{"upload-config", config});
-            QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        }
-        SimulatorProcess target({"--type", "2", "--firmware", "2.5", "--scenario", scenario},
-                                Line::Tcp);
-        QVERIFY2(!target.Device().isEmpty(), qPrintable(target.StandardError()));
-        ToolRun run = RunTzlctl(
-            Target(target) + QStringList{"--fast", "download-config", config, "--yes", "--verify"});
+        const QString scenario = WriteTestFile(dir.path(), QStringLiteral("relay.sim"),
+                                               "type 2\nevent 1 5 2026-03-13 17:42:00\n");
+        const QString config =
+            WriteTestFile(dir.path(), QStringLiteral("site.tcf"), ConfigFileText(2, 500, 11000));
+        SimulatorProcess sim({"--scenario", scenario}, Line::Tcp);
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        ToolRun run =
+            RunTzlctl(PortOf(sim) + QStringList{"--fast", "download-config", config, "--yes"});
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        run = RunTzlctl(PortOf(sim) + QStringList{"read-holding", "6", "4"});
+        QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts), (QStringList{"11000", "500"}));
 
         const QString events = dir.filePath(QStringLiteral("events.tef"));
-        run = RunTzlctl(Target(target) + QStringList{"events", "--save", events});
+        run = RunTzlctl(PortOf(sim) + QStringList{"events", "--save", events});
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
         QFile saved(events);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().contains("\"1 , 17:42:00"));
 
         const QString csv = dir.filePath(QStringLiteral("watch.csv"));
-        run = RunTzlctl(Target(target) + QStringList{"watch", "--csv", csv, "--duration", "2"});
+        run = RunTzlctl(PortOf(sim) + QStringList{"watch", "--csv", csv, "--duration", "2"});
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
         QVERIFY2(run.Err.contains(QStringLiteral(" 0 failed")), qPrintable(run.Err));
     }
@@ -68,7 +55,7 @@ private Q_SLOTS:
     {
         SimulatorProcess sim({"--slave", "7", "--word-order", "1"}, Line::Tcp);
         QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-        const ToolRun run = RunTzlctl(Target(sim) + QStringList{"scan", "--slaves", "1-10"});
+        const ToolRun run = RunTzlctl(PortOf(sim) + QStringList{"scan", "--slaves", "1-10"});
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err + run.Out));
         QVERIFY2(run.Out.contains(QStringLiteral("Found a TZL at slave 7, word order 1")),
                  qPrintable(run.Out));
@@ -87,7 +74,7 @@ private Q_SLOTS:
         QTcpSocket first;
         first.connectToHost(url.host(), quint16(url.port()));
         QVERIFY(first.waitForConnected(5000));
-        ToolRun run = RunTzlctl(Target(sim) + QStringList{"read-holding", "6", "2"});
+        ToolRun run = RunTzlctl(PortOf(sim) + QStringList{"read-holding", "6", "2"});
         QCOMPARE(run.ExitCode, 1);
         QVERIFY2(run.Err.contains(sim.Device() + QStringLiteral(" closed the connection")),
                  qPrintable(run.Err));
@@ -96,7 +83,7 @@ private Q_SLOTS:
                      qPrintable(simLog));
         QCOMPARE(first.state(), QAbstractSocket::ConnectedState);
         first.disconnectFromHost();
-        run = RunTzlctl(Target(sim) + QStringList{"read-holding", "6", "2"});
+        run = RunTzlctl(PortOf(sim) + QStringList{"read-holding", "6", "2"});
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
     }
 
