@@ -1,10 +1,15 @@
-// tzlctl against the real simulator over a pseudo-terminal.
+// tzlctl against the real simulator over a pseudo-terminal: the line's own
+// commands, usage errors, and the printouts into PDF files read back with
+// pdftotext.
 
+#include "PdfText.h"
 #include "SimulatorProcess.h"
+#include "platform/LocaleDateText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -19,6 +24,22 @@ QList<double> Figures(const QString& output, const QString& label)
     while (matches.hasNext())
         figures << matches.next().captured(1).toDouble();
     return figures;
+}
+
+QStringList PdfLines(const QString& path)
+{
+    QStringList lines = SimplifiedLines(PdfText(path));
+    lines.removeAll(QString());
+    return lines;
+}
+
+QString EventLine(int n, const QDateTime& moment, int relay)
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(n)
+        .arg(LongTimeText(moment.time()), LongDateText(moment.date()))
+        .arg(relay)
+        .simplified();
 }
 
 } // namespace
@@ -131,33 +152,67 @@ private Q_SLOTS:
         QCOMPARE(lines[0].simplified(), QStringLiteral("Volts1 230.500"));
     }
 
-    void UsageErrorsExitWithTwo_data()
+    void initTestCase()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no command") << QStringList{};
-        QTest::newRow("unknown command") << QStringList{"frobnicate"};
-        QTest::newRow("missing count") << QStringList{"read-holding", "6"};
-        QTest::newRow("odd count") << QStringList{"read-holding", "6", "3"};
-        QTest::newRow("slave 0") << QStringList{"--slave", "0", "read-holding", "6", "2"};
-        QTest::newRow("word order 2") << QStringList{"--word-order", "2", "read-holding", "6", "2"};
-        QTest::newRow("bad settings")
-            << QStringList{"--settings", "9600-N-8-1", "read-holding", "6", "2"};
-        QTest::newRow("bad value") << QStringList{"write", "6", "ten"};
-        QTest::newRow("value nan") << QStringList{"write", "66", "nan"};
-        // 62 values are 124 registers; a request writes at most 123.
-        QTest::newRow("62 values") << (QStringList{"write", "6"} << QStringList(62, "1"));
-        QTest::newRow("set-time 1929") << QStringList{"set-time", "1929-12-31T23:59:59"};
-        QTest::newRow("set-time 2030") << QStringList{"set-time", "2030-01-01T00:00:00"};
-        QTest::newRow("set-time no date") << QStringList{"set-time", "yesterday"};
-        QTest::newRow("unknown option") << QStringList{"--colour", "read-holding", "6", "2"};
+        // As over ssh or in CI: no display, and no Qt platform named.
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+        qunsetenv("QT_QPA_PLATFORM");
+        // A relay's site file: a 3-wire system of 11 kV and 500 A, relay 3
+        // over volts (latched, logged, fail safe), the other relays unused.
+        m_Config = WriteTestFile(
+            m_Dir.path(), QStringLiteral("site.tcf"),
+            ConfigFileText(2, 500, 11000,
+                           {{3, {"Bus over volts", "1", "13", "12100", "110", "2.5"}}}));
     }
 
-    void UsageErrorsExitWithTwo()
+    // Usage errors exit with 2 before the line is touched; a file that cannot
+    // be read or written with 1. The device named does not exist.
+    void FailuresBeforeTheLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("error"); // a part of it
+        const auto usage = [](const char* name, const QStringList& arguments) {
+            QTest::newRow(name) << arguments << 2 << "tzlctl";
+        };
+        usage("no command", {});
+        usage("unknown command", {"frobnicate"});
+        usage("missing count", {"read-holding", "6"});
+        usage("odd count", {"read-holding", "6", "3"});
+        usage("slave 0", {"--slave", "0", "read-holding", "6", "2"});
+        usage("word order 2", {"--word-order", "2", "read-holding", "6", "2"});
+        usage("bad settings", {"--settings", "9600-N-8-1", "read-holding", "6", "2"});
+        usage("bad value", {"write", "6", "ten"});
+        usage("value nan", {"write", "66", "nan"});
+        // 62 values are 124 registers; a request writes at most 123.
+        usage("62 values", QStringList{"write", "6"} << QStringList(62, "1"));
+        usage("set-time 1929", {"set-time", "1929-12-31T23:59:59"});
+        usage("set-time 2030", {"set-time", "2030-01-01T00:00:00"});
+        usage("set-time no date", {"set-time", "yesterday"});
+        usage("unknown option", {"--colour", "read-holding", "6", "2"});
+        QTest::newRow("no --pdf") << QStringList{"print-config", m_Config} << 2
+                                  << "--pdf OUT.pdf is missing";
+        QTest::newRow("events --pdf without a file")
+            << QStringList{"events", "--pdf"} << 2 << "--pdf needs a file name";
+        const QString unwritable = m_Dir.filePath(QStringLiteral("no/such/folder/out.pdf"));
+        QTest::newRow("PDF in a missing folder")
+            << QStringList{"print-config", m_Config, "--pdf", unwritable} << 1
+            << QStringLiteral("the PDF file %1 could not be written").arg(unwritable);
+        QTest::newRow("missing configuration file")
+            << QStringList{"print-config", m_Dir.filePath("none.tcf"), "--pdf", "x.pdf"} << 1
+            << "The file can not be located";
+    }
+
+    void FailuresBeforeTheLine()
     {
         QFETCH(QStringList, arguments);
-        const ToolRun run = RunTzlctl(QStringList{"--port", "/dev/null"} + arguments);
-        QCOMPARE(run.ExitCode, 2);
-        QVERIFY(run.Err.startsWith(QStringLiteral("tzlctl")));
+        const ToolRun run = RunTzlctl(QStringList{"--port", "/dev/no-such-relay"} + arguments);
+        QTEST(run.ExitCode, "exitCode");
+        QFETCH(QString, error);
+        // A usage error says so first.
+        QVERIFY2(error == u"tzlctl" ? run.Err.startsWith(error) : run.Err.contains(error),
+                 qPrintable(run.Err));
         QVERIFY(run.Out.isEmpty());
     }
 
@@ -200,6 +255,52 @@ private Q_SLOTS:
         const QList<double> floor = Figures(run.Out, QStringLiteral("floor"));
         QVERIFY2(floor.size() == 1 && qAbs(floor[0] - 21.875) < 0.01, qPrintable(run.Out));
     }
+
+    void EventLogIntoPdf()
+    {
+        const QString scenario =
+            WriteTestFile(m_Dir.path(), QStringLiteral("relay.sim"),
+                          "event 2 3 2026-03-14 08:00:05\nevent 1 5 2026-03-13 17:42:00\n");
+        SimulatorProcess sim({QStringLiteral("--scenario"), scenario});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const QString pdf = m_Dir.filePath(QStringLiteral("events.pdf"));
+        const QString tef = m_Dir.filePath(QStringLiteral("events.tef"));
+        const ToolRun run =
+            RunTzlctl(PortOf(sim) + QStringList{"events", "--pdf", pdf, "--save", tef});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        // The listing and the event-log file come as without --pdf.
+        QVERIFY2(run.Out.startsWith(QStringLiteral(" 1  2026-03-13T17:42:00  relay 5\n")),
+                 qPrintable(run.Out));
+        QVERIFY(QFile::exists(tef));
+
+        if (!PdfToTextAvailable())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QCOMPARE(PdfLines(pdf),
+                 (QStringList{"EVENT LOG ~ TZL Configurator", "Event No. Time Date Relay No.",
+                              EventLine(1, QDateTime({2026, 3, 13}, {17, 42, 0}), 5),
+                              EventLine(2, QDateTime({2026, 3, 14}, {8, 0, 5}), 3)}));
+    }
+
+    void ConfigurationIntoPdf()
+    {
+        const QString pdf = m_Dir.filePath(QStringLiteral("site.pdf"));
+        const ToolRun run =
+            RunTzlctl({"--port", "/dev/no-such-relay", "print-config", m_Config, "--pdf", pdf});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QCOMPARE(run.Out, QStringLiteral("Configuration %1 printed to %2\n").arg(m_Config, pdf));
+
+        if (!PdfToTextAvailable())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        // The file's own values: the layout is the printout tests' to check.
+        const QStringList lines = PdfLines(pdf);
+        for (const char* line : {"Primary VT Value : 11000.00 Volts", "Trip Name : Bus over volts",
+                                 "Trip Point : 12100.00 V", "Relay Number 16"})
+            QVERIFY2(lines.contains(QLatin1String(line)), qPrintable(lines.join(u'\n')));
+    }
+
+private:
+    QTemporaryDir m_Dir;
+    QString m_Config;
 };
 
 QTEST_GUILESS_MAIN(tst_TzlctlLink)
