@@ -13,7 +13,6 @@ Run on a display and session bus of its own:
 """
 
 import os
-import subprocess
 import time
 
 from configurator_session import (Failure, Session, check, children, find, main, press,
@@ -39,21 +38,14 @@ def boxes_shown(s, seconds):
     return texts
 
 
+def any_label(s, start):
+    return find(s.window, "label", lambda name: name.startswith(start)) is not None
+
+
 def volts_1(s):
     """The Volts cell of phase 1 on the Measurements tab."""
     grid = find(s.window, "table", "Electrical Parameters")
     return grid.queryTable().getAccessibleAt(0, 0).name.strip()
-
-
-def start_simulator(s, scenario):
-    sim = subprocess.Popen(
-        [os.path.join(s.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
-        stdout=subprocess.PIPE, text=True)
-    s.processes.append(sim)
-    device = sim.stdout.readline().strip()
-    if not device.startswith("/dev/"):
-        raise Failure(f"the second simulator did not start: {device!r}")
-    return sim, device
 
 
 def type_device(s, shown, device):
@@ -100,7 +92,7 @@ def run(bin_dir, scenario):
         check(not boxes_shown(s, 4), "no box after going off-line")
 
         # Another simulator, on a device of its own, typed into the settings.
-        _, device = start_simulator(s, scenario)
+        _, device = s.start_simulator(scenario)
         type_device(s, by_id, device)
 
         press(s.button("Enter On-Line mode"))
@@ -115,20 +107,6 @@ def run(bin_dir, scenario):
         raise
     finally:
         s.close()
-
-
-def any_label(s, start):
-    """True when a label of the window begins with this text."""
-    queue = [s.window]
-    while queue:
-        node = queue.pop(0)
-        try:
-            if node.getRoleName() == "label" and node.name.startswith(start):
-                return True
-        except Exception:
-            pass
-        queue.extend(children(node))
-    return False
 
 
 if __name__ == "__main__":
