@@ -1,18 +1,48 @@
-// tzlctl against the real simulator over a pseudo-terminal: the line's own
-// commands, usage errors, and the printouts into PDF files read back with
-// pdftotext.
+// tzlctl against the real simulator over a pseudo-terminal and through a
+// serial device server: the line's own commands, usage errors, the printouts
+// into PDF files read back with pdftotext, and watch: the CSV file it keeps
+// and how it stops.
 
 #include "PdfText.h"
 #include "SimulatorProcess.h"
 #include "platform/LocaleDateText.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <csignal>
 
 namespace {
+
+constexpr int Columns = 33; // time, the 31 measurements, status
+constexpr int Volts1 = 1;
+constexpr int VoltsAverage = 19;
+
+QStringList ReadLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    // A file that does not end in a line break ends in half a row.
+    return text.endsWith(u'\n') ? text.chopped(1).split(u'\n') : QStringList{};
+}
+
+void VerifyWholeRows(const QStringList& lines)
+{
+    for (const QString& line : lines.mid(1)) {
+        const QStringList fields = line.split(u',');
+        QVERIFY2(fields.size() >= Columns, qPrintable(line)); // a status may hold commas
+        QVERIFY2(QDateTime::fromString(fields[0], Qt::ISODateWithMs).isValid(), qPrintable(line));
+    }
+}
 
 // The figures after "LABEL:" at the start of lines, in order.
 QList<double> Figures(const QString& output, const QString& label)
@@ -296,6 +326,197 @@ private Q_SLOTS:
         for (const char* line : {"Primary VT Value : 11000.00 Volts", "Trip Name : Bus over volts",
                                  "Trip Point : 12100.00 V", "Relay Number 16"})
             QVERIFY2(lines.contains(QLatin1String(line)), qPrintable(lines.join(u'\n')));
+    }
+
+    // ---- through a serial device server ----
+
+    // A download with the connection kept open between transactions (--fast),
+    // then the event log read and the relay watched with a connection per
+    // transaction. The trip download's own checks are tst_TzlctlRelay's.
+    void DownloadEventsAndWatch()
+    {
+        QTemporaryDir dir;
+        const QString scenario = WriteTestFile(dir.path(), QStringLiteral("relay.sim"),
+                                               "type 2\nevent 1 5 2026-03-13 17:42:00\n");
+        const QString config =
+            WriteTestFile(dir.path(), QStringLiteral("site.tcf"), ConfigFileText(2, 500, 11000));
+        SimulatorProcess sim({"--scenario", scenario}, SimulatorProcess::Line::Tcp);
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        ToolRun run =
+            RunTzlctl(PortOf(sim) + QStringList{"--fast", "download-config", config, "--yes"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        run = RunTzlctl(PortOf(sim) + QStringList{"read-holding", "6", "4"});
+        QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts), (QStringList{"11000", "500"}));
+
+        const QString events = dir.filePath(QStringLiteral("events.tef"));
+        run = RunTzlctl(PortOf(sim) + QStringList{"events", "--save", events});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QFile saved(events);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("\"1 , 17:42:00"));
+
+        const QString csv = dir.filePath(QStringLiteral("watch.csv"));
+        run = RunTzlctl(PortOf(sim) + QStringList{"watch", "--csv", csv, "--duration", "2"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QVERIFY2(run.Err.contains(QStringLiteral(" 0 failed")), qPrintable(run.Err));
+    }
+
+    // No line settings to try through a device server.
+    void ScanFindsSlaveAndWordOrder()
+    {
+        SimulatorProcess sim({"--slave", "7", "--word-order", "1"}, SimulatorProcess::Line::Tcp);
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const ToolRun run = RunTzlctl(PortOf(sim) + QStringList{"scan", "--slaves", "1-10"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err + run.Out));
+        QVERIFY2(run.Out.contains(QStringLiteral("Found a TZL at slave 7, word order 1")),
+                 qPrintable(run.Out));
+        QVERIFY2(run.Out.contains(QStringLiteral("Options: --slave 7 --word-order 1\n")),
+                 qPrintable(run.Out));
+        QVERIFY2(run.Out.contains(QStringLiteral(": 10 combinations")), qPrintable(run.Out));
+    }
+
+    // A device server's serial port is one line: a second client is turned
+    // away and told so, and the first one is not disturbed.
+    void SecondClientIsRefused()
+    {
+        SimulatorProcess sim({}, SimulatorProcess::Line::Tcp);
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        const QUrl url(sim.Device());
+        QTcpSocket first;
+        first.connectToHost(url.host(), quint16(url.port()));
+        QVERIFY(first.waitForConnected(5000));
+        ToolRun run = RunTzlctl(PortOf(sim) + QStringList{"read-holding", "6", "2"});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Err.contains(sim.Device() + QStringLiteral(" closed the connection")),
+                 qPrintable(run.Err));
+        QString simLog;
+        QTRY_VERIFY2((simLog += sim.StandardError()).contains(QStringLiteral("refused")),
+                     qPrintable(simLog));
+        QCOMPARE(first.state(), QAbstractSocket::ConnectedState);
+        first.disconnectFromHost();
+        run = RunTzlctl(PortOf(sim) + QStringList{"read-holding", "6", "2"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+    }
+
+    void MalformedAddressIsAUsageError_data()
+    {
+        QTest::addColumn<QStringList>("target"); // empty: $TZL_PORT
+        QTest::addColumn<QString>("error");
+        QTest::newRow("--port") << QStringList{"--port", "tcp://:x"}
+                                << "--port \"tcp://:x\" is not a network address: the host is "
+                                   "missing";
+        QTest::newRow("$TZL_PORT") << QStringList()
+                                   << "$TZL_PORT \"tcp://relay:65536\" is not a "
+                                      "network address: the port must be a "
+                                      "number from 1 to 65535";
+    }
+
+    void MalformedAddressIsAUsageError()
+    {
+        QFETCH(QStringList, target);
+        qputenv("TZL_PORT", "tcp://relay:65536");
+        const ToolRun run = RunTzlctl(target + QStringList{"read-holding", "6", "2"});
+        qunsetenv("TZL_PORT");
+        QCOMPARE(run.ExitCode, 2);
+        QFETCH(QString, error);
+        QVERIFY2(run.Err.startsWith(QStringLiteral("tzlctl read-holding: ") + error + " (write"),
+                 qPrintable(run.Err));
+    }
+
+    // ---- watch ----
+
+    void CsvRowsCarryOnlyFreshValues()
+    {
+        // A locale that writes 230,5. Qt takes it from the environment even
+        // where the C library has no such locale installed.
+        qputenv("LC_ALL", "de_DE.UTF-8");
+        const auto restore = qScopeGuard([] { qunsetenv("LC_ALL"); });
+        // The first exchange, the basics of the first cycle, fails.
+        SimulatorProcess sim({"--fault", "value:i0=230.5", "--fault", "value:i42=1234.5", "--fault",
+                              "exception:4@1"});
+        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("watch.csv"));
+        const QStringList watch{"--port", sim.Device(), "watch", "--csv", csv, "--duration"};
+
+        QElapsedTimer clock;
+        clock.start();
+        ToolRun run = RunTzlctl(watch + QStringList{"3"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        QVERIFY2(clock.elapsed() < 3500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(run.Err.contains(QStringLiteral("watch: 3 cycles, 11 transactions, 1 failed")),
+                 qPrintable(run.Err));
+        QStringList lines = ReadLines(csv);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[0].startsWith(QStringLiteral("Time,Volts1 (V),Volts2 (V),")));
+        QVERIFY(lines[0].endsWith(QStringLiteral(",BusVolts (V),IGround (A),Status")));
+        QCOMPARE(lines[0].count(u',') + 1, Columns);
+        VerifyWholeRows(lines);
+        const QStringList failed = lines[1].split(u',');
+        const QStringList averages = lines[2].split(u',');
+        const QStringList basics = lines[3].split(u',');
+        QCOMPARE(failed[Volts1], QString());
+        QVERIFY2(failed.last().contains(QStringLiteral("Modbus Exception 4")),
+                 qPrintable(lines[1]));
+        QCOMPARE(averages[Volts1], QString()); // still no good reading of it
+        QCOMPARE(averages[VoltsAverage], QStringLiteral("1234.5"));
+        QCOMPARE(averages.last(), QStringLiteral("ok"));
+        QCOMPARE(basics[Volts1], QStringLiteral("230.5"));
+
+        // Another run carries on in the same file under the same header.
+        run = RunTzlctl(watch + QStringList{"1"});
+        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        lines = ReadLines(csv);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.filter(QStringLiteral("Time,")).size(), 1);
+    }
+
+    void FileWithOtherColumnsIsRefused()
+    {
+        SimulatorProcess sim;
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("other.csv"));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Time,Frequency (Hz)\n2026-01-01T00:00:00Z,50\n");
+        file.close();
+        const ToolRun run =
+            RunTzlctl({"--port", sim.Device(), "watch", "--csv", csv, "--duration", "1"});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Err.contains(QStringLiteral("other columns")), qPrintable(run.Err));
+        QCOMPARE(ReadLines(csv).size(), 2);
+    }
+
+    void SignalStopsAfterTheTransactionUnderWay_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl+C") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+    void SignalStopsAfterTheTransactionUnderWay()
+    {
+        QFETCH(int, signal);
+        // Every answer comes late, so the signal finds a transaction waiting.
+        SimulatorProcess sim({"--fault", "delay:300"});
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("watch.csv"));
+        QProcess watch;
+        watch.start(QDir(BinaryDir()).filePath(QStringLiteral("tzlctl")),
+                    {"--port", sim.Device(), "watch", "--csv", csv});
+        QVERIFY(QTest::qWaitFor([&] { return ReadLines(csv).size() >= 2; }, 10000));
+        QTest::qWait(100);
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid_t(watch.processId()), signal);
+        QVERIFY(watch.waitForFinished(5000));
+        // The transaction under way takes at most its delay, answer and silence.
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(watch.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(watch.readAllStandardError()).contains(u"watch: "));
+        const QStringList lines = ReadLines(csv);
+        QVERIFY(lines.size() >= 2);
+        VerifyWholeRows(lines);
     }
 
 private:
