@@ -141,6 +141,7 @@ def application(name):
 class Session:
     def __init__(self, bin_dir, scenario, sim_arguments=(), line=("--pty",)):
         self.bin_dir = bin_dir
+        self.scenario = scenario
         self.line = list(line)
         self.home = tempfile.TemporaryDirectory()
         self.processes = []
@@ -238,6 +239,26 @@ class Session:
     def wait_ready(self, what, timeout=60.0):
         wait_for(what, lambda: self.status("Ready"), timeout)
 
+    def go_online(self):
+        press(self.button("Enter On-Line mode"))
+        wait_for("the on-line marker", lambda: self.status("On-Line"))
+
+    def go_offline(self):
+        press(self.button("Enter Off-Line mode"))
+        wait_for("the on-line marker to go", lambda: not self.status("On-Line"))
+
+    def exit(self):
+        """Exit from the menu, answered Yes; gives the settings file's text."""
+        press_into_question(self.menu_item("Exit"))
+        self.answer("Yes")  # "Do you really want to Exit?"
+        code = self.configurator.wait(20)
+        check(code == 0, f"the configurator exits with 0 (got {code})")
+        ini = os.path.join(self.home.name, ".config", "VI_TZLConfigurator",
+                           "VI_TZLConfigurator.ini")
+        check(os.path.isfile(ini), f"the settings file {ini} is written")
+        with open(ini, encoding="utf-8") as settings:
+            return settings.read()
+
     def select_tab(self, caption):
         tab = wait_for(f"tab '{caption}'",
                        lambda: find(self.window, "page tab", caption, showing=False))
@@ -275,113 +296,95 @@ class Session:
         press(dialog)
 
 
-def run(bin_dir, scenario):
-    # The first read of relay 4's trip window goes unanswered.
-    s = Session(bin_dir, scenario, ["--fault", f"no-answer@{RELAY_4_READ}"])
-    try:
-        # The link says the relay did not answer; the upload stops there.
-        press(s.menu_item("Upload Configuration"))
-        s.answer("OK")
-        s.wait_ready("the upload to give up")
-        check(find(s.app, "frame", CAPTION) is not None,
-              "after a failed upload the caption still names no file")
-        check(not s.status("Data Modified"), "a failed upload marks nothing modified")
-        s.select_tab("System")
-        check(text_of(s.box("Primary Volts")) == "110",
-              "a failed upload leaves the system volts in memory as they were")
+def run(s):
+    # The link says the relay did not answer; the upload stops there.
+    press(s.menu_item("Upload Configuration"))
+    s.answer("OK")
+    s.wait_ready("the upload to give up")
+    check(find(s.app, "frame", CAPTION) is not None,
+          "after a failed upload the caption still names no file")
+    check(not s.status("Data Modified"), "a failed upload marks nothing modified")
+    s.select_tab("System")
+    check(text_of(s.box("Primary Volts")) == "110",
+          "a failed upload leaves the system volts in memory as they were")
 
-        check(s.relay_line(3).find("latched yes") > 0, "relay 3 starts latched")
-        check(s.relay_line(8).find("acknowledged no") > 0, "relay 8 starts unacknowledged")
-        press(s.menu_item("Upload Configuration"))
-        uploaded = f"Com1_Node1 - {CAPTION}"
-        wait_for("the caption of the uploaded configuration",
-                 lambda: find(s.app, "frame", uploaded), timeout=90)
-        s.wait_ready("the upload to end")
-        titles = window_titles()
-        check(uploaded in titles, f"the X server shows the title {uploaded!r}")
-        check(not any("— TZL Configurator" in t for t in titles),
-              "no window title carries the program's name twice")
+    check(s.relay_line(3).find("latched yes") > 0, "relay 3 starts latched")
+    check(s.relay_line(8).find("acknowledged no") > 0, "relay 8 starts unacknowledged")
+    press(s.menu_item("Upload Configuration"))
+    uploaded = f"Com1_Node1 - {CAPTION}"
+    wait_for("the caption of the uploaded configuration",
+             lambda: find(s.app, "frame", uploaded), timeout=90)
+    s.wait_ready("the upload to end")
+    titles = window_titles()
+    check(uploaded in titles, f"the X server shows the title {uploaded!r}")
+    check(not any("— TZL Configurator" in t for t in titles),
+          "no window title carries the program's name twice")
 
-        press(s.button("Enter On-Line mode"))
-        wait_for("the on-line marker", lambda: s.status("On-Line"))
-        s.select_tab("Relays")
-        reset = s.button("Reset Trips")
-        wait_for("Reset Trips to be offered", lambda: sensitive(reset), timeout=20)
-        press(reset)
-        ack = s.button("Ack Alarms")
-        wait_for("Ack Alarms to be offered", lambda: sensitive(ack), timeout=20)
-        press(ack)
-        # Each button stays disabled once nothing is left for it to do.
-        wait_for("the commands to have run",
-                 lambda: not sensitive(reset) and not sensitive(ack)
-                 and not find(s.window, "label", "ALARMS"), timeout=20)
+    s.go_online()
+    s.select_tab("Relays")
+    reset = s.button("Reset Trips")
+    wait_for("Reset Trips to be offered", lambda: sensitive(reset), timeout=20)
+    press(reset)
+    ack = s.button("Ack Alarms")
+    wait_for("Ack Alarms to be offered", lambda: sensitive(ack), timeout=20)
+    press(ack)
+    # Each button stays disabled once nothing is left for it to do.
+    wait_for("the commands to have run",
+             lambda: not sensitive(reset) and not sensitive(ack)
+             and not find(s.window, "label", "ALARMS"), timeout=20)
 
-        # Off-line the configurator leaves the line alone, so tzlctl may use it.
-        press(s.button("Enter Off-Line mode"))
-        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
-        s.wait_ready("the last refresh to end")
-        time.sleep(1.5)
-        check("latched no" in s.relay_line(3), "the latch of relay 3 is reset")
-        check("acknowledged yes" in s.relay_line(8), "the alarm of relay 8 is acknowledged")
-        volts = float(s.tzlctl("read-holding", "6", "2").split()[0])
-        trip_points = [float(s.trip_window(relay)[4]) for relay in (1, 2)]
+    # Off-line the configurator leaves the line alone, so tzlctl may use it.
+    s.go_offline()
+    s.wait_ready("the last refresh to end")
+    time.sleep(1.5)
+    check("latched no" in s.relay_line(3), "the latch of relay 3 is reset")
+    check("acknowledged yes" in s.relay_line(8), "the alarm of relay 8 is acknowledged")
+    volts = float(s.tzlctl("read-holding", "6", "2").split()[0])
+    trip_points = [float(s.trip_window(relay)[4]) for relay in (1, 2)]
 
-        # New primary volts on the System tab: the trip points that depend on
-        # them follow. Relay 2's under-volts trip point is typed on its own tab.
-        s.select_tab("System")
-        s.type_into(s.box("Primary Volts"), "10000")
-        wait_for("the edit to mark the data modified", lambda: s.status("Data Modified"))
-        s.select_tab("Relay 2")
-        s.type_into(s.box("Trip Point"), "9500")
-        trip_points = [trip_points[0] * 10000 / volts, 9500]
+    # New primary volts on the System tab: the trip points that depend on
+    # them follow. Relay 2's under-volts trip point is typed on its own tab.
+    s.select_tab("System")
+    s.type_into(s.box("Primary Volts"), "10000")
+    wait_for("the edit to mark the data modified", lambda: s.status("Data Modified"))
+    s.select_tab("Relay 2")
+    s.type_into(s.box("Trip Point"), "9500")
+    trip_points = [trip_points[0] * 10000 / volts, 9500]
 
-        # Typed without Enter, then a tab clicked with the mouse: the box
-        # commits first, so relay 1's trip point follows at once.
-        s.select_tab("System")
-        s.type_into(s.box("Primary Volts"), "830", enter=False)
-        s.click_tab("Relay 1")
-        expected = shown(trip_points[0] * 830 / 10000)
-        wait_for(f"relay 1's trip point to follow 830 V to {expected}",
-                 lambda: text_of(s.box("Trip Point")) == expected, timeout=10)
+    # Typed without Enter, then a tab clicked with the mouse: the box
+    # commits first, so relay 1's trip point follows at once.
+    s.select_tab("System")
+    s.type_into(s.box("Primary Volts"), "830", enter=False)
+    s.click_tab("Relay 1")
+    expected = shown(trip_points[0] * 830 / 10000)
+    wait_for(f"relay 1's trip point to follow 830 V to {expected}",
+             lambda: text_of(s.box("Trip Point")) == expected, timeout=10)
 
-        # Half-edited, the caret inside, when Download is chosen from the menu:
-        # the whole entry is taken, and the download sends it.
-        s.select_tab("System")
-        s.type_into(s.box("Primary Volts"), "1245", enter=False)
-        key(KEY_HOME)
-        key(KEY_RIGHT)
-        key(KEY_RIGHT)
-        download = s.menu_item("Download Configuration")
-        press(download)
-        # The line is the configurator's until the download has run.
-        wait_for("the download to run", lambda: sensitive(download), timeout=90)
-        s.wait_ready("the download to end")
-        check(not s.status("Data Modified"), "a download clears the modified mark")
-        check("1245 V" in s.tzlctl("system"), "the relay holds 1245 V as typed")
-        for relay, typed in zip((1, 2), trip_points):
-            held = float(s.trip_window(relay)[4])
-            check(abs(held - typed * 1245 / 10000) < 0.01,
-                  f"relay {relay}'s trip point followed to 1245 V (holds {held:g})")
-        s.click_tab("Relay 1")
-        check(text_of(s.box("Trip Point")) == shown(float(s.trip_window(1)[4])),
-              "the window shows what the relay holds")
+    # Half-edited, the caret inside, when Download is chosen from the menu:
+    # the whole entry is taken, and the download sends it.
+    s.select_tab("System")
+    s.type_into(s.box("Primary Volts"), "1245", enter=False)
+    key(KEY_HOME)
+    key(KEY_RIGHT)
+    key(KEY_RIGHT)
+    download = s.menu_item("Download Configuration")
+    press(download)
+    # The line is the configurator's until the download has run.
+    wait_for("the download to run", lambda: sensitive(download), timeout=90)
+    s.wait_ready("the download to end")
+    check(not s.status("Data Modified"), "a download clears the modified mark")
+    check("1245 V" in s.tzlctl("system"), "the relay holds 1245 V as typed")
+    for relay, typed in zip((1, 2), trip_points):
+        held = float(s.trip_window(relay)[4])
+        check(abs(held - typed * 1245 / 10000) < 0.01,
+              f"relay {relay}'s trip point followed to 1245 V (holds {held:g})")
+    s.click_tab("Relay 1")
+    check(text_of(s.box("Trip Point")) == shown(float(s.trip_window(1)[4])),
+          "the window shows what the relay holds")
 
-        press_into_question(s.menu_item("Exit"))
-        s.answer("Yes")  # "Do you really want to Exit?"
-        code = s.configurator.wait(20)
-        check(code == 0, f"the configurator exits with 0 (got {code})")
-        ini = os.path.join(s.home.name, ".config", "VI_TZLConfigurator",
-                           "VI_TZLConfigurator.ini")
-        check(os.path.isfile(ini), f"the settings file {ini} is written")
-        with open(ini, encoding="utf-8") as settings:
-            text = settings.read()
-        check("SlaveID=1" in text, "the slave ID is in the settings")
-        check(s.device not in text, "the --port device is not stored")
-    except Failure:
-        screenshot_on_failure()
-        raise
-    finally:
-        s.close()
+    text = s.exit()
+    check("SlaveID=1" in text, "the slave ID is in the settings")
+    check(s.device not in text, "the --port device is not stored")
 
 
 def check(condition, what):
@@ -396,11 +399,19 @@ def screenshot_on_failure():
         subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
 
 
-def main(run_session):
-    """Runs run_session(BIN_DIR, SCENARIO) from the command line and reports
-    the way the test runner reads it."""
+def main(run_session, **session_arguments):
+    """Runs run_session(session) on a Session of the command line's BIN_DIR
+    and SCENARIO and reports the way the test runner reads it; what the
+    screen showed is kept when a check fails."""
     try:
-        run_session(sys.argv[1], sys.argv[2])
+        s = Session(sys.argv[1], sys.argv[2], **session_arguments)
+        try:
+            run_session(s)
+        except Failure:
+            screenshot_on_failure()
+            raise
+        finally:
+            s.close()
     except Failure as failure:
         print(f"FAILED: {failure}")
         sys.exit(1)
@@ -408,4 +419,5 @@ def main(run_session):
 
 
 if __name__ == "__main__":
-    main(run)
+    # The first read of relay 4's trip window goes unanswered.
+    main(run, sim_arguments=["--fault", f"no-answer@{RELAY_4_READ}"])

@@ -15,8 +15,8 @@ Run on a display and session bus of its own:
 import os
 import time
 
-from configurator_session import (Failure, Session, check, children, find, main, press,
-                                  press_into_question, screenshot_on_failure, wait_for)
+from configurator_session import (check, children, find, main, press, press_into_question,
+                                  wait_for)
 
 # Long enough for several refreshes of the dead line (one every 3 s).
 DEAD_LINE_SECONDS = 15
@@ -62,51 +62,41 @@ def type_device(s, shown, device):
              lambda: find(s.app, "dialog", "Communication Settings") is None)
 
 
-def run(bin_dir, scenario):
-    s = Session(bin_dir, scenario)
-    try:
-        # The adapter under a stable name, as /dev/serial/by-id gives it. When
-        # it is pulled the name goes with it, so the line cannot come back as
-        # some other program's pseudo-terminal that took the old number.
-        by_id = os.path.join(s.home.name, "usb-TZL_demo_relay-if00-port0")
-        os.symlink(s.device, by_id)
-        type_device(s, s.device, by_id)
+def run(s):
+    # The adapter under a stable name, as /dev/serial/by-id gives it. When
+    # it is pulled the name goes with it, so the line cannot come back as
+    # some other program's pseudo-terminal that took the old number.
+    by_id = os.path.join(s.home.name, "usb-TZL_demo_relay-if00-port0")
+    os.symlink(s.device, by_id)
+    type_device(s, s.device, by_id)
 
-        press(s.button("Enter On-Line mode"))
-        wait_for("the on-line marker", lambda: s.status("On-Line"))
-        wait_for("a first measurement", lambda: volts_1(s), timeout=30)
+    s.go_online()
+    wait_for("a first measurement", lambda: volts_1(s), timeout=30)
 
-        # The cable is pulled.
-        s.sim.terminate()
-        s.sim.wait(10)
-        os.remove(by_id)
-        texts = boxes_shown(s, DEAD_LINE_SECONDS)
-        print(f"boxes in {DEAD_LINE_SECONDS} s of dead line: {texts}")
-        check(len(texts) == 1, f"one box in {DEAD_LINE_SECONDS} s of dead line (got {len(texts)})")
-        check(by_id in texts[0], "the box names the device")
-        check(any_label(s, "TZL not answering since"),
-              "the status bar says since when the relay has not answered")
+    # The cable is pulled.
+    s.sim.terminate()
+    s.sim.wait(10)
+    os.remove(by_id)
+    texts = boxes_shown(s, DEAD_LINE_SECONDS)
+    print(f"boxes in {DEAD_LINE_SECONDS} s of dead line: {texts}")
+    check(len(texts) == 1, f"one box in {DEAD_LINE_SECONDS} s of dead line (got {len(texts)})")
+    check(by_id in texts[0], "the box names the device")
+    check(any_label(s, "TZL not answering since"),
+          "the status bar says since when the relay has not answered")
 
-        press(s.button("Enter Off-Line mode"))
-        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
-        check(not boxes_shown(s, 4), "no box after going off-line")
+    s.go_offline()
+    check(not boxes_shown(s, 4), "no box after going off-line")
 
-        # Another simulator, on a device of its own, typed into the settings.
-        _, device = s.start_simulator(scenario)
-        type_device(s, by_id, device)
+    # Another simulator, on a device of its own, typed into the settings.
+    _, device = s.start_simulator(s.scenario)
+    type_device(s, by_id, device)
 
-        press(s.button("Enter On-Line mode"))
-        wait_for("the on-line marker", lambda: s.status("On-Line"))
-        volts = wait_for("measurements from the new device", lambda: volts_1(s), timeout=30)
-        check(volts.endswith("k") or volts[0].isdigit(),
-              f"measurements come in from {device}, typed in the settings ({volts})")
-        check(not any_label(s, "TZL not answering"), "no notice of a dead line")
+    s.go_online()
+    volts = wait_for("measurements from the new device", lambda: volts_1(s), timeout=30)
+    check(volts.endswith("k") or volts[0].isdigit(),
+          f"measurements come in from {device}, typed in the settings ({volts})")
+    check(not any_label(s, "TZL not answering"), "no notice of a dead line")
 
-    except Failure:
-        screenshot_on_failure()
-        raise
-    finally:
-        s.close()
 
 
 if __name__ == "__main__":

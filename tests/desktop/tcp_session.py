@@ -16,9 +16,8 @@ import os
 import subprocess
 import time
 
-from configurator_session import (Failure, Session, check, find, main, press,
-                                  press_into_question, screenshot_on_failure, sensitive,
-                                  wait_for)
+from configurator_session import (Failure, check, find, main, press, press_into_question,
+                                  sensitive, wait_for)
 
 # One cycle every three seconds; seven reach every block of the rotation.
 CYCLES_SECONDS = 24
@@ -64,54 +63,39 @@ def check_trends(s, trends):
               f"the CSV's {column} is the relay's {reference}")
 
 
-def run(bin_dir, scenario):
-    s = Session(bin_dir, scenario, line=("--tcp", "0"))
-    try:
-        check(s.device.startswith("tcp://127.0.0.1:"), f"the simulator listens at {s.device}")
-        press(s.button("Show Measurement Trends"))
-        trends = wait_for("the Trends window", lambda: find(s.app, "filler", "Trends"))
-        check(find(trends, "label", "Off-line") is not None, "Trends says Off-line")
-        press(s.button("Enter On-Line mode"))
-        time.sleep(CYCLES_SECONDS)
-        press(s.button("Enter Off-Line mode"))
-        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
-        s.wait_ready("the last refresh to end")
-        time.sleep(0.5)
-        check_trends(s, trends)
+def run(s):
+    check(s.device.startswith("tcp://127.0.0.1:"), f"the simulator listens at {s.device}")
+    press(s.button("Show Measurement Trends"))
+    trends = wait_for("the Trends window", lambda: find(s.app, "filler", "Trends"))
+    check(find(trends, "label", "Off-line") is not None, "Trends says Off-line")
+    s.go_online()
+    time.sleep(CYCLES_SECONDS)
+    s.go_offline()
+    s.wait_ready("the last refresh to end")
+    time.sleep(0.5)
+    check_trends(s, trends)
 
-        press_into_question(s.menu_item("Settings"))
-        dialog = wait_for("Communication Settings",
-                          lambda: find(s.app, "dialog", "Communication Settings"))
-        # On Linux a list is known by the item it shows.
-        check(find(dialog, "combo box", "Network (RTU over TCP)") is not None,
-              "the network connection is chosen")
-        host = find(dialog, "text", "Host")
-        check(host is not None and sensitive(host)
-              and host.queryText().getText(0, -1) == "127.0.0.1",
-              "the host box holds the simulator's address")
-        baud = find(dialog, "combo box", "9600")
-        check(baud is not None and not sensitive(baud), "the baud rate is greyed out")
-        if os.environ.get("TZL_SCREENSHOT"):
-            subprocess.run(["import", "-window", "root", os.environ["TZL_SCREENSHOT"]])
-        press(find(dialog, "push button", "Cancel"))
+    press_into_question(s.menu_item("Settings"))
+    dialog = wait_for("Communication Settings",
+                      lambda: find(s.app, "dialog", "Communication Settings"))
+    # On Linux a list is known by the item it shows.
+    check(find(dialog, "combo box", "Network (RTU over TCP)") is not None,
+          "the network connection is chosen")
+    host = find(dialog, "text", "Host")
+    check(host is not None and sensitive(host)
+          and host.queryText().getText(0, -1) == "127.0.0.1",
+          "the host box holds the simulator's address")
+    baud = find(dialog, "combo box", "9600")
+    check(baud is not None and not sensitive(baud), "the baud rate is greyed out")
+    if os.environ.get("TZL_SCREENSHOT"):
+        subprocess.run(["import", "-window", "root", os.environ["TZL_SCREENSHOT"]])
+    press(find(dialog, "push button", "Cancel"))
 
-        press_into_question(s.menu_item("Exit"))
-        s.answer("Yes")
-        code = s.configurator.wait(20)
-        check(code == 0, f"the configurator exits with 0 (got {code})")
-        ini = os.path.join(s.home.name, ".config", "VI_TZLConfigurator",
-                           "VI_TZLConfigurator.ini")
-        with open(ini, encoding="utf-8") as settings:
-            check(s.device not in settings.read(), "the --port address is not stored")
-        with open(os.path.join(s.env["TZL_LOG_DIR"], "CommsErr.log"), encoding="latin-1") as log:
-            entries = log.read().splitlines()[1:]
-        check(not entries, f"no exchange failed: {entries}")
-    except Failure:
-        screenshot_on_failure()
-        raise
-    finally:
-        s.close()
+    check(s.device not in s.exit(), "the --port address is not stored")
+    with open(os.path.join(s.env["TZL_LOG_DIR"], "CommsErr.log"), encoding="latin-1") as log:
+        entries = log.read().splitlines()[1:]
+    check(not entries, f"no exchange failed: {entries}")
 
 
 if __name__ == "__main__":
-    main(run)
+    main(run, line=("--tcp", "0"))
