@@ -17,8 +17,8 @@ public:
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
-    // The device path, or tcp://127.0.0.1:PORT; empty when the simulator did
-    // not come up.
+    // The device path, or tcp://127.0.0.1:PORT. A simulator that does not
+    // come up ends the test run (qFatal) with its arguments and what it said.
     const QString& Device() const { return m_Device; }
     QString StandardError();
 
