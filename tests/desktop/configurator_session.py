@@ -1,9 +1,12 @@
 #!/usr/bin/python3
 """An engineer's session with the real tzl-configurator against the real
 tzl-relay-sim on a pseudo-terminal, driven over the desktop's accessibility
-bus (AT-SPI) by the names a screen reader would read: upload, go on-line,
-reset a latch and acknowledge an alarm, download, go off-line and exit.
-tzlctl, on the same line, checks what the relay holds at each step.
+bus (AT-SPI) by the names a screen reader would read: an upload that fails
+part-way and one that does not, on-line to reset a latch and acknowledge an
+alarm, edits typed with and without Enter before a tab is clicked with the
+mouse or Download is chosen from the menu, and exit. tzlctl, on the same
+line, checks what the relay holds at each step; the window title is read from
+the X server as the window manager would show it.
 
 Run on a display and session bus of its own:
     run-on-virtual-display python3 configurator_session.py BIN_DIR SCENARIO
@@ -19,6 +22,13 @@ import pyatspi
 from gi.repository import Atspi, GLib
 
 CAPTION = "Velmar Dudodozozuz TZL Configurator"
+KEY_RETURN = 0xFF0D
+KEY_HOME = 0xFF50
+KEY_RIGHT = 0xFF53
+
+# The upload's exchanges: the system parameters, the three product items
+# (select and read each), then a select and a read per relay.
+RELAY_4_READ = 1 + 6 + 3 * 2 + 2
 
 
 class Failure(Exception):
@@ -47,14 +57,16 @@ def children(node):
 
 
 def find(root, role, name=None, showing=True):
-    """The first node under root with this role (and name), breadth first."""
+    """The first node under root with this role (and name, or a name the
+    callable accepts), breadth first."""
     queue = [root]
     while queue:
         node = queue.pop(0)
         if node is None:
             continue
         try:
-            matches = node.getRoleName() == role and (name is None or node.name == name)
+            named = name(node.name) if callable(name) else name in (None, node.name)
+            matches = node.getRoleName() == role and named
             if matches and showing:
                 matches = node.getState().contains(pyatspi.STATE_SHOWING)
         except Exception:
@@ -67,6 +79,20 @@ def find(root, role, name=None, showing=True):
 
 def press(node):
     node.queryAction().doAction(0)
+
+
+def click(node):
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    Atspi.generate_mouse_event(extents.x + extents.width // 2,
+                               extents.y + extents.height // 2, "b1c")
+
+
+def key(symbol):
+    Atspi.generate_keyboard_event(symbol, None, Atspi.KeySynthType.SYM)
+
+
+def text_of(node):
+    return node.queryText().getText(0, -1)
 
 
 def press_into_question(node):
@@ -85,6 +111,25 @@ def sensitive(node):
     return node.getState().contains(pyatspi.STATE_SENSITIVE)
 
 
+def within(node, outer):
+    inner = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    box = outer.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return (box.x <= inner.x and inner.x + inner.width <= box.x + box.width
+            and box.y <= inner.y and inner.y + inner.height <= box.y + box.height)
+
+
+def shown(value):
+    """A trip parameter as the window shows it."""
+    return f"{value:,.2f}"
+
+
+def window_titles():
+    """The titles of the X server's windows, as a window manager reads them."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                          check=True).stdout
+    return [line.split('"')[1] for line in tree.splitlines() if line.count('"') >= 2]
+
+
 def application(name):
     desktop = pyatspi.Registry.getDesktop(0)
     for app in children(desktop):
@@ -96,6 +141,7 @@ def application(name):
 class Session:
     def __init__(self, bin_dir, scenario, sim_arguments=(), line=("--pty",)):
         self.bin_dir = bin_dir
+        self.scenario = scenario
         self.line = list(line)
         self.home = tempfile.TemporaryDirectory()
         self.processes = []
@@ -107,15 +153,20 @@ class Session:
             self.close()
             raise
 
-    def start(self, scenario, sim_arguments):
-        self.sim = subprocess.Popen(
+    def start_simulator(self, scenario, sim_arguments=()):
+        """Another simulator on a line of its own; gives it and its device."""
+        sim = subprocess.Popen(
             [os.path.join(self.bin_dir, "tzl-relay-sim"), *self.line, "--scenario", scenario,
              *sim_arguments],
             stdout=subprocess.PIPE, text=True)
-        self.processes.append(self.sim)
-        self.device = self.sim.stdout.readline().strip()
-        if not self.device.startswith(("/dev/", "tcp://")):
-            raise Failure(f"the simulator did not start: {self.device!r}")
+        self.processes.append(sim)
+        device = sim.stdout.readline().strip()
+        if not device.startswith(("/dev/", "tcp://")):
+            raise Failure(f"the simulator did not start: {device!r}")
+        return sim, device
+
+    def start(self, scenario, sim_arguments):
+        self.sim, self.device = self.start_simulator(scenario, sim_arguments)
         self.env = dict(os.environ, HOME=self.home.name,
                         XDG_CONFIG_HOME=os.path.join(self.home.name, ".config"),
                         XDG_DATA_HOME=os.path.join(self.home.name, ".local", "share"),
@@ -188,99 +239,152 @@ class Session:
     def wait_ready(self, what, timeout=60.0):
         wait_for(what, lambda: self.status("Ready"), timeout)
 
+    def go_online(self):
+        press(self.button("Enter On-Line mode"))
+        wait_for("the on-line marker", lambda: self.status("On-Line"))
+
+    def go_offline(self):
+        press(self.button("Enter Off-Line mode"))
+        wait_for("the on-line marker to go", lambda: not self.status("On-Line"))
+
+    def exit(self):
+        """Exit from the menu, answered Yes; gives the settings file's text."""
+        press_into_question(self.menu_item("Exit"))
+        self.answer("Yes")  # "Do you really want to Exit?"
+        code = self.configurator.wait(20)
+        check(code == 0, f"the configurator exits with 0 (got {code})")
+        ini = os.path.join(self.home.name, ".config", "VI_TZLConfigurator",
+                           "VI_TZLConfigurator.ini")
+        check(os.path.isfile(ini), f"the settings file {ini} is written")
+        with open(ini, encoding="utf-8") as settings:
+            return settings.read()
+
     def select_tab(self, caption):
         tab = wait_for(f"tab '{caption}'",
                        lambda: find(self.window, "page tab", caption, showing=False))
         press(tab)
 
-    def type_into(self, box, text):
-        """Types into a box and presses Enter, as a user would."""
+    def box(self, name):
+        return wait_for(f"the '{name}' box", lambda: find(self.window, "text", name))
+
+    def type_into(self, box, text, enter=True):
+        """Clicks into a box and puts text in its place, then presses Enter
+        unless told not to."""
         # A click, as a user would: a bare X server without a window manager
         # hands the keyboard to whatever is under the pointer.
-        extents = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        Atspi.generate_mouse_event(extents.x + extents.width // 2,
-                                   extents.y + extents.height // 2, "b1c")
+        click(box)
         wait_for("the box to take the focus",
                  lambda: box.getState().contains(pyatspi.STATE_FOCUSED), timeout=10)
+        # Without a window manager the click that activates the window does
+        # not select the box's text as a click within an active window does.
         box.queryEditableText().setTextContents(text)
-        Atspi.generate_keyboard_event(0xFF0D, None, Atspi.KeySynthType.SYM)  # Return
+        if enter:
+            key(KEY_RETURN)
+
+    def click_tab(self, caption):
+        """Clicks the tab with the mouse, or, scrolled out of the strip,
+        presses it as a click would."""
+        tab = wait_for(f"tab '{caption}'",
+                       lambda: find(self.window, "page tab", caption, showing=False))
+        if within(tab, find(self.window, "page tab list")):
+            click(tab)
+        else:
+            press(tab)
 
     def answer(self, button_name):
         dialog = wait_for("a question", lambda: find(self.app, "push button", button_name))
         press(dialog)
 
 
-def run(bin_dir, scenario):
-    s = Session(bin_dir, scenario)
-    try:
-        check(s.relay_line(3).find("latched yes") > 0, "relay 3 starts latched")
-        check(s.relay_line(8).find("acknowledged no") > 0, "relay 8 starts unacknowledged")
+def run(s):
+    # The link says the relay did not answer; the upload stops there.
+    press(s.menu_item("Upload Configuration"))
+    s.answer("OK")
+    s.wait_ready("the upload to give up")
+    check(find(s.app, "frame", CAPTION) is not None,
+          "after a failed upload the caption still names no file")
+    check(not s.status("Data Modified"), "a failed upload marks nothing modified")
+    s.select_tab("System")
+    check(text_of(s.box("Primary Volts")) == "110",
+          "a failed upload leaves the system volts in memory as they were")
 
-        press(s.menu_item("Upload Configuration"))
-        wait_for("the caption of the uploaded configuration",
-                 lambda: find(s.app, "frame", "Com1_Node1 - " + CAPTION), timeout=90)
-        s.wait_ready("the upload to end")
+    check(s.relay_line(3).find("latched yes") > 0, "relay 3 starts latched")
+    check(s.relay_line(8).find("acknowledged no") > 0, "relay 8 starts unacknowledged")
+    press(s.menu_item("Upload Configuration"))
+    uploaded = f"Com1_Node1 - {CAPTION}"
+    wait_for("the caption of the uploaded configuration",
+             lambda: find(s.app, "frame", uploaded), timeout=90)
+    s.wait_ready("the upload to end")
+    titles = window_titles()
+    check(uploaded in titles, f"the X server shows the title {uploaded!r}")
+    check(not any("— TZL Configurator" in t for t in titles),
+          "no window title carries the program's name twice")
 
-        press(s.button("Enter On-Line mode"))
-        wait_for("the on-line marker", lambda: s.status("On-Line"))
+    s.go_online()
+    s.select_tab("Relays")
+    reset = s.button("Reset Trips")
+    wait_for("Reset Trips to be offered", lambda: sensitive(reset), timeout=20)
+    press(reset)
+    ack = s.button("Ack Alarms")
+    wait_for("Ack Alarms to be offered", lambda: sensitive(ack), timeout=20)
+    press(ack)
+    # Each button stays disabled once nothing is left for it to do.
+    wait_for("the commands to have run",
+             lambda: not sensitive(reset) and not sensitive(ack)
+             and not find(s.window, "label", "ALARMS"), timeout=20)
 
-        s.select_tab("Relays")
-        reset = s.button("Reset Trips")
-        wait_for("Reset Trips to be offered", lambda: sensitive(reset), timeout=20)
-        press(reset)
-        ack = s.button("Ack Alarms")
-        wait_for("Ack Alarms to be offered", lambda: sensitive(ack), timeout=20)
-        press(ack)
-        # Each button stays disabled once nothing is left for it to do.
-        wait_for("the commands to have run",
-                 lambda: not sensitive(reset) and not sensitive(ack)
-                 and not find(s.window, "label", "ALARMS"), timeout=20)
+    # Off-line the configurator leaves the line alone, so tzlctl may use it.
+    s.go_offline()
+    s.wait_ready("the last refresh to end")
+    time.sleep(1.5)
+    check("latched no" in s.relay_line(3), "the latch of relay 3 is reset")
+    check("acknowledged yes" in s.relay_line(8), "the alarm of relay 8 is acknowledged")
+    volts = float(s.tzlctl("read-holding", "6", "2").split()[0])
+    trip_points = [float(s.trip_window(relay)[4]) for relay in (1, 2)]
 
-        # Off-line the configurator leaves the line alone, so tzlctl may use it.
-        press(s.button("Enter Off-Line mode"))
-        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
-        s.wait_ready("the last refresh to end")
-        time.sleep(1.5)
-        check("latched no" in s.relay_line(3), "the latch of relay 3 is reset")
-        check("acknowledged yes" in s.relay_line(8), "the alarm of relay 8 is acknowledged")
+    # New primary volts on the System tab: the trip points that depend on
+    # them follow. Relay 2's under-volts trip point is typed on its own tab.
+    s.select_tab("System")
+    s.type_into(s.box("Primary Volts"), "10000")
+    wait_for("the edit to mark the data modified", lambda: s.status("Data Modified"))
+    s.select_tab("Relay 2")
+    s.type_into(s.box("Trip Point"), "9500")
+    trip_points = [trip_points[0] * 10000 / volts, 9500]
 
-        # New primary volts on the System tab: the trip points that depend on
-        # them follow, and a download sends both.
-        s.select_tab("System")
-        volts = wait_for("the Primary Volts box", lambda: find(s.window, "text", "Primary Volts"))
-        s.type_into(volts, "10000")
-        wait_for("the edit to mark the data modified", lambda: s.status("Data Modified"))
-        # And relay 2's under-volts trip point, typed on its own tab.
-        s.select_tab("Relay 2")
-        trip_point = wait_for("relay 2's Trip Point box",
-                              lambda: find(s.window, "text", "Trip Point"))
-        s.type_into(trip_point, "9500")
-        download = s.menu_item("Download Configuration")
-        press(download)
-        # The line is the configurator's until the download has run.
-        wait_for("the download to run", lambda: sensitive(download), timeout=90)
-        s.wait_ready("the download to end")
-        check(not s.status("Data Modified"), "a download clears the modified mark")
-        check("10000 V" in s.tzlctl("system"), "the relay holds the new primary volts")
-        check(s.trip_window(1)[4] == "11000", "relay 1's over-volts trip point followed to 11000 V")
-        check(s.trip_window(2)[4] == "9500", "relay 2 holds the trip point typed for it")
+    # Typed without Enter, then a tab clicked with the mouse: the box
+    # commits first, so relay 1's trip point follows at once.
+    s.select_tab("System")
+    s.type_into(s.box("Primary Volts"), "830", enter=False)
+    s.click_tab("Relay 1")
+    expected = shown(trip_points[0] * 830 / 10000)
+    wait_for(f"relay 1's trip point to follow 830 V to {expected}",
+             lambda: text_of(s.box("Trip Point")) == expected, timeout=10)
 
-        press_into_question(s.menu_item("Exit"))
-        s.answer("Yes")  # "Do you really want to Exit?"
-        code = s.configurator.wait(20)
-        check(code == 0, f"the configurator exits with 0 (got {code})")
-        ini = os.path.join(s.home.name, ".config", "VI_TZLConfigurator",
-                           "VI_TZLConfigurator.ini")
-        check(os.path.isfile(ini), f"the settings file {ini} is written")
-        with open(ini, encoding="utf-8") as settings:
-            text = settings.read()
-        check("SlaveID=1" in text, "the slave ID is in the settings")
-        check(s.device not in text, "the --port device is not stored")
-    except Failure:
-        screenshot_on_failure()
-        raise
-    finally:
-        s.close()
+    # Half-edited, the caret inside, when Download is chosen from the menu:
+    # the whole entry is taken, and the download sends it.
+    s.select_tab("System")
+    s.type_into(s.box("Primary Volts"), "1245", enter=False)
+    key(KEY_HOME)
+    key(KEY_RIGHT)
+    key(KEY_RIGHT)
+    download = s.menu_item("Download Configuration")
+    press(download)
+    # The line is the configurator's until the download has run.
+    wait_for("the download to run", lambda: sensitive(download), timeout=90)
+    s.wait_ready("the download to end")
+    check(not s.status("Data Modified"), "a download clears the modified mark")
+    check("1245 V" in s.tzlctl("system"), "the relay holds 1245 V as typed")
+    for relay, typed in zip((1, 2), trip_points):
+        held = float(s.trip_window(relay)[4])
+        check(abs(held - typed * 1245 / 10000) < 0.01,
+              f"relay {relay}'s trip point followed to 1245 V (holds {held:g})")
+    s.click_tab("Relay 1")
+    check(text_of(s.box("Trip Point")) == shown(float(s.trip_window(1)[4])),
+          "the window shows what the relay holds")
+
+    text = s.exit()
+    check("SlaveID=1" in text, "the slave ID is in the settings")
+    check(s.device not in text, "the --port device is not stored")
 
 
 def check(condition, what):
@@ -295,11 +399,19 @@ def screenshot_on_failure():
         subprocess.run(["import", "-window", "root", os.environ["TZL_FAILURE_SCREENSHOT"]])
 
 
-def main(run_session):
-    """Runs run_session(BIN_DIR, SCENARIO) from the command line and reports
-    the way the test runner reads it."""
+def main(run_session, **session_arguments):
+    """Runs run_session(session) on a Session of the command line's BIN_DIR
+    and SCENARIO and reports the way the test runner reads it; what the
+    screen showed is kept when a check fails."""
     try:
-        run_session(sys.argv[1], sys.argv[2])
+        s = Session(sys.argv[1], sys.argv[2], **session_arguments)
+        try:
+            run_session(s)
+        except Failure:
+            screenshot_on_failure()
+            raise
+        finally:
+            s.close()
     except Failure as failure:
         print(f"FAILED: {failure}")
         sys.exit(1)
@@ -307,4 +419,5 @@ def main(run_session):
 
 
 if __name__ == "__main__":
-    main(run)
+    # The first read of relay 4's trip window goes unanswered.
+    main(run, sim_arguments=["--fault", f"no-answer@{RELAY_4_READ}"])

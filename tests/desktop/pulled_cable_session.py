@@ -13,11 +13,10 @@ Run on a display and session bus of its own:
 """
 
 import os
-import subprocess
 import time
 
-from configurator_session import (Failure, Session, check, children, find, main, press,
-                                  press_into_question, screenshot_on_failure, wait_for)
+from configurator_session import (check, children, find, main, press, press_into_question,
+                                  wait_for)
 
 # Long enough for several refreshes of the dead line (one every 3 s).
 DEAD_LINE_SECONDS = 15
@@ -39,21 +38,14 @@ def boxes_shown(s, seconds):
     return texts
 
 
+def any_label(s, start):
+    return find(s.window, "label", lambda name: name.startswith(start)) is not None
+
+
 def volts_1(s):
     """The Volts cell of phase 1 on the Measurements tab."""
     grid = find(s.window, "table", "Electrical Parameters")
     return grid.queryTable().getAccessibleAt(0, 0).name.strip()
-
-
-def start_simulator(s, scenario):
-    sim = subprocess.Popen(
-        [os.path.join(s.bin_dir, "tzl-relay-sim"), "--pty", "--scenario", scenario],
-        stdout=subprocess.PIPE, text=True)
-    s.processes.append(sim)
-    device = sim.stdout.readline().strip()
-    if not device.startswith("/dev/"):
-        raise Failure(f"the second simulator did not start: {device!r}")
-    return sim, device
 
 
 def type_device(s, shown, device):
@@ -70,65 +62,41 @@ def type_device(s, shown, device):
              lambda: find(s.app, "dialog", "Communication Settings") is None)
 
 
-def run(bin_dir, scenario):
-    s = Session(bin_dir, scenario)
-    try:
-        # The adapter under a stable name, as /dev/serial/by-id gives it. When
-        # it is pulled the name goes with it, so the line cannot come back as
-        # some other program's pseudo-terminal that took the old number.
-        by_id = os.path.join(s.home.name, "usb-TZL_demo_relay-if00-port0")
-        os.symlink(s.device, by_id)
-        type_device(s, s.device, by_id)
+def run(s):
+    # The adapter under a stable name, as /dev/serial/by-id gives it. When
+    # it is pulled the name goes with it, so the line cannot come back as
+    # some other program's pseudo-terminal that took the old number.
+    by_id = os.path.join(s.home.name, "usb-TZL_demo_relay-if00-port0")
+    os.symlink(s.device, by_id)
+    type_device(s, s.device, by_id)
 
-        press(s.button("Enter On-Line mode"))
-        wait_for("the on-line marker", lambda: s.status("On-Line"))
-        wait_for("a first measurement", lambda: volts_1(s), timeout=30)
+    s.go_online()
+    wait_for("a first measurement", lambda: volts_1(s), timeout=30)
 
-        # The cable is pulled.
-        s.sim.terminate()
-        s.sim.wait(10)
-        os.remove(by_id)
-        texts = boxes_shown(s, DEAD_LINE_SECONDS)
-        print(f"boxes in {DEAD_LINE_SECONDS} s of dead line: {texts}")
-        check(len(texts) == 1, f"one box in {DEAD_LINE_SECONDS} s of dead line (got {len(texts)})")
-        check(by_id in texts[0], "the box names the device")
-        check(any_label(s, "TZL not answering since"),
-              "the status bar says since when the relay has not answered")
+    # The cable is pulled.
+    s.sim.terminate()
+    s.sim.wait(10)
+    os.remove(by_id)
+    texts = boxes_shown(s, DEAD_LINE_SECONDS)
+    print(f"boxes in {DEAD_LINE_SECONDS} s of dead line: {texts}")
+    check(len(texts) == 1, f"one box in {DEAD_LINE_SECONDS} s of dead line (got {len(texts)})")
+    check(by_id in texts[0], "the box names the device")
+    check(any_label(s, "TZL not answering since"),
+          "the status bar says since when the relay has not answered")
 
-        press(s.button("Enter Off-Line mode"))
-        wait_for("the on-line marker to go", lambda: not s.status("On-Line"))
-        check(not boxes_shown(s, 4), "no box after going off-line")
+    s.go_offline()
+    check(not boxes_shown(s, 4), "no box after going off-line")
 
-        # Another simulator, on a device of its own, typed into the settings.
-        _, device = start_simulator(s, scenario)
-        type_device(s, by_id, device)
+    # Another simulator, on a device of its own, typed into the settings.
+    _, device = s.start_simulator(s.scenario)
+    type_device(s, by_id, device)
 
-        press(s.button("Enter On-Line mode"))
-        wait_for("the on-line marker", lambda: s.status("On-Line"))
-        volts = wait_for("measurements from the new device", lambda: volts_1(s), timeout=30)
-        check(volts.endswith("k") or volts[0].isdigit(),
-              f"measurements come in from {device}, typed in the settings ({volts})")
-        check(not any_label(s, "TZL not answering"), "no notice of a dead line")
+    s.go_online()
+    volts = wait_for("measurements from the new device", lambda: volts_1(s), timeout=30)
+    check(volts.endswith("k") or volts[0].isdigit(),
+          f"measurements come in from {device}, typed in the settings ({volts})")
+    check(not any_label(s, "TZL not answering"), "no notice of a dead line")
 
-    except Failure:
-        screenshot_on_failure()
-        raise
-    finally:
-        s.close()
-
-
-def any_label(s, start):
-    """True when a label of the window begins with this text."""
-    queue = [s.window]
-    while queue:
-        node = queue.pop(0)
-        try:
-            if node.getRoleName() == "label" and node.name.startswith(start):
-                return True
-        except Exception:
-            pass
-        queue.extend(children(node))
-    return False
 
 
 if __name__ == "__main__":

@@ -20,12 +20,20 @@ SimulatorProcess::SimulatorProcess(const QStringList& extraArguments, Line line)
                           : QStringList{QStringLiteral("--pty")};
     m_Process.setArguments(lineArguments + extraArguments);
     m_Process.start();
-    if (!m_Process.waitForStarted(5000))
-        return;
-    while (!m_Process.canReadLine() && m_Process.state() == QProcess::Running)
-        m_Process.waitForReadyRead(5000);
-    if (m_Process.canReadLine())
-        m_Device = QString::fromLocal8Bit(m_Process.readLine()).trimmed();
+    if (m_Process.waitForStarted(5000)) {
+        while (!m_Process.canReadLine() && m_Process.state() == QProcess::Running)
+            m_Process.waitForReadyRead(5000);
+        if (m_Process.canReadLine())
+            m_Device = QString::fromLocal8Bit(m_Process.readLine()).trimmed();
+    }
+    // No test goes on without its relay: one that did not come up ends the
+    // run with what it said.
+    if (m_Device.isEmpty()) {
+        m_Process.kill();
+        m_Process.waitForFinished(3000);
+        qFatal("tzl-relay-sim %s did not come up: %s", qPrintable(m_Process.arguments().join(u' ')),
+               qPrintable(StandardError()));
+    }
 }
 
 SimulatorProcess::~SimulatorProcess()
@@ -42,6 +50,18 @@ SimulatorProcess::~SimulatorProcess()
 QString SimulatorProcess::StandardError()
 {
     return QString::fromLocal8Bit(m_Process.readAllStandardError());
+}
+
+QStringList PortOf(const SimulatorProcess& sim)
+{
+    return {QStringLiteral("--port"), sim.Device()};
+}
+
+const QStringList FastLine{QStringLiteral("--settings"), QStringLiteral("115200,N,8,1")};
+
+QStringList FastPortOf(const SimulatorProcess& sim)
+{
+    return PortOf(sim) + FastLine + QStringList{QStringLiteral("--fast")};
 }
 
 QString CommsLogFolder()

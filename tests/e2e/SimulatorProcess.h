@@ -17,8 +17,8 @@ public:
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
-    // The device path, or tcp://127.0.0.1:PORT; empty when the simulator did
-    // not come up.
+    // The device path, or tcp://127.0.0.1:PORT. A simulator that does not
+    // come up ends the test run (qFatal) with its arguments and what it said.
     const QString& Device() const { return m_Device; }
     QString StandardError();
 
@@ -33,6 +33,17 @@ struct ToolRun
     QString Out;
     QString Err;
 };
+
+// tzlctl's --port option for the simulator's line.
+QStringList PortOf(const SimulatorProcess& sim);
+
+// A line at 115200 baud, for the simulator and tzlctl alike, for tests of what
+// a command does rather than of the line's timing (tst_TzlctlLink and
+// tst_FaultMatrix test that at the usual 9600 baud): a trip download takes a
+// second instead of sixteen.
+extern const QStringList FastLine;
+// PortOf() on the fast line, with fast response detection.
+QStringList FastPortOf(const SimulatorProcess& sim);
 
 // Folder of the built executables, as the test registration passes it.
 QString BinaryDir();

@@ -1,5 +1,6 @@
 // tzlctl compare, download-config --verify and scan against the real
-// simulator over a pseudo-terminal.
+// simulator over a pseudo-terminal. A relay's configuration is read a trip
+// definition a second: compare and verify each read one whole.
 
 #include "SimulatorProcess.h"
 
@@ -20,11 +21,6 @@ QString WriteConfig(const QTemporaryDir& dir, const QString& name, float overVol
     return WriteTestFile(dir.path(), name, ConfigFileText(3, 5, 110, relays));
 }
 
-QStringList Target(const SimulatorProcess& sim)
-{
-    return {QStringLiteral("--port"), sim.Device()};
-}
-
 } // namespace
 
 class tst_TzlctlCompareScan : public QObject
@@ -42,13 +38,12 @@ private Q_SLOTS:
         QVERIFY2(run.Out.contains("Relay 1 Trip Point: (none) -> 121 V"), qPrintable(run.Out));
         QCOMPARE(RunTzlctl({"compare", blank, blank}).ExitCode, 0);
 
-        SimulatorProcess sim({"--volts", "240"});
-        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
-        run = RunTzlctl(Target(sim) + QStringList{"compare", blank});
+        SimulatorProcess sim(QStringList{"--volts", "240"} + FastLine);
+        run = RunTzlctl(FastPortOf(sim) + QStringList{"compare", blank});
         QCOMPARE(run.ExitCode, 3);
         QCOMPARE(run.Out.section(u'\n', 1, 1), QStringLiteral("Primary VT value: 240 V -> 110 V"));
         // Nobody answers at slave 9: the exchange failed, which is not "same".
-        run = RunTzlctl(Target(sim)
+        run = RunTzlctl(FastPortOf(sim)
                         + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
         QCOMPARE(run.ExitCode, 1);
     }
@@ -56,10 +51,10 @@ private Q_SLOTS:
     void VerifyCatchesALimitedValue()
     {
         const QString file = WriteConfig(m_Dir, "limited.tcf", 121);
-        SimulatorProcess sim({"--store-limit", "66=100", "--store-step", "70=0.5"});
-        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
+        SimulatorProcess sim(QStringList{"--store-limit", "66=100", "--store-step", "70=0.5"}
+                             + FastLine);
         const ToolRun run =
-            RunTzlctl(Target(sim) + QStringList{"download-config", file, "--yes", "--verify"});
+            RunTzlctl(FastPortOf(sim) + QStringList{"download-config", file, "--yes", "--verify"});
         QCOMPARE(run.ExitCode, 3);
         // The trip point was cut down and the delay rounded to a step the
         // configurator does not use; both show, nothing else does.
@@ -73,11 +68,10 @@ private Q_SLOTS:
     {
         SimulatorProcess sim(
             {"--strict-line", "--settings", "4800,E,8,1", "--slave", "7", "--word-order", "1"});
-        QVERIFY2(!sim.Device().isEmpty(), qPrintable(sim.StandardError()));
         QElapsedTimer clock;
         clock.start();
         const ToolRun run = RunTzlctl(
-            Target(sim) + QStringList{"scan", "--slaves", "1-10", "--probe-timeout", "60"});
+            PortOf(sim) + QStringList{"scan", "--slaves", "1-10", "--probe-timeout", "60"});
         const qint64 tookMs = clock.elapsed();
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Out + run.Err));
         QVERIFY2(run.Out.contains("Found a TZL at 4800,E,8,1, slave 7, word order 1 (its values "

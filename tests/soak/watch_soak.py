@@ -48,26 +48,6 @@ def worst_cycle_ms():
                for req, ans in HEAVIEST_CYCLE)
 
 
-LOGGED_AS = {"no-answer": "Modbus Response Timeout", "short": "Modbus Response Timeout",
-             "bad-crc": "CRC Failure", "exception": "Exception Response"}
-
-
-def unexplained_failures(comms_log, fault_log):
-    """The comms error log's entries, in order, that no injected fault
-    accounts for: each fault in turn explains the next entry of its kind."""
-    with open(fault_log) as f:
-        expected = [LOGGED_AS[line.split(": ")[1].split(":")[0].strip()] for line in f]
-    with open(comms_log) as f:
-        entries = re.findall(r"^(\d+ \w+ \d+ [\d:]+) (.+)\nTX: (.*)\nRX: (.*)$", f.read(), re.M)
-    unexplained = []
-    for entry in entries:
-        if expected and entry[1] == expected[0]:
-            expected.pop(0)
-        else:
-            unexplained.append(entry)
-    return unexplained
-
-
 def rss_kib(pid):
     try:
         with open(f"/proc/{pid}/status") as status:
@@ -187,11 +167,7 @@ def main():
     if longest > bound:
         problems.append("a cycle took longer than its worst case")
     for problem in problems:
-        print(f"FAIL: {problem}")
-    if failed != injected:
-        for when, what, tx, rx in unexplained_failures(os.path.join(work, "CommsErr.log"),
-                                                       fault_log)[:10]:
-            print(f"  not injected: {when} {what}, TX {tx}, RX {rx}")
+        print(f"FAIL: {problem} (the faults are in {fault_log}, the failures in CommsErr.log)")
     return 1 if problems else 0
 
 
