@@ -6,7 +6,6 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <climits>
 #include <limits>
 
@@ -38,37 +37,19 @@ public:
     }
 };
 
-// Answers every request with one canned frame, for answers no relay would
-// give (a well-formed response carrying fewer registers than asked for).
-class CannedAnswerPort : public ISerialPort
+// Hands the relay a read of two registers whatever was asked for: its answer
+// is well formed, CRC right, but may carry fewer registers than asked for.
+class TwoRegisterPort : public LoopbackSerialPort
 {
 public:
-    explicit CannedAnswerPort(QByteArray answer)
-        : m_Answer(std::move(answer))
-    {}
-    void SetPortName(const QString&) override {}
-    QString PortName() const override { return QStringLiteral("canned"); }
-    bool SetSettings(const QString&) override { return true; }
-    QString Settings() const override { return QStringLiteral("9600,N,8,1"); }
-    bool Open() override { return m_Open = true; }
-    void Close() override { m_Open = false; }
-    bool IsOpen() const override { return m_Open; }
-    bool Write(const QByteArray&) override
+    using LoopbackSerialPort::LoopbackSerialPort;
+    bool Write(const QByteArray& frame) override
     {
-        QTimer::singleShot(1, [this] { m_Input = m_Answer; });
-        return true;
+        QByteArray two = frame.left(6);
+        two[5] = 2;
+        ModbusFrames::AppendCRC(cModbusCRC(), two);
+        return LoopbackSerialPort::Write(two);
     }
-    void DiscardInput() override { m_Input.clear(); }
-    qint64 BytesWaiting() override { return m_Input.size(); }
-    QByteArray PeekWaiting() override { return m_Input; }
-    QByteArray ReadAll() override { return std::exchange(m_Input, {}); }
-    QString ErrorDescription() const override { return {}; }
-    QString ErrorSource() const override { return {}; }
-
-private:
-    QByteArray m_Answer;
-    QByteArray m_Input;
-    bool m_Open = false;
 };
 
 QString Hex(const QByteArray& bytes)
@@ -78,31 +59,51 @@ QString Hex(const QByteArray& bytes)
 
 enum class Detection { Silence, Fast, FastWithoutSilence };
 
-// One exchange under a fault ("write " in front: a write of one value at 6,
-// else a read of 4 registers at 6), then an ordinary read: one line of what
-// the user saw, what was counted and logged, and what the link was left in.
+// One exchange under a fault or a failure, then an ordinary read: one line of
+// what the user saw, what was counted and logged, and what the link was left
+// in. "write " in front: a write of one value at 6, else a read of 4
+// registers at 6. A row names the relay's faults as the simulator does, or a
+// failure of the master's own: a slave ID, a value, the port or the log; " + "
+// joins two.
 QString Exchange(const QString& row, Detection detection)
 {
     SimulatedLink link;
     // The loopback answers within a millisecond or two: 100 ms is ample, and
-    // keeps the time-outs of the table short.
-    link.SetTimeouts(100, detection == Detection::FastWithoutSilence
-                              ? frmModbus::MaximumTimeoutMs
-                              : frmModbus::DefaultCharacterTimeoutMs);
+    // keeps the time-outs of the table short; so does a silence of 20 ms,
+    // well above the 3 ms gaps of the trickle that must pass.
+    link.SetTimeouts(100,
+                     detection == Detection::FastWithoutSilence ? frmModbus::MaximumTimeoutMs : 20);
     link.Modbus().SetFastResponseDetection(detection != Detection::Silence);
     link.Relay().SetSystemVolts(415.0f);
     link.Relay().SetSystemCurrent(5.0f);
     RecordingErrorLog log;
     link.Modbus().SetErrorLog(&log);
     const bool write = row.startsWith(QStringLiteral("write "));
-    QString error;
-    const auto fault = SimFaults::ParseFault(write ? row.mid(6) : row, error);
-    if (!fault)
-        return error;
-    link.Faults().Queue(*fault);
+    std::int16_t slave = link.SlaveID();
+    float value = 230.0f;
+    const QString port = QStringLiteral("Port /dev/ttyUSB0");
+    for (const QString& condition : (write ? row.mid(6) : row).split(QStringLiteral(" + "))) {
+        QString error;
+        if (condition.startsWith(QStringLiteral("slave ")))
+            slave = std::int16_t(condition.mid(6).toInt());
+        else if (condition == u"nan")
+            value = std::numeric_limits<float>::quiet_NaN();
+        else if (condition == u"port open fails")
+            link.Port().RefuseOpen(QStringLiteral("Permission denied"), port);
+        else if (condition == u"port write fails")
+            link.Port().FailWrite(QStringLiteral("Input/output error"), port);
+        else if (condition == u"port read fails")
+            link.Port().FailReadAll(QStringLiteral("Resource temporarily unavailable"), port);
+        else if (condition == u"log full")
+            log.Fail = true;
+        else if (const auto fault = SimFaults::ParseFault(condition, error))
+            link.Faults().Queue(*fault);
+        else
+            return error;
+    }
     std::vector<float> values{-1.0f};
-    const bool ok = write ? link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 230.0f)
-                          : link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values);
+    const bool ok = write ? link.Modbus().WriteHoldingRegister(slave, 6, value)
+                          : link.Modbus().ReadHoldingRegisters(slave, 6, 4, values);
     QStringList out{ok ? QStringLiteral("ok") : QStringLiteral("FAIL")};
     if (!write) {
         QStringList shown;
@@ -111,7 +112,9 @@ QString Exchange(const QString& row, Detection detection)
         out << QStringLiteral("values ") + shown.join(u',');
     }
     for (const auto& m : link.UI().Messages())
-        out << QStringLiteral("box \"%1\" \"%2\"").arg(m.Title, m.Text);
+        out << QStringLiteral("box \"%1\" \"%2\"%3")
+                   .arg(m.Title, m.Text,
+                        m.Buttons == MsgButtons::OK ? QString() : QStringLiteral(" not OK"));
     const cCommsStatistics& s = link.Modbus().Statistics();
     out << QStringLiteral("tx %1 req %2 rx %3 resp %4 to %5 crc %6 exc %7")
                .arg(s.CharactersTx())
@@ -129,6 +132,7 @@ QString Exchange(const QString& row, Detection detection)
     }
     out << (link.Port().IsOpen() ? QStringLiteral("port open") : QStringLiteral("port closed"));
     link.UI().ClearMessages();
+    link.Port().ClearFailures();
     std::vector<float> next;
     out << (link.Modbus().ReadHoldingRegisters(link.SlaveID(), 8, 2, next)
                     && next == std::vector<float>{5.0f} && link.UI().Messages().isEmpty()
@@ -151,13 +155,25 @@ private Q_SLOTS:
         QStringList rows{"none",          "trickle:3",        "no-answer",       "short:1",
                          "short:4",       "bad-crc",          "other-slave",     "bad-function",
                          "byte-count:16", "byte-count:4",     "byte-count:3",    "byte-count:255",
-                         "byte-count:0",  "garbage-before:3", "garbage-after:3", "trickle:120"};
+                         "byte-count:0",  "garbage-before:3", "garbage-after:3", "trickle:120",
+                         "delay:60",      "delay:150"};
         for (int code = 1; code <= 11; ++code)
             rows << QStringLiteral("exception:%1").arg(code);
         rows << "write none"
              << "write bad-echo"
              << "write no-answer"
              << "write exception:2";
+        // Failures of the master's own: nothing is sent for a slave ID out of
+        // range or a value that is not a number, and the port's or the log's
+        // own failure is shown as it stands.
+        rows << "slave 0"
+             << "slave 248"
+             << "write slave -1"
+             << "write nan"
+             << "port open fails"
+             << "port write fails"
+             << "port read fails"
+             << "bad-crc + log full";
         QString table;
         for (const QString& row : rows) {
             const QString silence = Exchange(row, Detection::Silence);
@@ -200,109 +216,45 @@ private Q_SLOTS:
         QCOMPARE(link.Port().OpenCount(), 3);
     }
 
-    void InvalidSlaveSendsNothing()
+    // Nothing is sent for values that do not fit the count, nor for a value
+    // anywhere among them that is not a finite number.
+    void SeveralValueWriteNeedsFittingValues()
     {
         SimulatedLink link;
-        std::vector<float> values{42.0f};
-        for (const int slave : {0, 248, -1}) {
-            QVERIFY(!link.Modbus().ReadHoldingRegisters(std::int16_t(slave), 6, 2, values));
-            QVERIFY(!link.Modbus().WriteHoldingRegister(std::int16_t(slave), 6, 1.0f));
-            QVERIFY(!link.Modbus().WriteHoldingRegisters(std::int16_t(slave), 6, 2, {1.0f}));
-        }
-        QCOMPARE(link.UI().Messages().size(), 9);
-        for (const auto& message : link.UI().Messages()) {
-            QCOMPARE(message.Text, QStringLiteral("Invalid Slave ID"));
-            QCOMPARE(message.Title, QStringLiteral("Modbus Error"));
-            QCOMPARE(message.Buttons, MsgButtons::OK);
-        }
-        QVERIFY(link.Port().WrittenFrames().isEmpty());
-        QCOMPARE(values, std::vector<float>{42.0f});
-        QCOMPARE(link.Modbus().Statistics().Requests(), 0);
-    }
-
-    void SeveralValueWriteNeedsMatchingArray()
-    {
-        SimulatedLink link;
+        const float inf = std::numeric_limits<float>::infinity();
         QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {1.0f, 2.0f, 3.0f}));
         QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {1.0f}));
-        QVERIFY(link.Port().WrittenFrames().isEmpty());
         QVERIFY(link.UI().Messages().isEmpty());
+        QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {1.0f, -inf}));
+        QCOMPARE(link.UI().Messages().size(), 1);
+        QVERIFY(link.Port().WrittenFrames().isEmpty());
 
         QVERIFY(link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {230.0f, 10.0f}));
-        QCOMPARE(link.Modbus().LastRequest().size(), 2 * 4 + 9);
         QCOMPARE(link.Relay().SystemCurrent(), 10.0f);
-    }
-
-    void NonFiniteValuesAreNeverSent()
-    {
-        SimulatedLink link;
-        const float nan = std::numeric_limits<float>::quiet_NaN();
-        const float inf = std::numeric_limits<float>::infinity();
-        QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 66, nan));
-        QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 66, 4, {1.0f, -inf}));
-        QVERIFY(link.Port().WrittenFrames().isEmpty());
-        QCOMPARE(link.UI().Messages().size(), 2);
-        QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Modbus Error"));
-    }
-
-    // The port's own failure is shown as it stands; the values are untouched.
-    void PortFailures_data()
-    {
-        QTest::addColumn<int>("step"); // that fails: 0 open, 1 write, 2 read
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("requests"); // counted before the failure
-        QTest::newRow("open") << 0 << "Permission denied" << 0;
-        QTest::newRow("write") << 1 << "Input/output error" << 0;
-        QTest::newRow("read") << 2 << "Resource temporarily unavailable" << 1;
-    }
-
-    void PortFailures()
-    {
-        QFETCH(int, step);
-        QFETCH(QString, description);
-        QFETCH(int, requests);
-        SimulatedLink link;
-        const QString source = QStringLiteral("Port /dev/ttyUSB0");
-        if (step == 0)
-            link.Port().RefuseOpen(description, source);
-        else if (step == 1)
-            link.Port().FailWrite(description, source);
-        else
-            link.Port().FailReadAll(description, source);
-        std::vector<float> values{3.0f};
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QCOMPARE(link.UI().Messages().size(), 1);
-        QCOMPARE(link.UI().Messages()[0].Text, description);
-        QCOMPARE(link.UI().Messages()[0].Title, source);
-        QVERIFY(!link.Port().IsOpen());
-        QCOMPARE(values, std::vector<float>{3.0f});
-        const cCommsStatistics& s = link.Modbus().Statistics();
-        QCOMPARE(QList<qint64>({s.Requests(), s.CharactersTx(), s.CharactersRx(), s.Responses()}),
-                 QList<qint64>({requests, 8 * requests, 0, 0}));
     }
 
     void ShortDataResponseIsRefused()
     {
-        // Four registers asked for, the answer carries two: well formed, CRC right.
-        CannedAnswerPort port(QByteArray::fromHex("0103043F800000F7CF"));
-        ScriptedUserInterface ui;
-        frmModbus modbus(port, ui);
+        SimulatedLink link;
+        link.Relay().SetSystemVolts(1.0f);
+        TwoRegisterPort port(link.Slave());
+        frmModbus modbus(port, link.UI());
         RecordingErrorLog log;
         modbus.SetErrorLog(&log);
         modbus.SetCharacterTimeout(10);
         std::vector<float> values{9.0f};
-        QVERIFY(!modbus.ReadHoldingRegisters(1, 0, 4, values));
+        QVERIFY(!modbus.ReadHoldingRegisters(1, 6, 4, values));
         QCOMPARE(values, std::vector<float>{9.0f});
-        QCOMPARE(ui.Messages().size(), 1);
-        QCOMPARE(ui.Messages()[0].Title, QStringLiteral("Modbus Error"));
-        QCOMPARE(ui.Messages()[0].Text,
+        QCOMPARE(link.UI().Messages().size(), 1);
+        QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Modbus Error"));
+        QCOMPARE(link.UI().Messages()[0].Text,
                  QStringLiteral("Modbus Response Too Short - fewer registers were returned than "
                                 "requested"));
         QCOMPARE(log.Entries.size(), 1);
         QCOMPARE(log.Entries[0].Text, QStringLiteral("Short Response"));
         QVERIFY(!port.IsOpen());
         // The same answer satisfies a read of two registers.
-        QVERIFY(modbus.ReadHoldingRegisters(1, 0, 2, values));
+        QVERIFY(modbus.ReadHoldingRegisters(1, 6, 2, values));
         QCOMPARE(values, std::vector<float>{1.0f});
     }
 
@@ -361,28 +313,21 @@ private Q_SLOTS:
 
     // The timer takes intervals far beyond ten seconds; what it cannot take is
     // clamped.
-    void AnyPositiveTimeoutWorks_data()
-    {
-        QTest::addColumn<int>("set");
-        QTest::addColumn<int>("held");
-        QTest::newRow("10 s") << 10000 << 10000;
-        QTest::newRow("1 min") << 60000 << 60000;
-        QTest::newRow("0") << 0 << 1;
-        QTest::newRow("largest int") << INT_MAX << frmModbus::MaximumTimeoutMs;
-    }
-
     void AnyPositiveTimeoutWorks()
     {
-        QFETCH(int, set);
-        SimulatedLink link;
-        link.Modbus().SetResponseTimeout(set);
-        QTEST(link.Modbus().ResponseTimeout(), "held");
-        if (set < 1000)
-            return;
-        link.Faults().Queue(SimFault::Delay(150));
-        std::vector<float> values;
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QVERIFY(link.UI().Messages().isEmpty());
+        const std::pair<int, int> setHeld[] = {
+            {10000, 10000}, {60000, 60000}, {0, 1}, {INT_MAX, frmModbus::MaximumTimeoutMs}};
+        for (const auto& [set, held] : setHeld) {
+            SimulatedLink link;
+            link.Modbus().SetResponseTimeout(set);
+            QCOMPARE(link.Modbus().ResponseTimeout(), held);
+            if (set < 1000)
+                continue;
+            link.Faults().Queue(SimFault::Delay(150));
+            std::vector<float> values;
+            QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+            QVERIFY(link.UI().Messages().isEmpty());
+        }
     }
 
     void WaitingSleepsInsteadOfSpinning()
