@@ -1,7 +1,7 @@
-// Answer timing, alone and through the loopback port. Late bounds are generous
-// (shared machine); early ones strict, as sending early is the pacer's fault.
+// Answer timing. Late bounds are generous (shared machine); early ones
+// strict, as sending early is the pacer's fault. Slow answers through the
+// link are rows of the link fault table.
 #include "BytePacer.h"
-#include "SimulatedLink.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -78,48 +78,6 @@ private Q_SLOTS:
         got.clear();
         Collect(pacer, got, 6, clock, 40);
         QCOMPARE(got, next.Bytes);
-    }
-
-    void SlowAnswers_data()
-    {
-        QTest::addColumn<SimFault>("fault");
-        QTest::addColumn<QString>("message"); // empty: the read succeeds
-        QTest::addColumn<int>("atLeastMs");
-
-        // Response time-out 60 ms, character time-out 15 ms.
-        QTest::newRow("delay beyond the time-out")
-            << SimFault::Delay(120) << "Modbus Response Timeout" << 60;
-        QTest::newRow("trickle within the character time-out") << SimFault::Trickle(5) << "" << 40;
-        // The first byte, then a silence: one byte is no response.
-        QTest::newRow("trickle beyond the character time-out")
-            << SimFault::Trickle(40) << "Modbus Response Timeout" << 15;
-    }
-
-    void SlowAnswers()
-    {
-        QFETCH(SimFault, fault);
-        QFETCH(QString, message);
-        QFETCH(int, atLeastMs);
-
-        SimulatedLink link;
-        link.SetTimeouts(60, 15);
-        link.Relay().SetSystemVolts(230.0f);
-        link.Faults().Queue(fault);
-        std::vector<float> v;
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, v), message.isEmpty());
-        QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() < atLeastMs + 1500,
-                 qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(v, message.isEmpty() ? std::vector<float>{230.0f} : std::vector<float>{});
-        QCOMPARE(link.UI().Messages().isEmpty() ? QString() : link.UI().Messages().last().Text,
-                 message);
-        // The master has closed the port; what the relay still sends is lost
-        // and must not be taken for the next answer.
-        QTest::qWait(130);
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 10, 2, v));
-        QCOMPARE(v, std::vector<float>{3.0f});
-        QCOMPARE(link.Modbus().LastResponse().size(), 9);
     }
 };
 
