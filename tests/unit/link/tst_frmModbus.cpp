@@ -11,17 +11,18 @@
 
 namespace {
 
-// Remembers the entries the link asks for; can be made to fail like a full disk.
+QString Hex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' '));
+}
+
+// Remembers the entries the link asks for, as lines of text; can be made to
+// fail like a full disk.
 class RecordingErrorLog : public ICommsErrorLog
 {
 public:
-    struct Entry
-    {
-        QString Text;
-        QByteArray Request;
-        QByteArray Response;
-    };
-    QList<Entry> Entries;
+    QStringList Entries;
+    QByteArray LastResponse; // as the log was given it
     bool Fail = false;
 
     bool LogCommsError(const QString& text, const QByteArray& request, const QByteArray& response,
@@ -32,7 +33,8 @@ public:
             errorSource = QStringLiteral("CommsErr.log");
             return false;
         }
-        Entries.append({text, request, response});
+        Entries << QStringLiteral("log \"%1\" TX %2 RX %3").arg(text, Hex(request), Hex(response));
+        LastResponse = response;
         return true;
     }
 };
@@ -51,11 +53,6 @@ public:
         return LoopbackSerialPort::Write(two);
     }
 };
-
-QString Hex(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' '));
-}
 
 enum class Detection { Silence, Fast, FastWithoutSilence };
 
@@ -124,12 +121,9 @@ QString Exchange(const QString& row, Detection detection)
                .arg(s.Timeouts())
                .arg(s.CRCFailures())
                .arg(s.Exceptions());
-    for (const auto& entry : log.Entries) {
-        out << QStringLiteral("log \"%1\" TX %2 RX %3")
-                   .arg(entry.Text, Hex(entry.Request), Hex(entry.Response));
-        if (entry.Response != link.Modbus().LastResponse())
-            out << QStringLiteral("kept %1").arg(Hex(link.Modbus().LastResponse()));
-    }
+    out << log.Entries;
+    if (!log.Entries.isEmpty() && log.LastResponse != link.Modbus().LastResponse())
+        out << QStringLiteral("kept %1").arg(Hex(link.Modbus().LastResponse()));
     out << (link.Port().IsOpen() ? QStringLiteral("port open") : QStringLiteral("port closed"));
     link.UI().ClearMessages();
     link.Port().ClearFailures();
@@ -159,21 +153,13 @@ private Q_SLOTS:
                          "delay:60",      "delay:150"};
         for (int code = 1; code <= 11; ++code)
             rows << QStringLiteral("exception:%1").arg(code);
-        rows << "write none"
-             << "write bad-echo"
-             << "write no-answer"
-             << "write exception:2";
+        rows << QStringList{"write none", "write bad-echo", "write no-answer", "write exception:2"};
         // Failures of the master's own: nothing is sent for a slave ID out of
         // range or a value that is not a number, and the port's or the log's
         // own failure is shown as it stands.
-        rows << "slave 0"
-             << "slave 248"
-             << "write slave -1"
-             << "write nan"
-             << "port open fails"
-             << "port write fails"
-             << "port read fails"
-             << "bad-crc + log full";
+        rows << QStringList{"slave 0",         "slave 248",         "write slave -1",
+                            "write nan",       "port open fails",   "port write fails",
+                            "port read fails", "bad-crc + log full"};
         QString table;
         for (const QString& row : rows) {
             const QString silence = Exchange(row, Detection::Silence);
@@ -251,7 +237,8 @@ private Q_SLOTS:
                  QStringLiteral("Modbus Response Too Short - fewer registers were returned than "
                                 "requested"));
         QCOMPARE(log.Entries.size(), 1);
-        QCOMPARE(log.Entries[0].Text, QStringLiteral("Short Response"));
+        QVERIFY2(log.Entries[0].startsWith(QStringLiteral("log \"Short Response\"")),
+                 qPrintable(log.Entries[0]));
         QVERIFY(!port.IsOpen());
         // The same answer satisfies a read of two registers.
         QVERIFY(modbus.ReadHoldingRegisters(1, 6, 2, values));
