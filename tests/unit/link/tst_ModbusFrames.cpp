@@ -142,6 +142,8 @@ private Q_SLOTS:
             {2, 4, 4, ResponseFit::Fits},
             {2, 2, 2, ResponseFit::TooFewRegisters},
             {2, 8, 8, ResponseFit::ByteCountWrong},
+            // The byte count the read asks for, but not the data to go with it.
+            {2, 4, 2, ResponseFit::ByteCountWrong},
             // The third register of 3 is no part of a value: with or without
             // it, the one value asked for is there.
             {3, 6, 6, ResponseFit::Fits},
