@@ -125,6 +125,10 @@ QString Exchange(const QString& row, Detection detection)
     if (!log.Entries.isEmpty() && log.LastResponse != link.Modbus().LastResponse())
         out << QStringLiteral("kept %1").arg(Hex(link.Modbus().LastResponse()));
     out << (link.Port().IsOpen() ? QStringLiteral("port open") : QStringLiteral("port closed"));
+    // A spinning wait would pass through the event loop many thousand times in
+    // a time-out; a sleeping one only when something happens.
+    if (link.UI().ProcessEventsCalls() >= 50)
+        out << QStringLiteral("waited spinning");
     link.UI().ClearMessages();
     link.Port().ClearFailures();
     std::vector<float> next;
@@ -315,19 +319,6 @@ private Q_SLOTS:
             QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
             QVERIFY(link.UI().Messages().isEmpty());
         }
-    }
-
-    void WaitingSleepsInsteadOfSpinning()
-    {
-        SimulatedLink link;
-        link.SetTimeouts(300, 10);
-        link.Faults().Queue(SimFault::NoAnswer());
-        std::vector<float> values;
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        // A spinning wait would pass through the event loop many thousand times in
-        // 300 ms; a sleeping one only when something happens.
-        QVERIFY2(link.UI().ProcessEventsCalls() < 50,
-                 qPrintable(QString::number(link.UI().ProcessEventsCalls())));
     }
 };
 
