@@ -67,9 +67,9 @@ enum class Detection { Silence, Fast, FastWithoutSilence };
 // One exchange under a fault or a failure, then an ordinary read: one line of
 // what the user saw, what was counted and logged, and what the link was left
 // in. "write " in front: a write of one value at 6, else a read of 4
-// registers at 6. A row names the relay's faults as the simulator does, or a
-// failure of the master's own: a slave ID, a value, the port or the log; " + "
-// joins two.
+// registers at 6. A row names the relay's faults as the simulator does, a
+// failure of the master's own (a slave ID, a value, the port or the log), or
+// what happens while the exchange waits; " + " joins two.
 QString Exchange(const QString& row, Detection detection)
 {
     SimulatedLink link;
@@ -107,9 +107,9 @@ QString Exchange(const QString& row, Detection detection)
         else if (condition == u"second read while waiting")
             // As a timer or a click handled while the first one waits would.
             link.UI().OnProcessEvents = [&link, &during, tried = false]() mutable {
-                std::vector<float> other;
                 if (std::exchange(tried, true))
                     return;
+                std::vector<float> other;
                 const bool read = link.Modbus().ReadHoldingRegisters(link.SlaveID(), 8, 2, other);
                 const bool written = link.Modbus().WriteHoldingRegister(link.SlaveID(), 8, 1.0f);
                 during << QStringLiteral("second read %1, write %2, port %3")
