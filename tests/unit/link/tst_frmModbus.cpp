@@ -1,28 +1,36 @@
+// The Modbus RTU link. Its frames on their own: the check bytes, the requests
+// built, and how an answer, whole or in part, is judged against its request.
+// The master: one exchange under every fault and failure, in a golden table,
+// and what a run of transactions does with the port and the time-outs.
 #include "Golden.h"
 #include "SimulatedLink.h"
 
 #include "link/ICommsErrorLog.h"
 #include "link/ModbusFrames.h"
+#include "link/ResponseFraming.h"
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <climits>
 #include <limits>
+#include <stdexcept>
+
+using namespace ModbusFrames;
 
 namespace {
 
-// Remembers the entries the link asks for; can be made to fail like a full disk.
+QString Hex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' '));
+}
+
+// Remembers the entries the link asks for, as lines of text; can be made to
+// fail like a full disk.
 class RecordingErrorLog : public ICommsErrorLog
 {
 public:
-    struct Entry
-    {
-        QString Text;
-        QByteArray Request;
-        QByteArray Response;
-    };
-    QList<Entry> Entries;
+    QStringList Entries;
+    QByteArray LastResponse; // as the log was given it
     bool Fail = false;
 
     bool LogCommsError(const QString& text, const QByteArray& request, const QByteArray& response,
@@ -33,76 +41,90 @@ public:
             errorSource = QStringLiteral("CommsErr.log");
             return false;
         }
-        Entries.append({text, request, response});
+        Entries << QStringLiteral("log \"%1\" TX %2 RX %3").arg(text, Hex(request), Hex(response));
+        LastResponse = response;
         return true;
     }
 };
 
-// Answers every request with one canned frame, for answers no relay would
-// give (a well-formed response carrying fewer registers than asked for).
-class CannedAnswerPort : public ISerialPort
+// Hands the relay a read of two registers whatever was asked for: its answer
+// is well formed, CRC right, but may carry fewer registers than asked for.
+class TwoRegisterPort : public LoopbackSerialPort
 {
 public:
-    explicit CannedAnswerPort(QByteArray answer)
-        : m_Answer(std::move(answer))
-    {}
-    void SetPortName(const QString&) override {}
-    QString PortName() const override { return QStringLiteral("canned"); }
-    bool SetSettings(const QString&) override { return true; }
-    QString Settings() const override { return QStringLiteral("9600,N,8,1"); }
-    bool Open() override { return m_Open = true; }
-    void Close() override { m_Open = false; }
-    bool IsOpen() const override { return m_Open; }
-    bool Write(const QByteArray&) override
+    using LoopbackSerialPort::LoopbackSerialPort;
+    bool Write(const QByteArray& frame) override
     {
-        QTimer::singleShot(1, [this] { m_Input = m_Answer; });
-        return true;
+        QByteArray two = frame.left(6);
+        two[5] = 2;
+        ModbusFrames::AppendCRC(cModbusCRC(), two);
+        return LoopbackSerialPort::Write(two);
     }
-    void DiscardInput() override { m_Input.clear(); }
-    qint64 BytesWaiting() override { return m_Input.size(); }
-    QByteArray PeekWaiting() override { return m_Input; }
-    QByteArray ReadAll() override { return std::exchange(m_Input, {}); }
-    QString ErrorDescription() const override { return {}; }
-    QString ErrorSource() const override { return {}; }
-
-private:
-    QByteArray m_Answer;
-    QByteArray m_Input;
-    bool m_Open = false;
 };
-
-QString Hex(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' '));
-}
 
 enum class Detection { Silence, Fast, FastWithoutSilence };
 
-// One exchange under a fault ("write " in front: a write of one value at 6,
-// else a read of 4 registers at 6), then an ordinary read: one line of what
-// the user saw, what was counted and logged, and what the link was left in.
+// One exchange under a fault or a failure, then an ordinary read: one line of
+// what the user saw, what was counted and logged, and what the link was left
+// in. "write " in front: a write of one value at 6, else a read of 4
+// registers at 6. A row names the relay's faults as the simulator does, a
+// failure of the master's own (a slave ID, a value, the port or the log), or
+// what happens while the exchange waits; " + " joins two.
 QString Exchange(const QString& row, Detection detection)
 {
     SimulatedLink link;
     // The loopback answers within a millisecond or two: 100 ms is ample, and
-    // keeps the time-outs of the table short.
-    link.SetTimeouts(100, detection == Detection::FastWithoutSilence
-                              ? frmModbus::MaximumTimeoutMs
-                              : frmModbus::DefaultCharacterTimeoutMs);
+    // keeps the time-outs of the table short; so does a silence of 20 ms,
+    // well above the 3 ms gaps of the trickle that must pass.
+    link.SetTimeouts(100,
+                     detection == Detection::FastWithoutSilence ? frmModbus::MaximumTimeoutMs : 20);
     link.Modbus().SetFastResponseDetection(detection != Detection::Silence);
     link.Relay().SetSystemVolts(415.0f);
     link.Relay().SetSystemCurrent(5.0f);
     RecordingErrorLog log;
     link.Modbus().SetErrorLog(&log);
     const bool write = row.startsWith(QStringLiteral("write "));
-    QString error;
-    const auto fault = SimFaults::ParseFault(write ? row.mid(6) : row, error);
-    if (!fault)
-        return error;
-    link.Faults().Queue(*fault);
+    std::int16_t slave = link.SlaveID();
+    float value = 230.0f;
+    const QString port = QStringLiteral("Port /dev/ttyUSB0");
+    QStringList during; // what happened while the exchange waited
+    for (const QString& condition : (write ? row.mid(6) : row).split(QStringLiteral(" + "))) {
+        QString error;
+        if (condition.startsWith(QStringLiteral("slave ")))
+            slave = std::int16_t(condition.mid(6).toInt());
+        else if (condition == u"nan")
+            value = std::numeric_limits<float>::quiet_NaN();
+        else if (condition == u"port open fails")
+            link.Port().RefuseOpen(QStringLiteral("Permission denied"), port);
+        else if (condition == u"port write fails")
+            link.Port().FailWrite(QStringLiteral("Input/output error"), port);
+        else if (condition == u"port read fails")
+            link.Port().FailReadAll(QStringLiteral("Resource temporarily unavailable"), port);
+        else if (condition == u"log full")
+            log.Fail = true;
+        else if (condition == u"stop while waiting")
+            link.UI().OnProcessEvents = [&link] { link.Modbus().RefuseNewTransactions(); };
+        else if (condition == u"second read while waiting")
+            // As a timer or a click handled while the first one waits would.
+            link.UI().OnProcessEvents = [&link, &during, tried = false]() mutable {
+                if (std::exchange(tried, true))
+                    return;
+                std::vector<float> other;
+                const bool read = link.Modbus().ReadHoldingRegisters(link.SlaveID(), 8, 2, other);
+                const bool written = link.Modbus().WriteHoldingRegister(link.SlaveID(), 8, 1.0f);
+                during << QStringLiteral("second read %1, write %2, port %3")
+                              .arg(read ? "ok" : "refused", written ? "ok" : "refused",
+                                   link.Port().IsOpen() ? "open" : "closed");
+            };
+        else if (const auto fault = SimFaults::ParseFault(condition, error))
+            link.Faults().Queue(*fault);
+        else
+            return error;
+    }
+    QSignalSpy finished(&link.Modbus(), &frmModbus::TransactionFinished);
     std::vector<float> values{-1.0f};
-    const bool ok = write ? link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 230.0f)
-                          : link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 4, values);
+    const bool ok = write ? link.Modbus().WriteHoldingRegister(slave, 6, value)
+                          : link.Modbus().ReadHoldingRegisters(slave, 6, 4, values);
     QStringList out{ok ? QStringLiteral("ok") : QStringLiteral("FAIL")};
     if (!write) {
         QStringList shown;
@@ -110,8 +132,14 @@ QString Exchange(const QString& row, Detection detection)
             shown << QString::number(v);
         out << QStringLiteral("values ") + shown.join(u',');
     }
+    out << during;
+    for (const auto& signal : finished)
+        out << (signal[0].toBool() ? QStringLiteral("reported ok")
+                                   : QStringLiteral("reported failed"));
     for (const auto& m : link.UI().Messages())
-        out << QStringLiteral("box \"%1\" \"%2\"").arg(m.Title, m.Text);
+        out << QStringLiteral("box \"%1\" \"%2\"%3")
+                   .arg(m.Title, m.Text,
+                        m.Buttons == MsgButtons::OK ? QString() : QStringLiteral(" not OK"));
     const cCommsStatistics& s = link.Modbus().Statistics();
     out << QStringLiteral("tx %1 req %2 rx %3 resp %4 to %5 crc %6 exc %7")
                .arg(s.CharactersTx())
@@ -121,19 +149,29 @@ QString Exchange(const QString& row, Detection detection)
                .arg(s.Timeouts())
                .arg(s.CRCFailures())
                .arg(s.Exceptions());
-    for (const auto& entry : log.Entries) {
-        out << QStringLiteral("log \"%1\" TX %2 RX %3")
-                   .arg(entry.Text, Hex(entry.Request), Hex(entry.Response));
-        if (entry.Response != link.Modbus().LastResponse())
-            out << QStringLiteral("kept %1").arg(Hex(link.Modbus().LastResponse()));
-    }
+    out << log.Entries;
+    if (!log.Entries.isEmpty() && log.LastResponse != link.Modbus().LastResponse())
+        out << QStringLiteral("kept %1").arg(Hex(link.Modbus().LastResponse()));
     out << (link.Port().IsOpen() ? QStringLiteral("port open") : QStringLiteral("port closed"));
+    // A spinning wait would pass through the event loop many thousand times in
+    // a time-out; a sleeping one only when something happens.
+    if (link.UI().ProcessEventsCalls() >= 50)
+        out << QStringLiteral("waited spinning");
     link.UI().ClearMessages();
+    link.UI().OnProcessEvents = nullptr;
+    link.Port().ClearFailures();
+    // The next read: refused is without a message, a frame sent or a report.
+    const qsizetype reported = finished.size();
+    const qsizetype written = link.Port().WrittenFrames().size();
     std::vector<float> next;
-    out << (link.Modbus().ReadHoldingRegisters(link.SlaveID(), 8, 2, next)
-                    && next == std::vector<float>{5.0f} && link.UI().Messages().isEmpty()
-                ? QStringLiteral("next ok")
-                : QStringLiteral("next FAIL"));
+    const bool nextOk = link.Modbus().ReadHoldingRegisters(link.SlaveID(), 8, 2, next)
+                        && next == std::vector<float>{5.0f} && link.UI().Messages().isEmpty();
+    const bool refused = link.UI().Messages().isEmpty()
+                         && link.Port().WrittenFrames().size() == written
+                         && finished.size() == reported;
+    out << (nextOk    ? QStringLiteral("next ok")
+            : refused ? QStringLiteral("next refused")
+                      : QStringLiteral("next FAIL"));
     return out.join(QStringLiteral(" | "));
 }
 
@@ -151,13 +189,20 @@ private Q_SLOTS:
         QStringList rows{"none",          "trickle:3",        "no-answer",       "short:1",
                          "short:4",       "bad-crc",          "other-slave",     "bad-function",
                          "byte-count:16", "byte-count:4",     "byte-count:3",    "byte-count:255",
-                         "byte-count:0",  "garbage-before:3", "garbage-after:3", "trickle:120"};
+                         "byte-count:0",  "garbage-before:3", "garbage-after:3", "trickle:120",
+                         "delay:60",      "delay:150"};
         for (int code = 1; code <= 11; ++code)
             rows << QStringLiteral("exception:%1").arg(code);
-        rows << "write none"
-             << "write bad-echo"
-             << "write no-answer"
-             << "write exception:2";
+        rows << QStringList{"write none", "write bad-echo", "write no-answer", "write exception:2"};
+        // Failures of the master's own: nothing is sent for a slave ID out of
+        // range or a value that is not a number, and the port's or the log's
+        // own failure is shown as it stands.
+        rows << QStringList{"slave 0",         "slave 248",         "write slave -1",
+                            "write nan",       "port open fails",   "port write fails",
+                            "port read fails", "bad-crc + log full"};
+        // A transaction started while one waits is refused, and one under way
+        // when the program is told to stop finishes; none follows it.
+        rows << QStringList{"second read while waiting", "write stop while waiting"};
         QString table;
         for (const QString& row : rows) {
             const QString silence = Exchange(row, Detection::Silence);
@@ -200,203 +245,251 @@ private Q_SLOTS:
         QCOMPARE(link.Port().OpenCount(), 3);
     }
 
-    void InvalidSlaveSendsNothing()
+    // Nothing is sent for values that do not fit the count, nor for a value
+    // anywhere among them that is not a finite number.
+    void SeveralValueWriteNeedsFittingValues()
     {
         SimulatedLink link;
-        std::vector<float> values{42.0f};
-        for (const int slave : {0, 248, -1}) {
-            QVERIFY(!link.Modbus().ReadHoldingRegisters(std::int16_t(slave), 6, 2, values));
-            QVERIFY(!link.Modbus().WriteHoldingRegister(std::int16_t(slave), 6, 1.0f));
-            QVERIFY(!link.Modbus().WriteHoldingRegisters(std::int16_t(slave), 6, 2, {1.0f}));
-        }
-        QCOMPARE(link.UI().Messages().size(), 9);
-        for (const auto& message : link.UI().Messages()) {
-            QCOMPARE(message.Text, QStringLiteral("Invalid Slave ID"));
-            QCOMPARE(message.Title, QStringLiteral("Modbus Error"));
-            QCOMPARE(message.Buttons, MsgButtons::OK);
-        }
-        QVERIFY(link.Port().WrittenFrames().isEmpty());
-        QCOMPARE(values, std::vector<float>{42.0f});
-        QCOMPARE(link.Modbus().Statistics().Requests(), 0);
-    }
-
-    void SeveralValueWriteNeedsMatchingArray()
-    {
-        SimulatedLink link;
+        const float inf = std::numeric_limits<float>::infinity();
         QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {1.0f, 2.0f, 3.0f}));
         QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {1.0f}));
-        QVERIFY(link.Port().WrittenFrames().isEmpty());
         QVERIFY(link.UI().Messages().isEmpty());
+        QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {1.0f, -inf}));
+        QCOMPARE(link.UI().Messages().size(), 1);
+        QVERIFY(link.Port().WrittenFrames().isEmpty());
 
         QVERIFY(link.Modbus().WriteHoldingRegisters(link.SlaveID(), 6, 4, {230.0f, 10.0f}));
-        QCOMPARE(link.Modbus().LastRequest().size(), 2 * 4 + 9);
         QCOMPARE(link.Relay().SystemCurrent(), 10.0f);
-    }
-
-    void NonFiniteValuesAreNeverSent()
-    {
-        SimulatedLink link;
-        const float nan = std::numeric_limits<float>::quiet_NaN();
-        const float inf = std::numeric_limits<float>::infinity();
-        QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 66, nan));
-        QVERIFY(!link.Modbus().WriteHoldingRegisters(link.SlaveID(), 66, 4, {1.0f, -inf}));
-        QVERIFY(link.Port().WrittenFrames().isEmpty());
-        QCOMPARE(link.UI().Messages().size(), 2);
-        QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Modbus Error"));
-    }
-
-    // The port's own failure is shown as it stands; the values are untouched.
-    void PortFailures_data()
-    {
-        QTest::addColumn<int>("step"); // that fails: 0 open, 1 write, 2 read
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("requests"); // counted before the failure
-        QTest::newRow("open") << 0 << "Permission denied" << 0;
-        QTest::newRow("write") << 1 << "Input/output error" << 0;
-        QTest::newRow("read") << 2 << "Resource temporarily unavailable" << 1;
-    }
-
-    void PortFailures()
-    {
-        QFETCH(int, step);
-        QFETCH(QString, description);
-        QFETCH(int, requests);
-        SimulatedLink link;
-        const QString source = QStringLiteral("Port /dev/ttyUSB0");
-        if (step == 0)
-            link.Port().RefuseOpen(description, source);
-        else if (step == 1)
-            link.Port().FailWrite(description, source);
-        else
-            link.Port().FailReadAll(description, source);
-        std::vector<float> values{3.0f};
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QCOMPARE(link.UI().Messages().size(), 1);
-        QCOMPARE(link.UI().Messages()[0].Text, description);
-        QCOMPARE(link.UI().Messages()[0].Title, source);
-        QVERIFY(!link.Port().IsOpen());
-        QCOMPARE(values, std::vector<float>{3.0f});
-        const cCommsStatistics& s = link.Modbus().Statistics();
-        QCOMPARE(QList<qint64>({s.Requests(), s.CharactersTx(), s.CharactersRx(), s.Responses()}),
-                 QList<qint64>({requests, 8 * requests, 0, 0}));
     }
 
     void ShortDataResponseIsRefused()
     {
-        // Four registers asked for, the answer carries two: well formed, CRC right.
-        CannedAnswerPort port(QByteArray::fromHex("0103043F800000F7CF"));
-        ScriptedUserInterface ui;
-        frmModbus modbus(port, ui);
+        SimulatedLink link;
+        link.Relay().SetSystemVolts(1.0f);
+        TwoRegisterPort port(link.Slave());
+        frmModbus modbus(port, link.UI());
         RecordingErrorLog log;
         modbus.SetErrorLog(&log);
         modbus.SetCharacterTimeout(10);
         std::vector<float> values{9.0f};
-        QVERIFY(!modbus.ReadHoldingRegisters(1, 0, 4, values));
+        QVERIFY(!modbus.ReadHoldingRegisters(1, 6, 4, values));
         QCOMPARE(values, std::vector<float>{9.0f});
-        QCOMPARE(ui.Messages().size(), 1);
-        QCOMPARE(ui.Messages()[0].Title, QStringLiteral("Modbus Error"));
-        QCOMPARE(ui.Messages()[0].Text,
+        QCOMPARE(link.UI().Messages().size(), 1);
+        QCOMPARE(link.UI().Messages()[0].Title, QStringLiteral("Modbus Error"));
+        QCOMPARE(link.UI().Messages()[0].Text,
                  QStringLiteral("Modbus Response Too Short - fewer registers were returned than "
                                 "requested"));
         QCOMPARE(log.Entries.size(), 1);
-        QCOMPARE(log.Entries[0].Text, QStringLiteral("Short Response"));
+        QVERIFY2(log.Entries[0].startsWith(QStringLiteral("log \"Short Response\"")),
+                 qPrintable(log.Entries[0]));
         QVERIFY(!port.IsOpen());
         // The same answer satisfies a read of two registers.
-        QVERIFY(modbus.ReadHoldingRegisters(1, 0, 2, values));
+        QVERIFY(modbus.ReadHoldingRegisters(1, 6, 2, values));
         QCOMPARE(values, std::vector<float>{1.0f});
-    }
-
-    void SecondTransactionWhileWaitingIsRefused()
-    {
-        SimulatedLink link;
-        link.Relay().SetSystemVolts(690.0f);
-        link.Faults().Queue(SimFault::Delay(60));
-        bool secondResult = true;
-        int secondAttempts = 0;
-        // A timer or a click handled while the first read waits starts another one.
-        link.UI().OnProcessEvents = [&] {
-            if (secondAttempts++ == 0) {
-                std::vector<float> other;
-                secondResult = link.Modbus().ReadHoldingRegisters(link.SlaveID(), 8, 2, other);
-                QVERIFY(link.Port().IsOpen()); // the first one's port stays open
-            }
-        };
-        std::vector<float> values;
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QVERIFY(!secondResult);
-        QCOMPARE(values, std::vector<float>{690.0f});
-        QCOMPARE(link.Port().WrittenFrames().size(), 1);
-        QCOMPARE(link.Port().OpenCount(), 1);
-        QVERIFY(!link.Port().IsOpen());
-
-        // Once the first has ended, the link takes transactions again.
-        link.UI().OnProcessEvents = nullptr;
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-    }
-
-    // A program told to stop while a transaction waits lets that one finish and
-    // sends nothing more; every transaction sent, and only those, is reported.
-    void StopLetsTheTransactionUnderWayFinish()
-    {
-        SimulatedLink link;
-        QSignalSpy finished(&link.Modbus(), &frmModbus::TransactionFinished);
-        std::vector<float> values;
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(0, 6, 2, values)); // refused, not sent
-        link.Faults().Queue(SimFault::NoAnswer());
-        link.Modbus().SetResponseTimeout(20);
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        link.Modbus().SetResponseTimeout(frmModbus::DefaultResponseTimeoutMs);
-        link.UI().OnProcessEvents = [&] { link.Modbus().RefuseNewTransactions(); };
-        QVERIFY(link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 230.0f));
-        link.UI().ClearMessages();
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QVERIFY(!link.Modbus().WriteHoldingRegister(link.SlaveID(), 6, 240.0f));
-
-        QCOMPARE(link.Port().WrittenFrames().size(), 2);
-        QVERIFY(link.UI().Messages().isEmpty());
-        QCOMPARE(finished.size(), 2);
-        QCOMPARE(finished[0][0].toBool(), false);
-        QCOMPARE(finished[1][0].toBool(), true);
     }
 
     // The timer takes intervals far beyond ten seconds; what it cannot take is
     // clamped.
-    void AnyPositiveTimeoutWorks_data()
-    {
-        QTest::addColumn<int>("set");
-        QTest::addColumn<int>("held");
-        QTest::newRow("10 s") << 10000 << 10000;
-        QTest::newRow("1 min") << 60000 << 60000;
-        QTest::newRow("0") << 0 << 1;
-        QTest::newRow("largest int") << INT_MAX << frmModbus::MaximumTimeoutMs;
-    }
-
     void AnyPositiveTimeoutWorks()
     {
-        QFETCH(int, set);
-        SimulatedLink link;
-        link.Modbus().SetResponseTimeout(set);
-        QTEST(link.Modbus().ResponseTimeout(), "held");
-        if (set < 1000)
-            return;
-        link.Faults().Queue(SimFault::Delay(150));
-        std::vector<float> values;
-        QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        QVERIFY(link.UI().Messages().isEmpty());
+        const std::pair<int, int> setHeld[] = {
+            {10000, 10000}, {60000, 60000}, {0, 1}, {INT_MAX, frmModbus::MaximumTimeoutMs}};
+        for (const auto& [set, held] : setHeld) {
+            SimulatedLink link;
+            link.Modbus().SetResponseTimeout(set);
+            QCOMPARE(link.Modbus().ResponseTimeout(), held);
+            if (set < 1000)
+                continue;
+            link.Faults().Queue(SimFault::Delay(150));
+            std::vector<float> values;
+            QVERIFY(link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
+            QVERIFY(link.UI().Messages().isEmpty());
+        }
     }
 
-    void WaitingSleepsInsteadOfSpinning()
+    // The standard's check value; the request layouts' check bytes are in the
+    // request rows below, the answers' in the link fault table.
+    void CheckValue()
     {
-        SimulatedLink link;
-        link.SetTimeouts(300, 10);
-        link.Faults().Queue(SimFault::NoAnswer());
-        std::vector<float> values;
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(link.SlaveID(), 6, 2, values));
-        // A spinning wait would pass through the event loop many thousand times in
-        // 300 ms; a sleeping one only when something happens.
-        QVERIFY2(link.UI().ProcessEventsCalls() < 50,
-                 qPrintable(QString::number(link.UI().ProcessEventsCalls())));
+        QByteArray frame("123456789");
+        AppendCRC(m_CRC, frame);
+        QCOMPARE(frame.right(2).toHex(' '), QByteArray("37 4b"));
+        QVERIFY(m_CRC.CompareCRC(frame, std::int16_t(frame.size())));
     }
+
+    void EveryBitFlipIsCaught()
+    {
+        QByteArray frame = QByteArray::fromHex("01100006000204432F0000");
+        AppendCRC(m_CRC, frame);
+        QVERIFY(m_CRC.CompareCRC(frame, std::int16_t(frame.size())));
+        for (int byte = 0; byte < frame.size(); ++byte) {
+            for (int bit = 0; bit < 8; ++bit) {
+                QByteArray flipped = frame;
+                flipped[byte] = char(flipped[byte] ^ (1 << bit));
+                QVERIFY2(!m_CRC.CompareCRC(flipped, std::int16_t(flipped.size())),
+                         qPrintable(QStringLiteral("byte %1 bit %2").arg(byte).arg(bit)));
+            }
+        }
+    }
+
+    void ShortFrames()
+    {
+        QCOMPARE(m_CRC.GenerateCRC(QByteArray(), 0), 65535);
+        QVERIFY(m_CRC.CompareCRC(QByteArray::fromHex("FFFF"), 2));
+        QVERIFY(!m_CRC.CompareCRC(QByteArray::fromHex("FFFE"), 2));
+        QVERIFY(!m_CRC.CompareCRC(QByteArray::fromHex("FF"), 1));
+        QVERIFY(!m_CRC.CompareCRC(QByteArray(), 0));
+        // A length beyond the array never reads past it.
+        QVERIFY(!m_CRC.CompareCRC(QByteArray::fromHex("FFFF"), 40));
+        QCOMPARE(m_CRC.GenerateCRC(QByteArray::fromHex("010300000002"), 200),
+                 m_CRC.GenerateCRC(QByteArray::fromHex("010300000002"), 6));
+    }
+
+    void ByteHelpersRangeCheck()
+    {
+        QCOMPARE(cModbusCRC::GetHiByte(65535), std::uint8_t(255));
+        QCOMPARE(cModbusCRC::GetLoByte(256), std::uint8_t(0));
+        QVERIFY_THROWS_EXCEPTION(std::overflow_error, cModbusCRC::GetHiByte(65536));
+        QVERIFY_THROWS_EXCEPTION(std::overflow_error, cModbusCRC::GetHiByte(-1));
+        QVERIFY_THROWS_EXCEPTION(std::overflow_error, cModbusCRC::GetLoByte(-1));
+    }
+
+    void ReadRequests()
+    {
+        const std::tuple<int, std::uint8_t, int, int, QByteArray> rows[] = {
+            {1, FnReadHolding, 0, 2, "01 03 00 00 00 02 c4 0b"},
+            {247, FnReadInput, 798, 18, "f7 04 03 1e 00 12 04 d3"},
+            {1, FnReadHolding, 32767, 2, "01 03 7f ff 00 02 ed ef"},
+        };
+        for (const auto& [slave, function, start, count, frame] : rows)
+            QCOMPARE(BuildReadRequest(m_CRC, std::uint8_t(slave), function, std::int16_t(start),
+                                      std::int16_t(count))
+                         .toHex(' '),
+                     frame);
+    }
+
+    void WriteRequests()
+    {
+        // Start, count, values, word order, the frame without its check bytes.
+        const std::tuple<int, int, std::vector<float>, int, QByteArray> rows[] = {
+            {0, 2, {0.0f}, 0, "01 10 00 00 00 02 04 00 00 00 00"},
+            {240, 2, {2.0f}, 0, "01 10 00 f0 00 02 04 40 00 00 00"},
+            {6, 4, {110.0f, 5.0f}, 1, "01 10 00 06 00 04 08 00 00 42 dc 00 00 40 a0"},
+            // The byte count must not promise more data than follow.
+            {6, 3, {1.0f}, 0, "01 10 00 06 00 03 06 3f 80 00 00 00 00"},
+        };
+        for (const auto& [start, count, values, wordOrder, frame] : rows) {
+            const QByteArray built = BuildWriteRequest(m_CRC, 1, std::int16_t(start),
+                                                       std::int16_t(count), values, wordOrder);
+            QCOMPARE(built.chopped(2).toHex(' '), frame);
+            QVERIFY(m_CRC.CompareCRC(built, std::int16_t(built.size())));
+        }
+    }
+
+    void OverflowPairsBecomeTheOverflowValue()
+    {
+        QByteArray response = QByteArray::fromHex("01030C"
+                                                  "7FC00000"
+                                                  "7F800000"
+                                                  "41200000");
+        AppendCRC(m_CRC, response);
+        // An odd count carries count / 2 values.
+        const auto values = DecodeReadValues(response, 7, 0);
+        QCOMPARE(*values, (std::vector<float>{1234567.875f, 1234567.875f, 10.0f}));
+    }
+
+    // The decoder's own guard, apart from the link's checks: a frame one byte
+    // short of the values asked for decodes nothing; one byte long decodes them.
+    void DecodeNeedsEveryDataByte()
+    {
+        const QByteArray exact = QByteArray::fromHex("0103083F80000040000000AABB");
+        for (const int count : {4, 5}) {
+            QCOMPARE(DecodeReadValues(exact, std::int16_t(count), 0),
+                     (std::optional<std::vector<float>>{{1.0f, 2.0f}}));
+            QCOMPARE(DecodeReadValues(exact + char(0), std::int16_t(count), 0),
+                     (std::optional<std::vector<float>>{{1.0f, 2.0f}}));
+            QVERIFY(!DecodeReadValues(exact.chopped(1), std::int16_t(count), 0));
+        }
+        QCOMPARE(DecodeReadValues(exact.left(9), 2, 0),
+                 (std::optional<std::vector<float>>{{1.0f}}));
+        QVERIFY(!DecodeReadValues(exact.left(8), 2, 0));
+        QCOMPARE(DecodeReadValues(exact.left(5), 0, 0), std::optional(std::vector<float>{}));
+        QVERIFY(!DecodeReadValues(exact, -2, 0));
+    }
+
+    void WriteEcho()
+    {
+        const QByteArray request = QByteArray::fromHex("011000F00002044000000000AABB");
+        QVERIFY(WriteEchoMatches(request, QByteArray::fromHex("011000F000020000")));
+        QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("011000F200020000")));
+        QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("011000F000040000")));
+        QVERIFY(!WriteEchoMatches(request, QByteArray::fromHex("0110")));
+    }
+
+    // Another slave, another function and a byte count beyond the data are
+    // rows of the link fault table.
+    void ResponseFitsItsRead()
+    {
+        // Registers asked for at 6 from slave 1; the answer's byte count and
+        // the data bytes it carries.
+        const std::tuple<int, int, int, ResponseFit> rows[] = {
+            {2, 4, 4, ResponseFit::Fits},
+            {2, 2, 2, ResponseFit::TooFewRegisters},
+            {2, 8, 8, ResponseFit::ByteCountWrong},
+            // The byte count the read asks for, but not the data to go with it.
+            {2, 4, 2, ResponseFit::ByteCountWrong},
+            // The third register of 3 is no part of a value: with or without
+            // it, the one value asked for is there.
+            {3, 6, 6, ResponseFit::Fits},
+            {3, 4, 4, ResponseFit::Fits},
+            {3, 5, 5, ResponseFit::ByteCountWrong},
+            {3, 2, 2, ResponseFit::TooFewRegisters},
+        };
+        for (const auto& [count, byteCount, dataBytes, fit] : rows) {
+            const QByteArray request =
+                BuildReadRequest(m_CRC, 1, FnReadHolding, 6, std::int16_t(count));
+            QByteArray response = QByteArray::fromHex("0103") + char(byteCount);
+            response += QByteArray(dataBytes, '\x11');
+            AppendCRC(m_CRC, response);
+            QVERIFY2(CheckResponse(request, response) == fit, response.toHex(' '));
+        }
+    }
+
+    // With fast response detection the wait ends as soon as the bytes in are
+    // a whole answer to the request, and not before.
+    void WholeAnswerEndsTheWait()
+    {
+        const QByteArray readTwo = "01 03 00 06 00 02 24 0a";
+        const QByteArray readFour = "01 04 00 ee 00 04 91 fc";
+        const QByteArray writeTwo = "01 10 00 06 00 02 04 43 cf 80 00 37 fe";
+        const QByteArray answerTwo = "01 03 04 3f 80 00 00 f7 cf";
+        const std::tuple<QByteArray, QByteArray, bool> rows[] = {
+            {readTwo, answerTwo, true},
+            {readFour, "01 04 08 00 00 00 01 00 00 00 0a 99 ca", true},
+            {writeTwo, "01 10 00 06 00 02 a1 c9", true},
+            {readTwo, "01 83 02 c0 f1", true},
+            {readTwo, "", false},
+            {readTwo, answerTwo.chopped(3), false},
+            {writeTwo, "01 10 00 06 00 02 a1", false},
+            {readTwo, "01 03 04 3f 80 00 00 f7 ce", false},
+            {readTwo, answerTwo + " 55", false},
+            // Its own CRC is right, but it carries one register where two
+            // were asked for.
+            {readTwo, "01 03 02 3f 80 a8 14", false},
+            // Two values asked for; a frame that would do for one is only the start.
+            {readFour, "01 04 04 3f 80 00 00 f6 78", false},
+            {readTwo, "01 84 02 c2 c1", false}, // another function's exception
+            {readTwo, "02 83 02 30 f1", false}, // another slave
+        };
+        for (const auto& [request, received, complete] : rows)
+            QVERIFY2(ResponseFraming::IsComplete(m_CRC, QByteArray::fromHex(request),
+                                                 QByteArray::fromHex(received))
+                         == complete,
+                     received.constData());
+    }
+
+private:
+    const cModbusCRC m_CRC;
 };
 
 QTEST_GUILESS_MAIN(tst_frmModbus)

@@ -61,39 +61,8 @@ private Q_SLOTS:
             QSKIP("pdftotext (poppler-utils) is not installed");
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     }
-    void Printouts_data()
-    {
-        QTest::addColumn<bool>("eventLog");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<double>("fillPoints"); // most a full page may leave empty
-        // At 9 points a line is some 11 points high; two empty lines and the
-        // blank after "Parameters" may end a page.
-        QTest::newRow("configuration") << false
-                                       << QStringList{"TZL Protection Relay",
-                                                      "Primary VT Value : 110.00 Volts",
-                                                      "Relay Number 3",
-                                                      "Trip Name : Bus over volts",
-                                                      "Trip Point : 1234.50 V",
-                                                      "Differential : 0.05 V",
-                                                      "Latched : Yes",
-                                                      "Relay Number 16",
-                                                      "Logged : No"}
-                                       << 4 * 11.0;
-        // At 12 points an event and the empty line before it take 30 points.
-        QTest::newRow("event log")
-            << true
-            << QStringList{"EVENT LOG ~ TZL Configurator", "Event No. Time Date Relay No.",
-                           "1 13:05:09 Monday, 16 March 2026 7",
-                           "2 13:05:09 Tuesday, 17 March 2026 0",
-                           "50 13:05:09 Monday, 4 May 2026 7"}
-            << 2 * 15.0;
-    }
-
     void Printouts()
     {
-        QFETCH(bool, eventLog);
-        QFETCH(QStringList, lines);
-        QFETCH(double, fillPoints);
         SimulatedLink link;
         link.SetTimeouts(SimulatedLink::TestResponseTimeoutMs, 1);
         FakeClock clock;
@@ -108,7 +77,26 @@ private Q_SLOTS:
             events.push_back({n, n == 2 ? 0 : 7, QDateTime({2026, 3, 15}, {13, 5, 9}).addDays(n)});
         link.Relay().SetEvents(events);
         QVERIFY(device.EventLog.Upload(link.SlaveID()));
+        PrintsWhole(device, false, // configuration
+                    {"TZL Protection Relay", "Primary VT Value : 110.00 Volts", "Relay Number 3",
+                     "Trip Name : Bus over volts", "Trip Point : 1234.50 V",
+                     "Differential : 0.05 V", "Latched : Yes", "Relay Number 16", "Logged : No"},
+                    // At 9 points a line is some 11 points high; two empty lines
+                    // and the blank after "Parameters" may end a page.
+                    4 * 11.0);
+        PrintsWhole(device, true, // event log
+                    {"EVENT LOG ~ TZL Configurator", "Event No. Time Date Relay No.",
+                     "1 13:05:09 Monday, 16 March 2026 7", "2 13:05:09 Tuesday, 17 March 2026 0",
+                     "50 13:05:09 Monday, 4 May 2026 7"},
+                    // At 12 points an event and the empty line before it take 30 points.
+                    2 * 15.0);
+    }
 
+private:
+    // The lines in this order, each whole; fillPoints: the most a full page
+    // may leave empty.
+    void PrintsWhole(cTZL& device, bool eventLog, const QStringList& lines, double fillPoints)
+    {
         QTemporaryDir dir;
         QPrinter pdf(QPrinter::HighResolution);
         pdf.setOutputFormat(QPrinter::PdfFormat);

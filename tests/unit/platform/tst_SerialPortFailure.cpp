@@ -27,45 +27,37 @@ private Q_SLOTS:
             ::close(m_Far);
     }
 
-    void OpenFailureNamesTheCause_data()
-    {
-        QTest::addColumn<QString>("cause");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("missing path") << "missing"
-                                      << "%1 is not connected - is the adapter plugged in?";
-        QTest::newRow("file without permission")
-            << "no permission"
-            << "%1 may not be opened by this user - add your user to the dialout group and log in "
-               "again";
-        QTest::newRow("held by another open") << "held"
-                                              << "%1 is in use by another program";
-    }
-
     void OpenFailureNamesTheCause()
     {
-        QFETCH(QString, cause);
-        QFETCH(QString, text);
-        QTemporaryDir folder;
-        QString device = folder.filePath(QStringLiteral("ttyUSB7"));
-        QtSerialPort holder;
-        if (cause == u"held") {
-            device = m_Adapter;
-            holder.SetPortName(device);
-            QVERIFY(holder.Open());
-        } else if (cause == u"no permission") {
-            QFile file(device);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.setPermissions({}));
+        const std::pair<QString, QString> rows[] = {
+            {"missing", "%1 is not connected - is the adapter plugged in?"},
+            {"no permission", "%1 may not be opened by this user - add your user to the dialout "
+                              "group and log in again"},
+            {"held", "%1 is in use by another program"},
+        };
+        for (const auto& [cause, text] : rows) {
+            QTemporaryDir folder;
+            QString device = folder.filePath(QStringLiteral("ttyUSB7"));
+            QtSerialPort holder;
+            if (cause == u"held") {
+                device = m_Adapter;
+                holder.SetPortName(device);
+                QVERIFY(holder.Open());
+            } else if (cause == u"no permission") {
+                QFile file(device);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.setPermissions({}));
+            }
+            QtSerialPort port;
+            port.SetPortName(device);
+            // Root opens anything: the open is made as nobody for the moment.
+            const bool asNobody = cause == u"no permission" && geteuid() == 0;
+            QVERIFY(!asNobody || seteuid(65534) == 0);
+            const bool opened = port.Open();
+            QVERIFY(!asNobody || seteuid(0) == 0);
+            QVERIFY(!opened);
+            QCOMPARE(port.ErrorDescription(), text.arg(device));
+            QCOMPARE(port.ErrorSource(), QStringLiteral("Open ") + device);
         }
-        QtSerialPort port;
-        port.SetPortName(device);
-        // Root opens anything: the open is made as nobody for the moment.
-        const bool asNobody = cause == u"no permission" && geteuid() == 0;
-        QVERIFY(!asNobody || seteuid(65534) == 0);
-        const bool opened = port.Open();
-        QVERIFY(!asNobody || seteuid(0) == 0);
-        QVERIFY(!opened);
-        QCOMPARE(port.ErrorDescription(), text.arg(device));
-        QCOMPARE(port.ErrorSource(), QStringLiteral("Open ") + device);
     }
 
     // Pulled while open, then plugged back in under the same by-id name,

@@ -1,5 +1,8 @@
+// The wire's plain values: floats in two word orders, floats as shortest text,
+// serial line settings and network addresses as typed.
 #include "platform/FloatText.h"
 #include "platform/SerialLineSettings.h"
+#include "platform/TcpAddress.h"
 #include "platform/ValueConverter.h"
 
 #include <QTest>
@@ -11,118 +14,114 @@ class tst_ValueConverter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void DecodesBothWordOrders_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("wordOrder");
-        QTest::addColumn<float>("value");
-        QTest::newRow("1.0 order 0") << QByteArray::fromHex("3F800000") << 0 << 1.0f;
-        QTest::newRow("1.0 order 1") << QByteArray::fromHex("00003F80") << 1 << 1.0f;
-        QTest::newRow("-2.5 order 0") << QByteArray::fromHex("C0200000") << 0 << -2.5f;
-        QTest::newRow("110 order 1") << QByteArray::fromHex("000042DC") << 1 << 110.0f;
-        QTest::newRow("pi order 0") << QByteArray::fromHex("40490FDB") << 0 << 3.14159274f;
-        QTest::newRow("pi order 1") << QByteArray::fromHex("0FDB4049") << 1 << 3.14159274f;
-        // Any word order but 0 is the swapped one.
-        QTest::newRow("order 5 is 1") << QByteArray::fromHex("00003F80") << 5 << 1.0f;
-        QTest::newRow("order -1 is 1") << QByteArray::fromHex("00003F80") << -1 << 1.0f;
-    }
-
     void DecodesBothWordOrders()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, wordOrder);
-        QFETCH(float, value);
-        const auto b = [&](int i) { return std::uint8_t(bytes[i]); };
-        QCOMPARE(fnBTF(b(0), b(1), b(2), b(3), wordOrder), value);
-        std::uint8_t b1, b2, b3, b4;
-        fnFTB(value, b1, b2, b3, b4, wordOrder);
-        const char encoded[] = {char(b1), char(b2), char(b3), char(b4)};
-        QCOMPARE(QByteArray(encoded, 4), bytes);
+        // The bytes as sent, the word order and the value they carry.
+        const std::tuple<QByteArray, int, float> rows[] = {
+            {"3f800000", 0, 1.0f},
+            {"00003f80", 1, 1.0f},
+            {"c0200000", 0, -2.5f},
+            {"000042dc", 1, 110.0f},
+            {"40490fdb", 0, 3.14159274f},
+            {"0fdb4049", 1, 3.14159274f},
+            // Any word order but 0 is the swapped one.
+            {"00003f80", 5, 1.0f},
+            {"00003f80", -1, 1.0f},
+        };
+        for (const auto& [hex, wordOrder, value] : rows) {
+            const QByteArray bytes = QByteArray::fromHex(hex);
+            const auto b = [&](int i) { return std::uint8_t(bytes[i]); };
+            QCOMPARE(fnBTF(b(0), b(1), b(2), b(3), wordOrder), value);
+            std::uint8_t b1, b2, b3, b4;
+            fnFTB(value, b1, b2, b3, b4, wordOrder);
+            const char encoded[] = {char(b1), char(b2), char(b3), char(b4)};
+            QCOMPARE(QByteArray(encoded, 4).toHex(), hex);
+        }
     }
 
     // Every bit pattern must survive the round trip in both directions and both
     // orders, NaN payloads and infinities included.
-    void EncodeIsExactInverse_data()
-    {
-        QTest::addColumn<std::uint32_t>("bits");
-        const std::pair<const char*, std::uint32_t> patterns[] = {
-            {"zero", 0u},
-            {"negative zero", 0x80000000u},
-            {"infinity", 0x7F800000u},
-            {"negative infinity", 0xFF800000u},
-            {"NaN with payload", 0x7FC00001u},
-            {"all ones", 0xFFFFFFFFu},
-            {"smallest denormal", 0x00000001u},
-            {"largest denormal", 0x007FFFFFu},
-            {"largest finite", 0x7F7FFFFFu},
-            {"halves differ", 0x12345678u},
-        };
-        for (const auto& [name, bits] : patterns)
-            QTest::newRow(name) << bits;
-    }
-
     void EncodeIsExactInverse()
     {
-        QFETCH(std::uint32_t, bits);
-        for (int order = 0; order <= 1; ++order) {
-            std::uint8_t b1, b2, b3, b4;
-            fnFTB(std::bit_cast<float>(bits), b1, b2, b3, b4, order);
-            QCOMPARE(std::bit_cast<std::uint32_t>(fnBTF(b1, b2, b3, b4, order)), bits);
+        // Zero and negative zero, the infinities, a NaN with a payload, all
+        // ones, the smallest and largest denormal, the largest finite, halves
+        // that differ.
+        for (const std::uint32_t bits :
+             {0u, 0x80000000u, 0x7F800000u, 0xFF800000u, 0x7FC00001u, 0xFFFFFFFFu, 0x00000001u,
+              0x007FFFFFu, 0x7F7FFFFFu, 0x12345678u}) {
+            for (int order = 0; order <= 1; ++order) {
+                std::uint8_t b1, b2, b3, b4;
+                fnFTB(std::bit_cast<float>(bits), b1, b2, b3, b4, order);
+                QCOMPARE(std::bit_cast<std::uint32_t>(fnBTF(b1, b2, b3, b4, order)), bits);
+            }
         }
     }
 
     // Plain notation and just enough digits to read back the same bits.
-    void FloatText_data()
-    {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("400000, not 4e+05") << 400000.0f << "400000";
-        QTest::newRow("440000") << 440000.0f << "440000";
-        QTest::newRow("0.2, not 0.200000003") << 0.2f << "0.2";
-        QTest::newRow("1e-5") << 1e-5f << "0.00001";
-        QTest::newRow("negative zero") << -0.0f << "-0";
-        QTest::newRow("largest finite")
-            << std::numeric_limits<float>::max() << "340282346638528859811704183484516925440";
-        QTest::newRow("smallest denormal") << std::numeric_limits<float>::denorm_min()
-                                           << "0.000000000000000000000000000000000000000000001";
-    }
-
     void FloatText()
     {
-        QFETCH(float, value);
-        QFETCH(QString, text);
-        QCOMPARE(ShortestFloatText(value), text);
-        float back = 0;
-        const QByteArray digits = text.toLatin1();
-        std::from_chars(digits.cbegin(), digits.cend(), back);
-        QCOMPARE(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(value));
+        const std::pair<float, QString> rows[] = {
+            {400000.0f, "400000"}, // not 4e+05
+            {440000.0f, "440000"},
+            {0.2f, "0.2"}, // not 0.200000003
+            {1e-5f, "0.00001"},
+            {-0.0f, "-0"},
+            {std::numeric_limits<float>::max(), "340282346638528859811704183484516925440"},
+            {std::numeric_limits<float>::denorm_min(),
+             "0.000000000000000000000000000000000000000000001"},
+        };
+        for (const auto& [value, text] : rows) {
+            QCOMPARE(ShortestFloatText(value), text);
+            float back = 0;
+            const QByteArray digits = text.toLatin1();
+            std::from_chars(digits.cbegin(), digits.cend(), back);
+            QCOMPARE(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(value));
+        }
     }
 
-    void SettingsText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QString>("normalised");
-        QTest::addColumn<int>("bits");
-        QTest::newRow("default") << "9600,N,8,1" << true << "9600,N,8,1" << 10;
-        QTest::newRow("lower-case parity") << "9600,n,8,1" << true << "9600,N,8,1" << 10;
-        QTest::newRow("even, two stops") << "19200,E,7,2" << true << "19200,E,7,2" << 11;
-        QTest::newRow("too few fields") << "9600,N,8" << false << "" << 0;
-        QTest::newRow("parity word") << "9600,NONE,8,1" << false << "" << 0;
-        QTest::newRow("not a number") << "fast,N,8,1" << false << "" << 0;
-        QTest::newRow("three stop bits") << "9600,N,8,3" << false << "" << 0;
-        QTest::newRow("zero baud") << "0,N,8,1" << false << "" << 0;
-    }
-
+    // The settings as written back and the bits a character takes; empty when
+    // refused.
     void SettingsText()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-        const auto parsed = SerialLineSettings::Parse(text);
-        QCOMPARE(parsed.has_value(), valid);
-        if (valid) {
-            QTEST(parsed->ToString(), "normalised");
-            QTEST(parsed->BitsPerCharacter(), "bits");
+        const std::pair<QString, QString> rows[] = {
+            {"9600,N,8,1", "9600,N,8,1 10"},
+            {"9600,n,8,1", "9600,N,8,1 10"},
+            {"19200,E,7,2", "19200,E,7,2 11"},
+            {"9600,N,8", ""},
+            {"9600,NONE,8,1", ""},
+            {"fast,N,8,1", ""},
+            {"9600,N,8,3", ""},
+            {"0,N,8,1", ""},
+        };
+        for (const auto& [text, parsed] : rows) {
+            const auto settings = SerialLineSettings::Parse(text);
+            QCOMPARE(text + u' '
+                         + (settings ? settings->ToString() + u' '
+                                           + QString::number(settings->BitsPerCharacter())
+                                     : QString()),
+                     text + u' ' + parsed);
+        }
+    }
+
+    // The address written back, or the reason it is refused.
+    void TcpAddressText()
+    {
+        const std::pair<QString, QString> rows[] = {
+            {"tcp://192.168.1.50:4001", "tcp://192.168.1.50:4001"},
+            {" TCP://relay-panel.local:1 ", "tcp://relay-panel.local:1"},
+            {"tcp://[fe80::1]:65535", "tcp://[fe80::1]:65535"},
+            {"tcp://10.0.0.5:+80", "the port must be a number from 1 to 65535"},
+            {"tcp://10.0.0.5", "the port is missing"},
+            {"tcp://[fe80::1:502", "the IPv6 address has no closing bracket"},
+            {"tcp://[10.0.0.5]:502", "\"10.0.0.5\" is not an IPv6 address"},
+            {"tcp://192.168.1.300:502",
+             "\"192.168.1.300\" is neither an IPv4 address nor a host name"},
+            {"tcp://panel 3:502", "\"panel 3\" is neither an IPv4 address nor a host name"},
+        };
+        for (const auto& [name, result] : rows) {
+            QString error;
+            const auto address = TcpAddress::Parse(name, &error);
+            QCOMPARE(address ? address->ToString() : error, result);
         }
     }
 };

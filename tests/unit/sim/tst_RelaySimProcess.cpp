@@ -84,34 +84,25 @@ private Q_SLOTS:
         QVERIFY(log.contains(QStringLiteral("TX 09 03 0C")));
     }
 
-    void ExitCodes_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // a part of standard output or error
-
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--fault";
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "tzl-relay-sim " TZL_VERSION;
-        QTest::newRow("unknown option")
-            << QStringList{"--pty", "--colour"} << 2 << "unknown option '--colour'";
-        QTest::newRow("device missing")
-            << QStringList{"--port", "/dev/no-such-tty"} << 1 << "cannot open /dev/no-such-tty";
-    }
-
     void ExitCodes()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, output);
-
-        QProcess sim;
-        sim.start(SimulatorPath(), arguments);
-        QVERIFY(sim.waitForFinished(10000));
-        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(sim.exitCode(), exitCode);
-        const QString out =
-            QString::fromLocal8Bit(sim.readAllStandardOutput() + sim.readAllStandardError());
-        QVERIFY2(out.contains(output), qPrintable(out));
+        // Arguments, exit code and a part of standard output or error.
+        const std::tuple<QStringList, int, QString> rows[] = {
+            {{"--help"}, 0, "--fault"},
+            {{"--version"}, 0, "tzl-relay-sim " TZL_VERSION},
+            {{"--pty", "--colour"}, 2, "unknown option '--colour'"},
+            {{"--port", "/dev/no-such-tty"}, 1, "cannot open /dev/no-such-tty"},
+        };
+        for (const auto& [arguments, exitCode, output] : rows) {
+            QProcess sim;
+            sim.start(SimulatorPath(), arguments);
+            QVERIFY(sim.waitForFinished(10000));
+            QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+            const QString out =
+                QString::fromLocal8Bit(sim.readAllStandardOutput() + sim.readAllStandardError());
+            QVERIFY2(sim.exitCode() == exitCode && out.contains(output),
+                     qPrintable(QString::number(sim.exitCode()) + u' ' + out));
+        }
     }
 };
 

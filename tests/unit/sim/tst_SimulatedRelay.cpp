@@ -1,19 +1,87 @@
-// The simulated relay as the Modbus master sees it: the trip-definition window
-// and its commands, the product-information selector, the clock, the event log
-// and the measurements. What the map refuses is checked on raw frames.
+// The simulated relay. On raw frames: framing, answers, what the map refuses,
+// faults, word orders, and the timing of the answer's bytes (late bounds
+// generous on a shared machine, early ones strict, as sending early is the
+// pacer's fault). As the Modbus master sees it: the trip-definition window and
+// its commands, the product-information selector, the clock, the event log and
+// the measurements. The simulator's command line and scenario files: what they
+// set up in the relay and its faults, and that mistakes are refused with a
+// reason. Random faults (--fault-rate): about the share asked for, only faults
+// a master must count as failed, the same ones again from the same seed, and
+// each one logged.
+#include "BytePacer.h"
 #include "FakeClock.h"
+#include "RandomFaults.h"
+#include "RequestFramer.h"
+#include "ScenarioFile.h"
+#include "SimCommandLine.h"
 #include "SimulatedLink.h"
 
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 
+using namespace std::chrono_literals;
+
 namespace {
+
+using Frames = QList<QByteArray>;
+
+QByteArray WithCrc(const QByteArray& hexWithoutCrc)
+{
+    QByteArray frame = QByteArray::fromHex(hexWithoutCrc);
+    const std::int32_t c = cModbusCRC().GenerateCRC(frame, std::int16_t(frame.size()));
+    frame.append(char(cModbusCRC::GetLoByte(c)));
+    frame.append(char(cModbusCRC::GetHiByte(c)));
+    return frame;
+}
+
+bool CrcHolds(const QByteArray& frame)
+{
+    return cModbusCRC().CompareCRC(frame, std::int16_t(frame.size()));
+}
+
+struct FrameBench
+{
+    SimulatedRelay Relay;
+    SimFaults Faults;
+    RtuSlave Slave{Relay, Faults, 1};
+    SlaveReply Send(const QByteArray& hexWithoutCrc)
+    {
+        return Slave.HandleRequest(WithCrc(hexWithoutCrc));
+    }
+};
+
+const QByteArray ReadVolts = "010300060002";             // holding 6, 2 registers
+const QByteArray WriteVolts = "01100006000204 3f800000"; // 1.0 to holding 6
+const QByteArray Read = WithCrc("010300060006");
+const QByteArray Write = WithCrc("01100006000204"
+                                 "45000000");
+
+// Collects up to `count` bytes or until `silenceMs` of silence; returns each
+// batch's arrival in ms on `clock`, which the caller starts before sending
+// (qWaitFor would sleep between passes and spoil them).
+QList<qint64> Collect(BytePacer& pacer, QByteArray& got, qsizetype count,
+                      const QElapsedTimer& clock, int silenceMs = 1000)
+{
+    QSignalSpy spy(&pacer, &BytePacer::BytesSent);
+    QList<qint64> times;
+    while (got.size() < count && (!spy.isEmpty() || spy.wait(silenceMs))) {
+        got += spy.takeFirst().at(0).toByteArray();
+        times.append(clock.elapsed());
+    }
+    return times;
+}
 
 constexpr float NoValue = -999.0f;
 using Writes = QList<QPair<int, float>>; // register, value
 
-struct Bench : SimulatedLink
+struct MasterBench : SimulatedLink
 {
+    // Each exchange ends with its whole answer rather than a silence: the
+    // runs of exchanges below take a fraction of the time.
+    MasterBench() { Modbus().SetFastResponseDetection(true); }
     bool Write(int reg, float value)
     {
         return Modbus().WriteHoldingRegister(SlaveID(), std::int16_t(reg), value);
@@ -34,6 +102,32 @@ struct Bench : SimulatedLink
     }
 };
 
+QString WriteScenario(const QTemporaryDir& dir, const QString& text)
+{
+    QFile file(dir.filePath(QStringLiteral("t.sim")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) != text.toUtf8().size())
+        return {};
+    return file.fileName();
+}
+
+constexpr int Exchanges = 10000;
+
+QList<std::optional<SimFault>> DrawAll(RandomFaults& random)
+{
+    QList<std::optional<SimFault>> drawn;
+    for (int exchange = 1; exchange <= Exchanges; ++exchange)
+        drawn << random.Draw(exchange);
+    return drawn;
+}
+
+bool MasterCountsAsFailed(const SimFault& f)
+{
+    using K = SimFault::Kind;
+    return f.Type == K::NoAnswer || f.Type == K::BadCrc
+           || (f.Type == K::ShortAnswer && f.Value >= 1 && f.Value <= 4)
+           || (f.Type == K::Exception && (f.Value == 4 || f.Value == 6));
+}
+
 } // namespace
 
 class tst_SimulatedRelay : public QObject
@@ -41,9 +135,196 @@ class tst_SimulatedRelay : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void Framing()
+    {
+        Frames byteByByte;
+        for (char c : Write)
+            byteByByte.append(QByteArray(1, c));
+        const QByteArray diagnostic = WithCrc("010800000000"); // a function of unknown length
+        // Chunks fed, frames taken, bytes left for the silence to end.
+        const std::tuple<Frames, Frames, QByteArray> rows[] = {
+            {byteByByte, {Write}, {}},
+            {{Write + Read}, {Write, Read}, {}},
+            {{QByteArray::fromHex("ff00") + Read}, {Read}, {}}, // noise before a read
+            {{Read.left(5)}, {}, Read.left(5)},
+            {{diagnostic}, {}, diagnostic},
+        };
+        for (const auto& [chunks, frames, pending] : rows) {
+            RequestFramer framer;
+            Frames got;
+            for (const QByteArray& chunk : chunks)
+                got += framer.Feed(chunk);
+            QCOMPARE(got, frames);
+            QCOMPARE(framer.Flush(), pending);
+            // After the silence the next request frames normally.
+            QCOMPARE(framer.Feed(Read), Frames{Read});
+        }
+    }
+
+    void Answers()
+    {
+        // Word order, request and answer, both without the CRC. System volts
+        // hold 1.0, current 2.0.
+        const std::tuple<int, QByteArray, QByteArray> rows[] = {
+            {0, ReadVolts, "0103043f800000"},
+            {1, ReadVolts, "01030400003f80"},
+            {0, "010300070002", "01030400004000"}, // second half of volts, first of current
+            {0, WriteVolts, "011000060002"},
+            {0, "01050006ff00", "018501"},           // function 5
+            {0, "011000060002083f800000", "019003"}, // byte count disagrees
+            {0, "01030006000200", "018303"},         // a read with a byte too many
+            // Holding 238 is made to read NaN, whatever the selector at 240 (0) chose.
+            {0, "010300ee0004", "0103087fc0000000000000"},
+            {1, "010300ee0004", "01030800007fc000000000"},
+            // Reads outside the map: holding 0, holding 6..13 past the type,
+            // the window 58..79, input 0..37 and 798..817, count 126.
+            {0, "010300000002", "018302"},
+            {0, "010300060008", "018302"},
+            {0, "0103003a0016", "018302"},
+            {0, "010400000026", "018402"},
+            {0, "0104031e0014", "018402"},
+            {0, "0104031e007e", "018403"},
+            // Writes the relay refuses, and the boundaries it takes (header,
+            // then value; blanks are skipped): system type is read only, the
+            // second half of volts, outside the map, volts NaN.
+            {0, "0110000a000204 40000000", "019002"},
+            {0, "01100007000204 3f800000", "019002"},
+            {0, "0110012c000204 3f800000", "019002"},
+            {0, "01100006000204 7fc00000", "019003"},
+            // Selector 16 and 17; a function with no relay selected; select
+            // 4, function 256; year 99 and 100.
+            {0, "0110003a000204 41800000", "0110003a0002"},
+            {0, "0110003a000204 41880000", "019003"},
+            {0, "0110003c000204 3f800000", "019003"},
+            {0, "0110003a000408 40800000 43800000", "019003"},
+            {0, "01100062000204 42c60000", "011000620002"},
+            {0, "01100062000204 42c80000", "019003"},
+        };
+        for (const auto& [wordOrder, request, answer] : rows) {
+            FrameBench b;
+            b.Relay.SetWordOrder(wordOrder);
+            b.Relay.SetSystemVolts(1.0f);
+            b.Relay.SetSystemCurrent(2.0f);
+            b.Faults.SetRegisterNaN(RegisterKind::Holding, 238);
+            b.Faults.SetRegisterValue(RegisterKind::Input, 240, 5.0f); // the other table: no effect
+            QCOMPARE(request + " -> " + b.Send(request).Bytes.toHex(),
+                     request + " -> " + WithCrc(answer).toHex());
+        }
+    }
+
+    // Not for this slave, or a broadcast (acted on, never answered): no exchange,
+    // so a queued fault waits for a real one.
+    void Unanswered()
+    {
+        // The frame and system volts (110 before) after it.
+        const std::pair<QByteArray, float> rows[] = {
+            {QByteArray::fromHex("010300060002FFFF"), 110.0f}, // bad CRC
+            {WithCrc("021000060002043f800000"), 110.0f},       // other slave
+            {WithCrc("000300060002"), 110.0f},                 // broadcast read
+            {WithCrc("001000060002043f800000"), 1.0f},         // broadcast write
+        };
+        for (const auto& [frame, volts] : rows) {
+            FrameBench b;
+            b.Relay.SetSystemVolts(110.0f);
+            b.Faults.Queue(SimFault::BadCrc());
+            QVERIFY(b.Slave.HandleRequest(frame).IsSilent());
+            QCOMPARE(b.Relay.SystemVolts(), volts);
+            QCOMPARE(b.Faults.Exchanges(), 0);
+            QVERIFY(!CrcHolds(b.Send(ReadVolts).Bytes));
+        }
+    }
+
+    // The raw answer to a write of 1.0 (or a read) under each fault. An
+    // exception to a read is a row of the link fault table.
+    void Faults()
+    {
+        const QByteArray echo = WithCrc("011000060002").toHex();
+        // Fault, request, answer ("crc" when only the CRC is spoilt), volts
+        // after it (1.0 when the write was applied), timing in ms: delay,
+        // gap between bytes, noise gap (-1: none).
+        const std::tuple<SimFault, QByteArray, QByteArray, float, QList<int>> rows[] = {
+            {SimFault::None(), WriteVolts, echo, 1.0f, {0, 0, -1}},
+            {SimFault::NoAnswer(), WriteVolts, {}, 110.0f, {0, 0, -1}},
+            {SimFault::ShortAnswer(4), WriteVolts, "01100006", 1.0f, {0, 0, -1}},
+            {SimFault::BadCrc(), WriteVolts, "crc", 1.0f, {0, 0, -1}},
+            {SimFault::Exception(6), WriteVolts, WithCrc("019006").toHex(), 110.0f, {0, 0, -1}},
+            // The write is applied, but its echo names register 8.
+            {SimFault::BadEcho(), WriteVolts, WithCrc("011000080002").toHex(), 1.0f, {0, 0, -1}},
+            {SimFault::Delay(250), WriteVolts, echo, 1.0f, {250, 0, -1}},
+            {SimFault::Trickle(30), WriteVolts, echo, 1.0f, {0, 30, -1}},
+            {SimFault::Babble(7), WriteVolts, echo, 1.0f, {0, 0, 7}},
+        };
+        for (const auto& [fault, request, answer, volts, timing] : rows) {
+            FrameBench b;
+            b.Relay.SetSystemVolts(110.0f);
+            b.Faults.Queue(fault);
+            const SlaveReply reply = b.Send(request);
+            if (answer == "crc") {
+                QCOMPARE(reply.Bytes.size(), 8);
+                QCOMPARE(reply.Bytes.left(6), WithCrc("011000060002").left(6));
+                QVERIFY(!CrcHolds(reply.Bytes));
+            } else {
+                QCOMPARE(reply.Bytes.toHex(), answer);
+            }
+            QCOMPARE(b.Relay.SystemVolts(), volts);
+            QCOMPARE((QList<int>{int(reply.Delay.count()), int(reply.Gap.count()),
+                                 reply.Babble ? int(reply.BabbleGap.count()) : -1}),
+                     timing);
+            // The fault was for one exchange only.
+            QVERIFY(CrcHolds(b.Send(ReadVolts).Bytes));
+        }
+    }
+
+    void PacedAtLineSpeed()
+    {
+        BytePacer pacer;
+        pacer.SetCharacterTime(1042us); // 9600 baud
+        pacer.SetLatency(2ms);
+        SlaveReply reply;
+        reply.Bytes = QByteArray(40, '\x5a');
+        QElapsedTimer clock;
+        clock.start();
+        pacer.Send(reply);
+        QByteArray got;
+        const QList<qint64> times = Collect(pacer, got, 40, clock);
+        QCOMPARE(got, reply.Bytes);
+        // 2 ms turnaround and 40 characters of 1.042 ms: never sooner than 43 ms.
+        QVERIFY(times.first() >= 3);
+        QVERIFY2(times.last() >= 43 && times.last() < 300,
+                 qPrintable(QString::number(times.last())));
+        QVERIFY(times.size() >= 4); // spread out, not in one lump
+        QVERIFY(!pacer.IsSending());
+    }
+
+    // Noise follows the answer until the next answer replaces it.
+    void NoiseUntilTheNextAnswer()
+    {
+        BytePacer pacer;
+        SlaveReply babble;
+        babble.Bytes = QByteArray(8, '\x01');
+        babble.Babble = true;
+        babble.BabbleGap = 2ms;
+        QElapsedTimer clock;
+        clock.start();
+        pacer.Send(babble);
+        QByteArray got;
+        const QList<qint64> times = Collect(pacer, got, 8 + 10, clock);
+        QCOMPARE(got.left(8), babble.Bytes);
+        QVERIFY(got.size() >= 18);
+        // Never a silence anywhere near a master's character time-out.
+        for (int i = 1; i < times.size(); ++i)
+            QVERIFY(times[i] - times[i - 1] < 20);
+        SlaveReply next;
+        next.Bytes = QByteArray(5, '\x07');
+        pacer.Send(next);
+        got.clear();
+        Collect(pacer, got, 6, clock, 40);
+        QCOMPARE(got, next.Bytes);
+    }
+
     void RefusedWriteChangesNothing()
     {
-        Bench b;
+        MasterBench b;
         // The selector is fine, the function code is not: neither is taken.
         QVERIFY(!b.Modbus().WriteHoldingRegisters(b.SlaveID(), 58, 4, {5.0f, 300.0f}));
         QCOMPARE(b.Relay().SelectedRelay(), 0);
@@ -55,73 +336,54 @@ private Q_SLOTS:
     // Writes one value at a time, as the master does, then a second later
     // reads holding registers back. Relay 9 starts with the given status; the
     // relay clock with 31 December 2029 23:59:59.
-    void WriteThenRead_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<Writes>("writes");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QList<float>>("expected");
-
-        const Writes trip{{58, 9},    {60, 1},    {62, 13}, {64, 0}, {66, 121},
-                          {68, 1.1f}, {70, 0.2f}, {72, 0},  {74, 0}, {76, 9.5f}};
-        // 0 written to the status is no command: the live status reads back.
-        QTest::newRow("trip window")
-            << 3 << trip << 58 << 20 << QList<float>{9, 1, 13, 3, 121, 1.1f, 0.2f, 0, 0, 9.5f};
-        QTest::newRow("another relay")
-            << 3 << trip + Writes{{58, 8}} << 58 << 8 << QList<float>{8, 0, 0, 0};
-        QTest::newRow("deselected")
-            << 3 << trip + Writes{{58, 0}} << 58 << 20 << QList<float>(10, 0.0f);
-        // A status command: select, command, read the status back.
-        QTest::newRow("reset a latch")
-            << 2 << Writes{{58, 9}, {64, 16}} << 64 << 2 << QList<float>{0};
-        QTest::newRow("reset keeps tripped")
-            << 3 << Writes{{58, 9}, {64, 16}} << 64 << 2 << QList<float>{1};
-        QTest::newRow("acknowledge an alarm")
-            << 8 << Writes{{58, 9}, {64, 4}} << 64 << 2 << QList<float>{12};
-        QTest::newRow("both commands")
-            << 11 << Writes{{58, 9}, {64, 20}} << 64 << 2 << QList<float>{13};
-        QTest::newRow("status not writable")
-            << 0 << Writes{{58, 9}, {64, 11}} << 64 << 2 << QList<float>{0};
-        // Product information: the item the selector chose, and the selector.
-        QTest::newRow("firmware") << 0 << Writes{{240, 2}} << 238 << 4 << QList<float>{2.44f, 2};
-        QTest::newRow("PSC number") << 0 << Writes{{240, 4}} << 238 << 4 << QList<float>{5021, 4};
-        QTest::newRow("nothing at 3") << 0 << Writes{{240, 3}} << 238 << 4 << QList<float>{0, 3};
-        // The clock keeps two-digit years, and is set field by field: on the
-        // way to 15 February it holds 31 February, which must not carry into March.
-        QTest::newRow("clock runs into 30")
-            << 0 << Writes{} << 98 << 12 << QList<float>{30, 1, 1, 0, 0, 0};
-        QTest::newRow("clock to 15 February")
-            << 0 << Writes{{100, 2}, {102, 15}} << 98 << 12 << QList<float>{29, 2, 16, 0, 0, 0};
-    }
-
     void WriteThenRead()
     {
-        QFETCH(int, status);
-        QFETCH(Writes, writes);
-        QFETCH(int, start);
-        QFETCH(int, count);
-        QFETCH(QList<float>, expected);
-
-        FakeClock pc(QDateTime(QDate(2029, 12, 31), QTime(23, 59, 59)));
-        Bench b;
-        b.UseClock(pc);
-        b.Relay().SetClock(pc.Now());
-        b.Relay().SetFirmwareVersion(2.44f);
-        b.Relay().SetPSCNumber(5021.0f);
-        b.Relay().SetRelayStatus(9, status);
-        b.Relay().SetRelayStatus(10, status);
-        for (const auto& [reg, value] : writes)
-            QVERIFY(b.Write(reg, value));
-        pc.Set(pc.Now().addSecs(1));
-        QCOMPARE(b.Read(true, start, count),
-                 std::vector<float>(expected.cbegin(), expected.cend()));
-        QCOMPARE(b.Relay().RelayStatus(10), status);
+        const Writes trip{{58, 9},    {60, 1},    {62, 13}, {64, 0}, {66, 121},
+                          {68, 1.1f}, {70, 0.2f}, {72, 0},  {74, 0}, {76, 9.5f}};
+        // Status, writes, start, count, values read.
+        const std::tuple<int, Writes, int, int, std::vector<float>> rows[] = {
+            // 0 written to the status is no command: the live status reads back.
+            {3, trip, 58, 20, {9, 1, 13, 3, 121, 1.1f, 0.2f, 0, 0, 9.5f}},
+            {3, trip + Writes{{58, 8}}, 58, 8, {8, 0, 0, 0}},                  // another relay
+            {3, trip + Writes{{58, 0}}, 58, 20, std::vector<float>(10, 0.0f)}, // deselected
+            // A status command: select, command, read the status back: reset
+            // a latch, which keeps tripped; acknowledge an alarm; both; a
+            // status bit is not writable.
+            {2, {{58, 9}, {64, 16}}, 64, 2, {0}},
+            {3, {{58, 9}, {64, 16}}, 64, 2, {1}},
+            {8, {{58, 9}, {64, 4}}, 64, 2, {12}},
+            {11, {{58, 9}, {64, 20}}, 64, 2, {13}},
+            {0, {{58, 9}, {64, 11}}, 64, 2, {0}},
+            // Product information: the item the selector chose (firmware, PSC
+            // number, nothing at 3), and the selector.
+            {0, {{240, 2}}, 238, 4, {2.44f, 2}},
+            {0, {{240, 4}}, 238, 4, {5021, 4}},
+            {0, {{240, 3}}, 238, 4, {0, 3}},
+            // The clock keeps two-digit years, and is set field by field: on the
+            // way to 15 February it holds 31 February, which must not carry into March.
+            {0, {}, 98, 12, {30, 1, 1, 0, 0, 0}},
+            {0, {{100, 2}, {102, 15}}, 98, 12, {29, 2, 16, 0, 0, 0}},
+        };
+        for (const auto& [status, writes, start, count, expected] : rows) {
+            FakeClock pc(QDateTime(QDate(2029, 12, 31), QTime(23, 59, 59)));
+            MasterBench b;
+            b.UseClock(pc);
+            b.Relay().SetClock(pc.Now());
+            b.Relay().SetFirmwareVersion(2.44f);
+            b.Relay().SetPSCNumber(5021.0f);
+            b.Relay().SetRelayStatus(9, status);
+            b.Relay().SetRelayStatus(10, status);
+            for (const auto& [reg, value] : writes)
+                QVERIFY(b.Write(reg, value));
+            pc.Set(pc.Now().addSecs(1));
+            QCOMPARE(b.Read(true, start, count), expected);
+            QCOMPARE(b.Relay().RelayStatus(10), status);
+        }
     }
 
     void EventLog()
     {
-        Bench b;
+        MasterBench b;
         const QDateTime when(QDate(2026, 3, 14), QTime(8, 0, 5));
         b.Relay().SetEvents({{3, 12, when}, {1, 4, when.addDays(-40)}, {2, 16, when.addSecs(3)}});
         QCOMPARE(b.Read(false, 798, 18), (std::vector<float>{3, 12, 26, 3, 14, 8, 0, 5, 0}));
@@ -137,7 +399,7 @@ private Q_SLOTS:
     // full log; the next upload must still get all 50.
     void FullEventLogStartsOver()
     {
-        Bench b;
+        MasterBench b;
         const QDateTime when(QDate(2025, 6, 1), QTime(12, 0, 0));
         std::vector<RelayEvent> events;
         for (int n = 1; n <= 51; ++n)
@@ -148,25 +410,198 @@ private Q_SLOTS:
             QCOMPARE(b.Value(false, 798), float(1 + read % 50));
     }
 
-    void Measurements_data()
-    {
-        QTest::addColumn<float>("type");
-        QTest::addColumn<float>("volts");
-        QTest::addColumn<float>("current");
-
-        QTest::newRow("4-wire 110 V 5 A") << 3.0f << 110.0f << 5.0f;
-        QTest::newRow("3-wire 11 kV 500 A") << 2.0f << 11000.0f << 500.0f;
-    }
-
     // The blocks of a measurement upload agree with each other and with the
     // system values, or the Measurements tab would look broken to a trainee.
     void Measurements()
     {
-        QFETCH(float, type);
-        QFETCH(float, volts);
-        QFETCH(float, current);
+        // 4-wire 110 V 5 A and 3-wire 11 kV 500 A.
+        for (const auto& [type, volts, current] :
+             {std::tuple{3.0f, 110.0f, 5.0f}, std::tuple{2.0f, 11000.0f, 500.0f}})
+            MeasurementsAgree(type, volts, current);
+    }
 
-        Bench b;
+    void CommandLine()
+    {
+        // Arguments, a part of the error (empty: accepted), the scenario file
+        // given with --scenario when not empty.
+        const QStringList pty{"--pty"};
+        const std::tuple<QStringList, QString, QString> rows[] = {
+            {pty, "", ""},
+            {{"--bogus", "--help"}, "unknown option", ""},
+            {{"--slave", "3"}, "--pty or --port", ""},
+            {{"--pty", "--tcp", "0"}, "give one of --tcp PORT", ""},
+            {{"--tcp", "65536"}, "port number 0-65535", ""},
+            {{"--pty", "--listen", "0.0.0.0"}, "--listen goes with --tcp", ""},
+            {{"--tcp", "0", "--listen", "relay"}, "an IP address", ""},
+            {{"--pty", "--slave"}, "needs a value", ""},
+            {{"--pty", "--slave", "247"}, "", ""},
+            {{"--pty", "--slave=0"}, "1 to 247", ""},
+            {{"--pty", "--slave", "248"}, "1 to 247", ""},
+            {{"--pty", "--word-order", "2"}, "0 or 1", ""},
+            {{"--pty", "--settings", "9600,X,8,1"}, "bad --settings", ""},
+            {{"--pty", "--trip", "3,17"}, "1 to 16", ""},
+            {{"--pty", "--fault", "short:5"}, "bad value '5'", ""},
+            {{"--pty", "--fault", "bad-crc:3"}, "takes no value", ""},
+            {{"--pty", "--fault", "bad-crc@0"}, "bad exchange", ""},
+            // A fault far ahead is kept without room for every exchange before it.
+            {{"--pty", "--fault", "no-answer@2147483647"}, "", ""},
+            {{"--pty", "--fault", "flaky"}, "unknown fault 'flaky'", ""},
+            {{"--pty", "--fault", "gap:6"}, "bad value '6'", ""},
+            {{"--pty", "--fault", "gap:0:49"}, "bad value '0:49'", ""},
+            {{"--pty", "--fault", "hang-up:4:1"}, "bad value '4:1'", ""},
+            {{"--pty", "--fault-rate", "5", "--seed", "7"}, "", ""},
+            {{"--pty", "--fault-rate", "100.5"}, "percentage from 0 to 100", ""},
+            {{"--pty", "--seed", "7"}, "go with --fault-rate", ""},
+            // A value takes a register pair, which starts at an even register.
+            {{"--pty", "--fault", "nan:i71"}, "even register", ""},
+            {{"--pty", "--fault", "value:239=2"}, "even register", ""},
+            {{"--pty", "--scenario", "/nonexistent/x.sim"}, "cannot read", ""},
+            {pty, "t.sim:2: unknown statement 'voltage'", "volts 1\nvoltage 2\n"},
+            {pty, "t.sim:1: bad event date or time", "event 1 2 2026-02-30 10:00:00\n"},
+            {pty, "t.sim:3: bad value '0' for fault 'babble'", "\n\nfault babble:0\n"},
+            {pty, "t.sim:51: the event log holds at most 50 events",
+             QStringLiteral("event 1 1 2026-01-01 00:00:00\n").repeated(51)},
+        };
+        for (const auto& [given, error, scenario] : rows) {
+            QStringList arguments = given;
+            QTemporaryDir dir;
+            if (!scenario.isEmpty())
+                arguments << QStringLiteral("--scenario") << WriteScenario(dir, scenario);
+            SimulatedRelay relay;
+            SimFaults faults;
+            SimCommandLine line;
+            const auto outcome = line.Parse(arguments, relay, faults);
+            const QString context = arguments.join(u' ') + QStringLiteral(": ") + line.Error();
+            QVERIFY2(outcome
+                         == (error.isEmpty() ? SimCommandLine::Outcome::Serve
+                                             : SimCommandLine::Outcome::UsageError),
+                     qPrintable(context));
+            QVERIFY2(line.Error().contains(error), qPrintable(context));
+            QVERIFY2(line.Error().isEmpty() == error.isEmpty(), qPrintable(context));
+        }
+    }
+
+    // The scenario is applied first, wherever it stands, so options override it.
+    void ScenarioThenOptions()
+    {
+        QTemporaryDir dir;
+        const QString scenario =
+            WriteScenario(dir, QStringLiteral("# a training relay\nvolts 11000\ncurrent 500   # CT "
+                                              "primary\ntype 2\nfirmware 2.1\n\n"
+                                              "clock 2026-03-15 13:05:09\ntrip 3 1 7 121 1.1 "
+                                              "0.2\nstatus 3 tripped latched\nstatus 6 9\n"
+                                              "event 2 3 2026-03-14 08:00:05\nevent 1 5 2025-12-31 "
+                                              "23:59:59\nmeasurement 70 49.5\n"
+                                              "fault exception:6@1\n"));
+        SimulatedRelay relay;
+        SimFaults faults;
+        SimCommandLine line;
+        const QStringList arguments{
+            "--scenario", scenario, "--port",       "/dev/ttyS1", "--settings", "19200,E,8,1",
+            "--slave",    "7",      "--word-order", "1",          "--firmware", "2.44",
+            "--fault",    "babble", "--fault",      "gap:6:49@3", "--fault",    "nan:i70",
+            "--latch",    "4",      "--alarm",      "5",          "--ack",      "6",
+            "--verbose"};
+        QCOMPARE(line.Parse(arguments, relay, faults), SimCommandLine::Outcome::Serve);
+        QCOMPARE(line.Front(), SimCommandLine::FrontEnd::SerialDevice);
+        QCOMPARE(line.Device(), QStringLiteral("/dev/ttyS1"));
+        QCOMPARE(int(line.Line().CharacterTime().count()), 573); // 11 bits with the parity bit
+        QCOMPARE(line.SlaveID(), 7);
+        QVERIFY(line.Verbose());
+        QCOMPARE(relay.WordOrder(), 1);
+        // The firmware option overrides the scenario.
+        QCOMPARE((std::array{relay.SystemVolts(), relay.SystemCurrent(), relay.SystemType(),
+                             relay.FirmwareVersion()}),
+                 (std::array{11000.0f, 500.0f, 2.0f, 2.44f}));
+        QCOMPARE(relay.ClockFields(), (std::array<int, 6>{26, 3, 15, 13, 5, 9}));
+        QCOMPARE(relay.GetTripDefinition(3), (TripDefinition{1, 7, {121, 1.1f, 0.2f, 0, 0, 0}}));
+        // Relay 3 tripped and latched, 4 latched, 5 in alarm, 6 tripped in an acknowledged alarm.
+        QCOMPARE((std::array{relay.RelayStatus(3), relay.RelayStatus(4), relay.RelayStatus(5),
+                             relay.RelayStatus(6)}),
+                 (std::array{3, 2, 8, 13}));
+        const std::vector<RelayEvent> events{
+            {2, 3, QDateTime(QDate(2026, 3, 14), QTime(8, 0, 5))},
+            {1, 5, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59))}};
+        QCOMPARE(relay.Events(), events);
+        QCOMPARE(relay.Measurement(70), std::optional<float>(49.5f));
+        QVERIFY(std::isnan(faults.RegisterValue(RegisterKind::Input, 70).value_or(0.0f)));
+        // Exchanges 1 and 3 as scheduled; the persistent fault for every other.
+        const SimFault babble = SimFault::Babble(SimFaults::DefaultBabbleGapMs);
+        QList<SimFault> next;
+        for (int exchange = 1; exchange <= 4; ++exchange)
+            next.append(faults.TakeNext());
+        QCOMPARE(next,
+                 (QList<SimFault>{SimFault::Exception(6), babble, SimFault::Gap(6, 49), babble}));
+        // A fault queued later takes the first exchange without one of its own.
+        faults.ScheduleAt(7, SimFault::NoAnswer());
+        faults.Queue(SimFault::Delay(5));
+        next.clear();
+        for (int exchange = 5; exchange <= 8; ++exchange)
+            next.append(faults.TakeNext());
+        QCOMPARE(next, (QList<SimFault>{SimFault::Delay(5), babble, SimFault::NoAnswer(), babble}));
+    }
+
+    void RandomShare()
+    {
+        // Percent, and the least and most faults in 10000 exchanges.
+        const std::tuple<double, int, int> rows[] = {
+            {0.0, 0, 0}, {0.5, 30, 70}, {5.0, 400, 600}, {100.0, Exchanges, Exchanges}};
+        for (const auto& [percent, least, most] : rows) {
+            RandomFaults random(percent, 42);
+            const auto drawn = DrawAll(random);
+            const int injected = int(std::count_if(drawn.cbegin(), drawn.cend(),
+                                                   [](const auto& f) { return f.has_value(); }));
+            QCOMPARE(random.Injected(), injected);
+            QVERIFY2(injected >= least && injected <= most,
+                     qPrintable(QStringLiteral("%1 %: %2").arg(percent).arg(injected)));
+        }
+    }
+
+    void RandomOnlyFailuresEachKindAndRepeatable()
+    {
+        RandomFaults first(100.0, 7);
+        RandomFaults again(100.0, 7);
+        RandomFaults other(100.0, 8);
+        const auto drawn = DrawAll(first);
+        QVERIFY(DrawAll(again) == drawn);
+        QVERIFY(DrawAll(other) != drawn);
+        QSet<int> kinds;
+        for (const auto& fault : drawn) {
+            QVERIFY2(MasterCountsAsFailed(*fault), qPrintable(fault->ToString()));
+            kinds << int(fault->Type);
+        }
+        QCOMPARE(kinds.size(), 4);
+    }
+
+    // Queued and scheduled faults come first; the random source fills in the
+    // rest, with the exchange's number, and its log names each fault.
+    void RandomSourceFillsIn()
+    {
+        QTemporaryDir dir;
+        const QString logPath = dir.filePath(QStringLiteral("faults.log"));
+        RandomFaults random(100.0, 3);
+        QString error;
+        QVERIFY(random.SetLog(logPath, error));
+        SimFaults faults;
+        faults.SetFaultSource([&random](int exchange) { return random.Draw(exchange); });
+        faults.ScheduleAt(2, SimFault::Delay(5));
+        QList<SimFault> taken;
+        for (int i = 0; i < 3; ++i)
+            taken << faults.TakeNext();
+        QCOMPARE(taken[1], SimFault::Delay(5));
+        QCOMPARE(random.Injected(), 2);
+
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(log.readAll()),
+                 QStringLiteral("exchange 1: %1\nexchange 3: %2\n")
+                     .arg(taken[0].ToString(), taken[2].ToString()));
+    }
+
+private:
+    void MeasurementsAgree(float type, float volts, float current)
+    {
+        MasterBench b;
         b.Relay().SetSystemType(type);
         b.Relay().SetSystemVolts(volts);
         b.Relay().SetSystemCurrent(current);
