@@ -23,9 +23,6 @@ public:
     static std::uint8_t GetLoByte(const std::int32_t& crc);
     static std::uint8_t GetHiByte(const std::int32_t& crc);
 
-    const std::array<std::uint8_t, 256>& HighByteTable() const { return m_HighTable; }
-    const std::array<std::uint8_t, 256>& LowByteTable() const { return m_LowTable; }
-
 private:
     std::array<std::uint8_t, 256> m_HighTable{};
     std::array<std::uint8_t, 256> m_LowTable{};
