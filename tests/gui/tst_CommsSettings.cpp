@@ -1,19 +1,19 @@
 #include "MemorySettingsStore.h"
 #include "SimulatedLink.h"
+#include "WindowTest.h"
 
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/frmCommsSettings.h"
 #include "shell/frmCommsStatus.h"
 
-#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -33,22 +33,17 @@ struct Shown
 
 // Runs `display`; once the modal dialog is up, notes what it shows, picks the
 // items of `choice` (port first) and closes it as `how` says ("ok", "close
-// box", otherwise Cancel). A dialog still open after that (OK disabled) is
-// closed without a verdict, so a failure cannot hang exec().
+// box", otherwise Cancel).
 Shown Drive(const std::function<void()>& display, const QStringList& choice = {},
             const QString& how = {})
 {
     Shown shown;
-    QObject scope;
-    QTimer::singleShot(0, &scope, [&] {
-        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (d == nullptr)
-            return;
-        auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
-        shown = {{}, ok->isEnabled(), d->pos()};
+    WithModal(display, [&](QDialog& d) {
+        auto* ok = Child<QPushButton>(d, "cmdOK");
+        shown = {{}, ok->isEnabled(), d.pos()};
         for (const char* name :
              {"cboPort", "cboBaudRate", "cboParity", "cboDataBits", "cboStopBits"}) {
-            auto* list = d->findChild<QComboBox*>(QLatin1String(name));
+            auto* list = Child<QComboBox>(d, name);
             shown.Selected.append(list->currentText());
             if (shown.Selected.size() <= choice.size())
                 list->setCurrentIndex(list->findText(choice[shown.Selected.size() - 1]));
@@ -56,13 +51,10 @@ Shown Drive(const std::function<void()>& display, const QStringList& choice = {}
         if (how == QLatin1String("ok"))
             ok->click();
         else if (how == QLatin1String("close box"))
-            d->close();
+            d.close();
         else
-            d->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        if (d->isVisible())
-            d->done(QDialog::Rejected);
+            Child<QPushButton>(d, "cmdCancel")->click();
     });
-    display();
     return shown;
 }
 
@@ -308,33 +300,166 @@ private Q_SLOTS:
     }
 
     // The settings file as an engineer may edit it by hand.
-    void RestoreFromTheIniFile_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("settings");
-        QTest::newRow("quoted, as written")
-            << QByteArray("Settings=\"19200,E,8,1\"") << "19200,E,8,1";
-        QTest::newRow("no quotes") << QByteArray("Settings=19200,E,8,1") << "19200,E,8,1";
-        QTest::newRow("no quotes, blanks")
-            << QByteArray("Settings=38400, o, 7, 2") << "38400,o,7,2";
-    }
     void RestoreFromTheIniFile()
     {
-        QFETCH(QByteArray, line);
-        QTemporaryDir dir;
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-        QVERIFY(QDir(dir.path()).mkpath(App));
-        QFile ini(QDir(dir.path()).filePath(App + "/" + App + ".ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Comms]\nPort=3\n" + line + "\n");
-        ini.close();
-        QtSettingsStore store;
-        QtSerialPort port;
-        ScriptedUserInterface ui;
-        frmModbus link(port, ui);
-        link.RestoreSettings(store, App);
-        QCOMPARE(link.Port(), std::int16_t(3));
-        QTEST(link.Settings(), "settings");
+        const struct
+        {
+            QByteArray Line;
+            const char* Settings;
+        } rows[] = {{"Settings=\"19200,E,8,1\"", "19200,E,8,1"}, // quoted, as written
+                    {"Settings=19200,E,8,1", "19200,E,8,1"},
+                    {"Settings=38400, o, 7, 2", "38400,o,7,2"}};
+        for (const auto& row : rows) {
+            QTemporaryDir dir;
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+            QVERIFY(QDir(dir.path()).mkpath(App));
+            QFile ini(QDir(dir.path()).filePath(App + "/" + App + ".ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[Comms]\nPort=3\n" + row.Line + "\n");
+            ini.close();
+            QtSettingsStore store;
+            QtSerialPort port;
+            ScriptedUserInterface ui;
+            frmModbus link(port, ui);
+            link.RestoreSettings(store, App);
+            QCOMPARE(link.Port(), std::int16_t(3));
+            QCOMPARE(link.Settings(), QLatin1String(row.Settings));
+        }
+    }
+
+    // The port list as an engineer with USB adapters meets it: adapters
+    // first, and any device typed into the box taken as the device to use.
+    void PortListTypedOrChosen()
+    {
+        const struct
+        {
+            const char* Typed;
+            const char* Device;
+            int Port;
+        } rows[] = {
+            {"", "", 1}, // nothing typed: the stored COM1
+            {"COM3", "", 3},
+            {"/dev/serial/by-id/usb-FTDI-if00-port0", "/dev/serial/by-id/usb-FTDI-if00-port0", 0},
+            {"  ttyUSB3 ", "/dev/ttyUSB3", 0}};
+        for (const auto& row : rows) {
+            frmCommsSettings dialog([] { return QStringList{"/dev/ttyS0", "/dev/ttyACM0"}; });
+            QStringList items;
+            const auto show = [&] {
+                dialog.DisplaySettingsString(1, {}, "9600,N,8,1", nullptr, true);
+            };
+            WithModal(show, [&](QDialog& d) {
+                auto* port = Child<QComboBox>(d, "cboPort");
+                for (int i = 0; i < port->count(); ++i)
+                    items << port->itemText(i);
+                port->lineEdit()->selectAll();
+                QTest::keyClicks(port->lineEdit(), QLatin1String(row.Typed));
+                Child<QPushButton>(d, "cmdOK")->click();
+            });
+            QCOMPARE(items,
+                     (QStringList{"/dev/ttyACM0", "COM1", "COM2", "COM3", "COM4", "/dev/ttyS0"}));
+            QCOMPARE(dialog.GetDevice(), QLatin1String(row.Device));
+            if (dialog.GetDevice().isEmpty())
+                QCOMPARE(int(dialog.GetPort()), row.Port);
+        }
+    }
+
+    // The check box carries the link's fast response detection both ways;
+    // only OK changes it.
+    void FastResponseCheckBox()
+    {
+        const struct
+        {
+            bool Before;
+            const char* Button;
+            bool After;
+        } rows[] = {{false, "cmdOK", true}, {true, "cmdOK", false}, {true, "cmdCancel", true}};
+        for (const auto& row : rows) {
+            SimulatedLink link;
+            frmCommsSettings dialog([] { return QStringList(); });
+            link.Modbus().SetSettingsDialog(&dialog);
+            link.Modbus().SetFastResponseDetection(row.Before);
+            QString caption;
+            bool shown = !row.Before;
+            WithModal([&] { link.Modbus().EditCommsSettings(nullptr, true); },
+                      [&](QDialog& d) {
+                          auto* box = Child<QCheckBox>(d, "chkFastResponse");
+                          caption = box->text();
+                          shown = box->isChecked();
+                          box->setChecked(!shown);
+                          Child<QPushButton>(d, row.Button)->click();
+                      });
+            QCOMPARE(caption, QStringLiteral("Fast response detection"));
+            QCOMPARE(shown, row.Before);
+            QCOMPARE(link.Modbus().FastResponseDetection(), row.After);
+        }
+    }
+
+    // A serial device server: the network choice, its address fields, and
+    // what the link keeps of them across a restart.
+    void NetworkAddressChosenTypedAndKept()
+    {
+        const QString network = QStringLiteral("Network (RTU over TCP)");
+        const QStringList serial{"Serial line", "", ""};
+        const struct
+        {
+            QString Host, Port;
+            QString Message; // under the fields after OK; empty: accepted
+            QString Device;  // the link's after a restart
+            QStringList Reopened;
+        } rows[] = {
+            {"192.168.1.50",
+             "4001",
+             "",
+             "tcp://192.168.1.50:4001",
+             {network, "192.168.1.50", "4001"}},
+            {"fe80::1", "502", "", "tcp://[fe80::1]:502", {network, "[fe80::1]", "502"}},
+            // The whole address pasted into the host field.
+            {"tcp://10.0.0.5:4001", "", "", "tcp://10.0.0.5:4001", {network, "10.0.0.5", "4001"}},
+            {"", "x", "\"tcp://:x\" is not a network address: the host is missing.", "/dev/ttyUSB0",
+             serial},
+            {"10.0.0.5", "65536",
+             "\"tcp://10.0.0.5:65536\" is not a network address: the port must be a number "
+             "from 1 to 65535.",
+             "/dev/ttyUSB0", serial}};
+        for (const auto& row : rows) {
+            MemorySettingsStore store;
+            {
+                SimulatedLink link;
+                frmCommsSettings dialog([] { return QStringList(); });
+                link.Modbus().SetSettingsDialog(&dialog);
+                link.Modbus().SetDevice(QStringLiteral("/dev/ttyUSB0"));
+                bool lineSettingsEnabled = true;
+                QString shownMessage;
+                WithModal([&] { link.Modbus().EditCommsSettings(nullptr, true); },
+                          [&](QDialog& d) {
+                              Child<QComboBox>(d, "cboConnection")->setCurrentIndex(1);
+                              lineSettingsEnabled = Child<QComboBox>(d, "cboBaudRate")->isEnabled();
+                              Child<QLineEdit>(d, "txtHost")->setText(row.Host);
+                              Child<QLineEdit>(d, "txtTcpPort")->setText(row.Port);
+                              Child<QPushButton>(d, "cmdOK")->click();
+                              if (Child<QLabel>(d, "lblAddressMessage")->isVisible())
+                                  shownMessage = Child<QLabel>(d, "lblAddressMessage")->text();
+                          });
+                QVERIFY(!lineSettingsEnabled);
+                QCOMPARE(shownMessage, row.Message);
+                link.Modbus().SaveSettings(store, App);
+            }
+            // The next run of the program.
+            SimulatedLink link;
+            frmCommsSettings dialog([] { return QStringList(); });
+            link.Modbus().SetSettingsDialog(&dialog);
+            link.Modbus().RestoreSettings(store, App);
+            QCOMPARE(link.Port().PortName(), row.Device);
+            QStringList reopened;
+            WithModal([&] { link.Modbus().EditCommsSettings(nullptr, true); },
+                      [&](QDialog& d) {
+                          reopened = {Child<QComboBox>(d, "cboConnection")->currentText(),
+                                      Child<QLineEdit>(d, "txtHost")->text(),
+                                      Child<QLineEdit>(d, "txtTcpPort")->text()};
+                      });
+            QCOMPARE(reopened, row.Reopened);
+            QVERIFY(link.UI().Messages().isEmpty());
+        }
     }
 };
 
