@@ -69,41 +69,26 @@ class tst_CommsStatistics : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Each label shows its own counter: the counts of one good read, one
-    // time-out, two CRC failures and three exceptions all differ.
+    // Each label shows its own counter, with the thousands separator of the
+    // locale (the C locale leaves it out unless asked for it). What the link
+    // counts for each fault is tst_frmModbus::FaultTable's.
     void EachLabelShowsItsCounter()
     {
-        Watched w;
-        QVERIFY(w.Read());
-        for (const SimFault& fault :
-             {SimFault::NoAnswer(), SimFault::BadCrc(), SimFault::BadCrc(), SimFault::Exception(2),
-              SimFault::Exception(2), SimFault::Exception(2)}) {
-            w.Link.Faults().Queue(fault);
-            QVERIFY(!w.Read());
+        for (const QLocale& locale :
+             {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
+            QLocale::setDefault(locale);
+            Watched w;
+            cCommsStatistics& s = w.Link.Modbus().Statistics();
+            s.AddCharactersTx(1234567); // beyond 16 bits
+            s.AddRequests(2);
+            s.AddCharactersRx(1234);
+            s.AddResponses(4);
+            s.AddTimeouts(5);
+            s.AddCRCFailures(6);
+            s.AddExceptions(7);
+            QCOMPARE(w.Shown(),
+                     QStringList({"1,234,567", "2", "1,234", "4", "5", "6", "7"}) + Connection);
         }
-        QCOMPARE(w.Shown(), QStringList({"56", "7", "42", "6", "1", "2", "3"}) + Connection);
-    }
-
-    void ThousandsSeparator_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("shown");
-        const QLocale us(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("1,234") << us << 1234 << "1,234";
-        QTest::newRow("beyond 16 bits") << us << 1234567 << "1,234,567";
-        // The C locale leaves the separator out unless asked for it.
-        QTest::newRow("C") << QLocale::c() << 1234 << "1,234";
-    }
-
-    void ThousandsSeparator()
-    {
-        QFETCH(QLocale, locale);
-        QFETCH(int, count);
-        QLocale::setDefault(locale);
-        Watched w;
-        w.Link.Modbus().Statistics().AddCharactersTx(count);
-        QTEST(w.Shown().first(), "shown");
     }
 
     // Close hides the window and counting goes on; Clear zeroes the counts but
@@ -151,36 +136,28 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
     }
 
-    void TimeoutEntry_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("when"); // a zone name may follow, depending on the machine
-        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                               << "5/17/24 10:20:30 AM";
-        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "17.05.24 10:20:30";
-    }
-
+    // A time-out's entry, its times in the locale's short format (a zone name
+    // may follow, depending on the machine).
     void TimeoutEntry()
     {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, when);
-        QLocale::setDefault(locale);
-        QTemporaryDir dir;
-        FakeClock clock;
-        cCommsErrorLog log(dir.path(), clock);
-        QVERIFY(log.StartCommsErrorLog());
-        SimulatedLink link;
-        link.Modbus().SetErrorLog(&log);
-        link.Faults().Queue(SimFault::NoAnswer());
-        std::vector<float> values;
-        QVERIFY(!link.Modbus().ReadHoldingRegisters(1, 0, 2, values));
-
-        const QStringList lines = Lines(dir.path());
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], QStringLiteral("Session Started: ") + when);
-        QCOMPARE(lines[1], when + QStringLiteral(" Modbus Response Timeout"));
-        QCOMPARE(lines[2], QStringLiteral("TX: 1 3 0 0 0 2 C4 B"));
-        QCOMPARE(lines[3], QStringLiteral("RX: 0"));
+        const std::pair<QLocale, QString> rows[] = {
+            {QLocale(QLocale::English, QLocale::UnitedStates), "5/17/24 10:20:30 AM"},
+            {QLocale(QLocale::German, QLocale::Germany), "17.05.24 10:20:30"}};
+        for (const auto& [locale, when] : rows) {
+            QLocale::setDefault(locale);
+            QTemporaryDir dir;
+            FakeClock clock;
+            cCommsErrorLog log(dir.path(), clock);
+            QVERIFY(log.StartCommsErrorLog());
+            SimulatedLink link;
+            link.Modbus().SetErrorLog(&log);
+            link.Faults().Queue(SimFault::NoAnswer());
+            std::vector<float> values;
+            QVERIFY(!link.Modbus().ReadHoldingRegisters(1, 0, 2, values));
+            QCOMPARE(Lines(dir.path()),
+                     QStringList({"Session Started: " + when, when + " Modbus Response Timeout",
+                                  "TX: 1 3 0 0 0 2 C4 B", "RX: 0"}));
+        }
     }
 
     // Root may write anywhere, but not below a plain file.
