@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -63,6 +64,22 @@ struct Configurator : MainWindow
     {
         return Child<QPlainTextEdit>(*Result(), "txtDifferences");
     }
+    // Find TZL with a scan that returns Found and counts its runs.
+    void UseScriptedScan()
+    {
+        Window->SetRelayFinder([this] {
+            ++Scans;
+            return Found;
+        });
+    }
+    QStringList Find()
+    {
+        Link.UI().ClearMessages();
+        Window->Menus().mnuitmFindTZL->trigger();
+        return Messages();
+    }
+    ScanResult Found;
+    int Scans = 0;
     int TimeoutsLogged() const
     {
         QFile log(QDir(LogFolder.path()).filePath(cCommsErrorLog::CurrentName));
@@ -628,6 +645,170 @@ private Q_SLOTS:
         save->click();
         QCOMPARE(c.Link.UI().Messages().size(), 1);
         QCOMPARE(c.Link.UI().Messages().first().Title, QStringLiteral("Filesystem Error"));
+    }
+
+    // File > Commissioning Report: the questions asked when the command is
+    // chosen, the read from the next tick behind its progress dialog, and a
+    // Cancel at each step writing nothing.
+    void ReportCancelAtEachStep()
+    {
+        using Texts = QList<std::optional<QString>>;
+        const Texts both{QStringLiteral("Riverside"), QStringLiteral("A. Engineer")};
+        const QString written = QStringLiteral("The commissioning report was written to ");
+        const QString unread =
+            QStringLiteral("These parts of the report could not be read:\n\n"
+                           "Measurements: Comms Error: Modbus Response Timeout\n"
+                           "Event log: Comms Error: Modbus Response Timeout\n\n");
+        // What the user does at each step; a step not reached is left unanswered.
+        const struct
+        {
+            Texts SiteAndEngineer;
+            bool ChooseFile, CancelWhileReading, FaultFromMeasurements;
+            std::optional<MsgResult> AnswerToUnreadParts;
+            int FileDialogs;
+            bool Written;
+            QString LastMessage; // starts with
+        } rows[] = {
+            {{}, false, false, false, {}, 0, false, "Site of the relay:"},
+            {{QStringLiteral("Riverside"), std::nullopt},
+             false,
+             false,
+             false,
+             {},
+             0,
+             false,
+             "Engineer's name:"},
+            {both, false, false, false, {}, 1, false, "Engineer's name:"}, // file dialog cancelled
+            {both, true, true, false, {}, 1, false, "Engineer's name:"},
+            {both, true, false, true, MsgResult::Cancel, 1, false, unread},
+            {both, true, false, true, MsgResult::OK, 1, true, written},
+            {both, true, false, false, {}, 1, true, written}};
+        for (const auto& row : rows) {
+            Configurator c;
+            frmMain& w = c.Start();
+            ScriptedUserInterface& ui = c.Link.UI();
+            for (const auto& text : row.SiteAndEngineer)
+                ui.QueueText(text);
+            const QString path = c.LogFolder.filePath(QStringLiteral("report.pdf"));
+            if (row.ChooseFile)
+                c.Dialogs.QueueAnswer(path);
+            if (row.AnswerToUnreadParts)
+                ui.QueueAnswer(*row.AnswerToUnreadParts);
+            bool progressShown = false;
+            ui.OnProcessEvents = [&] {
+                auto* progress = Child<QProgressDialog>(w, "frmReportProgress");
+                if (progress == nullptr)
+                    return;
+                progressShown = true;
+                if (row.CancelWhileReading)
+                    progress->cancel();
+                if (row.FaultFromMeasurements
+                    && progress->labelText() == QStringLiteral("Reading the measurements"))
+                    c.Link.Faults().SetPersistent(SimFault::NoAnswer());
+            };
+            QAction* item = w.Menus().mnuitmReport;
+            item->trigger();
+            QCOMPARE(item->isEnabled(), !row.ChooseFile);
+            c.Tick();
+            QVERIFY(item->isEnabled());
+            QCOMPARE(c.Dialogs.Requests().size(), row.FileDialogs);
+            QCOMPARE(progressShown, row.ChooseFile);
+            QCOMPARE(QFile::exists(path), row.Written);
+            if (row.Written) {
+                QFile pdf(path);
+                QVERIFY(pdf.open(QIODevice::ReadOnly));
+                QVERIFY(pdf.read(5) == "%PDF-");
+            }
+            QVERIFY2(ui.Messages().constLast().Text.startsWith(row.LastMessage),
+                     qPrintable(ui.Messages().constLast().Text));
+            QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
+        }
+    }
+
+    void ReportRemembersSiteAndEngineer()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        c.Link.UI().QueueText(QStringLiteral(" Riverside "));
+        c.Link.UI().QueueText(QStringLiteral("A. Engineer"));
+        w.Menus().mnuitmReport->trigger();
+        QCOMPARE(c.Saved("Report", "Site"), QStringLiteral("Riverside"));
+        QCOMPARE(c.Saved("Report", "Engineer"), QStringLiteral("A. Engineer"));
+        QCOMPARE(c.Dialogs.Requests().constLast().Request.InitialFileName,
+                 QStringLiteral("Riverside TZL commissioning report 2024-05-17.pdf"));
+        c.Link.UI().ClearMessages();
+        w.Menus().mnuitmReport->trigger();
+        QCOMPARE(c.Link.UI().Messages().constFirst().Text,
+                 QStringLiteral("Site of the relay: [Riverside]"));
+    }
+
+    // "Find TZL...": what a scan found is applied to the link and the Node
+    // box only when the user says so.
+    void FindTZLAppliesWhatWasFoundOnYes()
+    {
+        for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+            const bool yes = answer == MsgResult::Yes;
+            Configurator c;
+            frmMain& w = c.Start();
+            c.UseScriptedScan();
+            c.Found.Result = ScanResult::Outcome::Found;
+            c.Found.Where = {*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1")), 7};
+            c.Found.WordOrder = 1;
+            c.Link.UI().QueueAnswer(answer);
+            QCOMPARE(c.Find(), QStringList{"Found a TZL at 19200,E,8,1, slave 7, word order 1. "
+                                           "Use these settings?|TZL Configurator"});
+            QCOMPARE(SerialLineSettings::Parse(w.Link().Settings())->ToString(),
+                     yes ? QStringLiteral("19200,E,8,1") : QStringLiteral("9600,N,8,1"));
+            QCOMPARE(w.SlaveID(), yes ? 7 : 1);
+            QCOMPARE(c.SlaveBox()->text(), yes ? QStringLiteral("7") : QStringLiteral("1"));
+            QCOMPARE(w.Link().GetWordOrder(), yes ? 1 : 0);
+            QCOMPARE(w.Menus().mnuitmRevWordOrder->isChecked(), yes);
+            QVERIFY(w.Menus().mnuitmFindTZL->isEnabled());
+        }
+    }
+
+    void FindTZLRefusedOnLineAndSaysWhenNothingAnswers()
+    {
+        Configurator c;
+        c.Start();
+        c.UseScriptedScan();
+        c.Window->SetOnLine(true);
+        QCOMPARE(c.Find(), QStringList{"Please switch to off-line mode before searching for the "
+                                       "TZL|TZL Configurator"});
+        QCOMPARE(c.Scans, 0);
+
+        c.Window->SetOnLine(false);
+        c.Found.ProbesTried = 42;
+        QCOMPARE(c.Find(), QStringList{"No TZL answered in 42 combinations of line settings "
+                                       "and slave ID|TZL Configurator"});
+        QCOMPARE(c.Scans, 1);
+        c.Found.Result = ScanResult::Outcome::Cancelled;
+        QCOMPARE(c.Find(), QStringList{});
+    }
+
+    // The scan itself over the simulated relay, which answers at any line
+    // settings: found on the first probe, or stopped by Cancel.
+    void FindTZLScansBehindAProgressDialog()
+    {
+        Configurator c;
+        c.Start();
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        QCOMPARE(c.Find(), QStringList{"Found a TZL at 2400,N,8,1, slave 1, word order 0. Use "
+                                       "these settings?|TZL Configurator"});
+        QCOMPARE(c.Window->Link().Settings(), QStringLiteral("9600,n,8,1"));
+
+        Configurator far(200);
+        far.Start();
+        bool cancelled = false;
+        QTimer::singleShot(150, [&] {
+            if (auto* progress = far.Window->findChild<QProgressDialog*>()) {
+                progress->cancel();
+                cancelled = true;
+            }
+        });
+        QCOMPARE(far.Find(), QStringList{});
+        QVERIFY(cancelled);
+        QVERIFY(far.Link.Port().WrittenFrames().size() < 10);
     }
 };
 
