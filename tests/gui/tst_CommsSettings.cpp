@@ -64,43 +64,34 @@ class tst_CommsSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void Preselection_data()
-    {
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QStringList>("selected");
-        const auto row = [](const char* name, int port, const char* device, const char* settings,
-                            const QStringList& selected) {
-            QTest::newRow(name) << port << QString(device) << QString(settings) << selected;
-        };
-        row("stored default, lower-case n", 1, "", "9600,n,8,1", Default);
-        row("port 14, lower-case e, no first items", 14, "", "19200,e,8,2",
-            {"COM4", "19200", "EVEN", "8", "2"});
-        row("1200 is not offered", 1, "", "1200,N,8,1", {"COM1", "2400", "NONE", "8", "1"});
-        row("port 11 ends in 1", 11, "", "9600,N,8,1", Default);
-        // Both devices end in 0 too, but a device never matches a number.
-        row("port 10 matches nothing", 10, "", "9600,N,8,1", Default);
-        row("device in use", 2, "/dev/ttyUSB0", "9600,N,8,1",
-            {"/dev/ttyUSB0", "9600", "NONE", "8", "1"});
-        // Beyond 16 bits: offered as an item of its own, so OK keeps the speed.
-        row("115200 offered", 1, "", "115200,N,8,1", {"COM1", "115200", "NONE", "8", "1"});
-    }
-
     void Preselection()
     {
-        QFETCH(int, port);
-        QFETCH(QString, device);
-        QFETCH(QString, settings);
-        QFETCH(QStringList, selected);
-        frmCommsSettings dialog([] { return Devices; });
-        // Where no item matches, the choice of a previous display must not stay.
-        Drive([&] { dialog.DisplaySettingsString(3, Devices[0], "4800,O,8,2", nullptr, true); });
-        QCOMPARE(Drive([&] {
-                     dialog.DisplaySettingsString(std::int16_t(port), device, settings, nullptr,
-                                                  true);
-                 }).Selected,
-                 selected);
+        const struct
+        {
+            int Port;
+            const char* Device;
+            const char* Settings;
+            QStringList Selected;
+        } rows[] = {{1, "", "9600,n,8,1", Default},
+                    {14, "", "19200,e,8,2", {"COM4", "19200", "EVEN", "8", "2"}}, // no first items
+                    {1, "", "1200,N,8,1", {"COM1", "2400", "NONE", "8", "1"}}, // 1200 not offered
+                    {11, "", "9600,N,8,1", Default},                           // ends in 1
+                    // Both devices end in 0 too, but a device never matches a number.
+                    {10, "", "9600,N,8,1", Default},
+                    {2, "/dev/ttyUSB0", "9600,N,8,1", {"/dev/ttyUSB0", "9600", "NONE", "8", "1"}},
+                    // Beyond 16 bits: offered as an item of its own, so OK keeps the speed.
+                    {1, "", "115200,N,8,1", {"COM1", "115200", "NONE", "8", "1"}}};
+        for (const auto& row : rows) {
+            frmCommsSettings dialog([] { return Devices; });
+            // Where no item matches, the choice of a previous display must not stay.
+            Drive(
+                [&] { dialog.DisplaySettingsString(3, Devices[0], "4800,O,8,2", nullptr, true); });
+            const auto show = [&] {
+                dialog.DisplaySettingsString(std::int16_t(row.Port), row.Device, row.Settings,
+                                             nullptr, true);
+            };
+            QCOMPARE(Drive(show).Selected, row.Selected);
+        }
     }
 
     // The extra rate is chosen by OK and offered for that display only.
@@ -130,93 +121,71 @@ private Q_SLOTS:
         QVERIFY(!shown.OkEnabled);
     }
 
-    void Position_data()
-    {
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("top");
-        QTest::addColumn<QPoint>("position");
-        QTest::newRow("where it was at exit") << QString("120") << QString("80") << QPoint(120, 80);
-        // A screen unplugged since: a modal dialog nobody can see locks the program.
-        QTest::newRow("beyond the screen") << QString("30000") << QString("20000") << QPoint(0, 0);
-    }
-
     // The link restores and saves the dialog's position with its own settings.
+    // Where it was at exit; beyond the screen (one unplugged since), at the
+    // corner: a modal dialog nobody can see locks the program.
     void Position()
     {
-        QFETCH(QString, left);
-        QFETCH(QString, top);
-        QFETCH(QPoint, position);
-        MemorySettingsStore store;
-        store.SaveSetting(App, "CommsWindow", "Left", left);
-        store.SaveSetting(App, "CommsWindow", "Top", top);
-        SimulatedLink link;
-        frmCommsSettings dialog([] { return QStringList(); });
-        link.Modbus().SetSettingsDialog(&dialog);
-        link.Modbus().RestoreSettings(store, App);
-        QCOMPARE(Drive([&] { link.Modbus().EditCommsSettings(nullptr, true); }).Position, position);
-
-        QTimer::singleShot(0, &dialog, [&dialog] {
-            dialog.move(210, 150); // the user drags it
-            dialog.reject();
-        });
-        link.Modbus().EditCommsSettings(nullptr, true);
-        link.Modbus().SaveSettings(store, App);
-        QCOMPARE(store.GetSetting(App, "CommsWindow", "Left", {}), QStringLiteral("210"));
-        QCOMPARE(store.GetSetting(App, "CommsWindow", "Top", {}), QStringLiteral("150"));
-    }
-
-    void EditCommsSettings_data()
-    {
-        QTest::addColumn<bool>("allowChange");
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("port"); // chosen with 19200, EVEN, 7, 2
-        // Then the port number, the device used, the settings text, and the
-        // port and settings the statistics window shows.
-        QTest::addColumn<QStringList>("state");
-        const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0",
-                                    "9600,N,8,1"};
-        const QString com3 = QStringLiteral("COM3");
-        QTest::newRow("OK") << true << QString("ok") << com3
-                            << QStringList{"3", "/dev/ttyS2", "19200,E,7,2", "03", "19200,E,7,2"};
-        QTest::newRow("Cancel") << true << QString("cancel") << com3 << unchanged;
-        QTest::newRow("close box") << true << QString("close box") << com3 << unchanged;
-        QTest::newRow("on-line, OK") << false << QString("ok") << com3 << unchanged;
+        const std::tuple<const char*, const char*, QPoint> rows[] = {
+            {"120", "80", QPoint(120, 80)}, {"30000", "20000", QPoint(0, 0)}};
+        for (const auto& [left, top, position] : rows) {
+            MemorySettingsStore store;
+            store.SaveSetting(App, "CommsWindow", "Left", left);
+            store.SaveSetting(App, "CommsWindow", "Top", top);
+            SimulatedLink link;
+            frmCommsSettings dialog([] { return QStringList(); });
+            link.Modbus().SetSettingsDialog(&dialog);
+            link.Modbus().RestoreSettings(store, App);
+            const auto edit = [&] { link.Modbus().EditCommsSettings(nullptr, true); };
+            QCOMPARE(Drive(edit).Position, position);
+            WithModal(edit, [](QDialog& d) { d.move(210, 150); }); // the user drags it
+            link.Modbus().SaveSettings(store, App);
+            QCOMPARE(store.GetSetting(App, "CommsWindow", "Left", {}), QStringLiteral("210"));
+            QCOMPARE(store.GetSetting(App, "CommsWindow", "Top", {}), QStringLiteral("150"));
+        }
     }
 
     // The link starts on a device not plugged in: still offered, so a new baud
     // rate does not move the link, while a numbered port chosen leaves it.
     void EditCommsSettings()
     {
-        QFETCH(bool, allowChange);
-        QFETCH(QString, how);
-        QFETCH(QString, port);
-        QFETCH(QStringList, state);
-        SimulatedLink link;
-        frmModbus& modbus = link.Modbus();
-        frmCommsSettings dialog([] { return QStringList{QStringLiteral("/dev/ttyUSB0")}; });
-        frmCommsStatus status(modbus.Statistics());
-        modbus.SetSettingsDialog(&dialog);
-        modbus.SetStatusWindow(&status);
-        modbus.SetDevice(QStringLiteral("/dev/ttyACM0"));
-        modbus.ShowCommsStatistics(nullptr);
-        QWidget mainWindow;
-        mainWindow.show();
-        const auto edit = [&] { modbus.EditCommsSettings(&mainWindow, allowChange); };
-        Drive(edit); // a cancelled display must not decide the next one
-        const Shown shown = Drive(edit, QStringList{port} + NewChoice.mid(1), how);
+        // COM3, 19200, EVEN, 7, 2 chosen; then the port number, the device
+        // used, the settings text, and the statistics window's port and settings.
+        const QStringList unchanged{"2", "/dev/ttyACM0", "9600,N,8,1", "/dev/ttyACM0",
+                                    "9600,N,8,1"};
+        const std::tuple<bool, const char*, QStringList> rows[] = {
+            {true, "ok", {"3", "/dev/ttyS2", "19200,E,7,2", "03", "19200,E,7,2"}},
+            {true, "cancel", unchanged},
+            {true, "close box", unchanged},
+            {false, "ok", unchanged}}; // on-line
+        for (const auto& [allowChange, how, state] : rows) {
+            SimulatedLink link;
+            frmModbus& modbus = link.Modbus();
+            frmCommsSettings dialog([] { return QStringList{QStringLiteral("/dev/ttyUSB0")}; });
+            frmCommsStatus status(modbus.Statistics());
+            modbus.SetSettingsDialog(&dialog);
+            modbus.SetStatusWindow(&status);
+            modbus.SetDevice(QStringLiteral("/dev/ttyACM0"));
+            modbus.ShowCommsStatistics(nullptr);
+            QWidget mainWindow;
+            mainWindow.show();
+            const auto edit = [&] { modbus.EditCommsSettings(&mainWindow, allowChange); };
+            Drive(edit); // a cancelled display must not decide the next one
+            const Shown shown = Drive(edit, NewChoice, how);
 
-        QCOMPARE(shown.Selected, QStringList({"/dev/ttyACM0", "9600", "NONE", "8", "1"}));
-        QCOMPARE(shown.OkEnabled, allowChange);
-        // The window manager keeps the dialog above its owner.
-        QCOMPARE(dialog.windowHandle()->transientParent(), mainWindow.windowHandle());
-        const auto label = [&](const char* name) {
-            return status.findChild<QLabel*>(QLatin1String(name))->text();
-        };
-        QCOMPARE(
-            QStringList({QString::number(modbus.Port()), link.Port().PortName(), modbus.Settings(),
-                         label("lblPortNum"), label("lblCommsSettingsStr")}),
-            state);
-        QVERIFY(link.UI().Messages().isEmpty());
+            QCOMPARE(shown.Selected, QStringList({"/dev/ttyACM0", "9600", "NONE", "8", "1"}));
+            QCOMPARE(shown.OkEnabled, allowChange);
+            // The window manager keeps the dialog above its owner.
+            QCOMPARE(dialog.windowHandle()->transientParent(), mainWindow.windowHandle());
+            const auto label = [&](const char* name) {
+                return status.findChild<QLabel*>(QLatin1String(name))->text();
+            };
+            QCOMPARE(
+                QStringList({QString::number(modbus.Port()), link.Port().PortName(),
+                             modbus.Settings(), label("lblPortNum"), label("lblCommsSettingsStr")}),
+                state);
+            QVERIFY(link.UI().Messages().isEmpty());
+        }
     }
 
     // The dialog is opened from an event handled while a transaction waits for
@@ -246,56 +215,40 @@ private Q_SLOTS:
                  QStringList({"2", "loopback", "9600,N,8,1"}));
     }
 
-    // The link's own settings. The real serial port is used (never opened): it
-    // decides which settings texts a line can take.
-    void Restore_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("restored"); // port number, device used, settings, word order
-        // Each value that cannot be used falls back to its own default alone.
-        const QString s0 = QStringLiteral("/dev/ttyS0");
-        const QString n81 = QStringLiteral("9600,n,8,1");
-        const auto row = [](const char* name, const char* key, const char* stored,
-                            const QStringList& restored) {
-            QTest::newRow(name) << QString(key) << QString(stored) << restored;
-        };
-        row("empty store", "", "", {"1", s0, n81, "0"});
-        row("port 11", "Comms/Port", "11", {"11", "/dev/ttyS10", n81, "0"});
-        row("port 0", "Comms/Port", "0", {"1", s0, n81, "0"});
-        row("port not a number", "Comms/Port", "COM3", {"1", s0, n81, "0"});
-        row("device", "Comms/Device", "/dev/ttyUSB0", {"1", "/dev/ttyUSB0", n81, "0"});
-        row("settings as stored", "Comms/Settings", "19200,e,7,2", {"1", s0, "19200,e,7,2", "0"});
-        row("settings the port rejects", "Comms/Settings", "9600,X,8", {"1", s0, n81, "0"});
-        row("baud 32767", "Comms/Settings", "32767,N,8,1", {"1", s0, "32767,N,8,1", "0"});
-        row("baud 32768", "Comms/Settings", "32768,N,8,1", {"1", s0, "32768,N,8,1", "0"});
-        row("baud 115200", "Comms/Settings", "115200,N,8,1", {"1", s0, "115200,N,8,1", "0"});
-        row("word order 5", "Modbus/WordOrder", "5", {"1", s0, n81, "1"});
-    }
-
+    // The link's own settings, as the real serial port (never opened) takes
+    // them: each value that cannot be used falls back to its own default
+    // alone. The other values and fallbacks: tst_ShellLogic::SettingsRoundTrip.
     void Restore()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
-        QFETCH(QStringList, restored);
-        MemorySettingsStore store;
-        if (!key.isEmpty())
+        const QString s0 = QStringLiteral("/dev/ttyS0");
+        const QString n81 = QStringLiteral("9600,n,8,1");
+        const std::tuple<QString, QString, QStringList> rows[] = {
+            // port number, device used, settings, word order
+            {"Comms/Port", "11", {"11", "/dev/ttyS10", n81, "0"}},
+            {"Comms/Port", "0", {"1", s0, n81, "0"}},
+            {"Comms/Settings", "9600,X,8", {"1", s0, n81, "0"}}, // the port rejects it
+            {"Comms/Settings", "32767,N,8,1", {"1", s0, "32767,N,8,1", "0"}},
+            {"Comms/Settings", "32768,N,8,1", {"1", s0, "32768,N,8,1", "0"}},
+            {"Comms/Settings", "115200,N,8,1", {"1", s0, "115200,N,8,1", "0"}}};
+        for (const auto& [key, stored, restored] : rows) {
+            MemorySettingsStore store;
             store.SaveSetting(App, key.section(u'/', 0, 0), key.section(u'/', 1), stored);
-        // What is restored comes back the same after a save and another restore.
-        for (int pass = 1; pass <= 2; ++pass) {
-            QtSerialPort port;
-            ScriptedUserInterface ui;
-            frmModbus link(port, ui);
-            // Values from before must not survive a restore.
-            link.SetWordOrder(1);
-            port.SetSettings(QStringLiteral("4800,O,7,2"));
-            link.RestoreSettings(store, App);
-            QCOMPARE(QStringList({QString::number(link.Port()), port.PortName(), link.Settings(),
-                                  QString::number(link.GetWordOrder())}),
-                     restored);
-            QVERIFY(ui.Messages().isEmpty());
-            store = MemorySettingsStore();
-            link.SaveSettings(store, App);
+            // What is restored comes back the same after a save and another restore.
+            for (int pass = 1; pass <= 2; ++pass) {
+                QtSerialPort port;
+                ScriptedUserInterface ui;
+                frmModbus link(port, ui);
+                // Values from before must not survive a restore.
+                link.SetWordOrder(1);
+                port.SetSettings(QStringLiteral("4800,O,7,2"));
+                link.RestoreSettings(store, App);
+                QCOMPARE(QStringList({QString::number(link.Port()), port.PortName(),
+                                      link.Settings(), QString::number(link.GetWordOrder())}),
+                         restored);
+                QVERIFY(ui.Messages().isEmpty());
+                store = MemorySettingsStore();
+                link.SaveSettings(store, App);
+            }
         }
     }
 
