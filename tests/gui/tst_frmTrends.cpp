@@ -1,4 +1,4 @@
-#include "ConfiguratorFixture.h"
+#include "WindowTest.h"
 
 #include "shell/TrendChart.h"
 #include "shell/frmTrends.h"
@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTest>
 
 namespace {
@@ -34,9 +33,9 @@ struct TrendsFixture
             History.Record(ms, block, readings);
     }
     template <typename T>
-    T* Child(const char* name)
+    T* Control(const char* name)
     {
-        return Window->findChild<T*>(name);
+        return Child<T>(*Window, name);
     }
     TrendChart* Chart(TrendGroup group)
     {
@@ -69,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(t.Window->FromMs(), start - 10 * 60 * 1000);
 
         // Unticking the four voltage lines gives their plot's room away.
-        auto* list = t.Child<QListWidget>("lstSeries");
+        auto* list = t.Control<QListWidget>("lstSeries");
         QVERIFY(t.Chart(TrendGroup::Volts)->isVisible());
         for (int row = 0; row < 4; ++row)
             list->item(row)->setCheckState(Qt::Unchecked);
@@ -77,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(t.Chart(TrendGroup::Currents)->isVisible());
 
         // Paused, the plots stand still while the history grows.
-        auto* pause = t.Child<QPushButton>("cmdPause");
+        auto* pause = t.Control<QPushButton>("cmdPause");
         pause->click();
         t.RecordAt(start + 7000);
         QCOMPARE(t.Window->ToMs(), start);
@@ -86,16 +85,17 @@ private Q_SLOTS:
         QCOMPARE(t.Window->ToMs(), start + 12000);
 
         // A longer span reaches further back.
-        t.Child<QComboBox>("cboSpan")->setCurrentIndex(t.Child<QComboBox>("cboSpan")->count() - 1);
+        t.Control<QComboBox>("cboSpan")->setCurrentIndex(t.Control<QComboBox>("cboSpan")->count()
+                                                         - 1);
         QCOMPARE(t.Window->ToMs(), start + 288000);
         QCOMPARE(t.Window->FromMs(), start + 288000 - 8 * 3600 * 1000ll);
 
         // Clear asks first: No keeps the trends, Yes drops them.
         t.UI.QueueAnswer(MsgResult::No);
-        t.Child<QPushButton>("cmdClear")->click();
+        t.Control<QPushButton>("cmdClear")->click();
         QVERIFY(!t.History.IsEmpty());
         t.UI.QueueAnswer(MsgResult::Yes);
-        t.Child<QPushButton>("cmdClear")->click();
+        t.Control<QPushButton>("cmdClear")->click();
         QVERIFY(t.History.IsEmpty());
     }
 
@@ -111,13 +111,13 @@ private Q_SLOTS:
 
         // The extension is added when the name has none.
         t.Dialogs.QueueAnswer(t.Folder.filePath(QStringLiteral("trends")));
-        t.Child<QPushButton>("cmdSaveCsv")->click();
+        t.Control<QPushButton>("cmdSaveCsv")->click();
         QFile csv(t.Folder.filePath(QStringLiteral("trends.csv")));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(csv.readAll()), TrendCsvText(t.History));
 
         t.Dialogs.QueueAnswer(t.Folder.filePath(QStringLiteral("trends.png")));
-        t.Child<QPushButton>("cmdSaveImage")->click();
+        t.Control<QPushButton>("cmdSaveImage")->click();
         const QImage image(t.Folder.filePath(QStringLiteral("trends.png")));
         QVERIFY(!image.isNull());
         const QWidget* plots = t.Window->findChild<QWidget*>(QStringLiteral("Plots"));
@@ -126,7 +126,7 @@ private Q_SLOTS:
 
         // A folder that is not there is reported, not passed over.
         t.Dialogs.QueueAnswer(t.Folder.filePath(QStringLiteral("gone/trends.csv")));
-        t.Child<QPushButton>("cmdSaveCsv")->click();
+        t.Control<QPushButton>("cmdSaveCsv")->click();
         QCOMPARE(t.UI.Messages().size(), 1);
         QCOMPARE(t.UI.Messages().first().Title, QStringLiteral("Filesystem Error"));
     }
@@ -136,11 +136,11 @@ private Q_SLOTS:
         TrendsFixture t;
         t.Window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.Window.get()));
-        QVERIFY(t.Child<QLabel>("lblOffLine")->isVisible());
+        QVERIFY(t.Control<QLabel>("lblOffLine")->isVisible());
         t.Window->SetOnLine(true);
-        QVERIFY(!t.Child<QLabel>("lblOffLine")->isVisible());
+        QVERIFY(!t.Control<QLabel>("lblOffLine")->isVisible());
         t.Window->resize(840, 640);
-        t.Child<QComboBox>("cboSpan")->setCurrentIndex(0);
+        t.Control<QComboBox>("cboSpan")->setCurrentIndex(0);
         t.Window->close();
 
         frmTrends again(t.Services());
@@ -153,20 +153,12 @@ private Q_SLOTS:
     // Relays tab reads relay statuses only.
     void TickReadsMeasurementsOnOtherTabsWhileOpen()
     {
-        ConfiguratorFixture c;
+        MainWindow c;
         frmMain& w = c.Start();
         w.SetOnLine(true);
-        w.findChild<QTabBar*>("TabStrip1")->setCurrentIndex(cPollingCycle::RelaysTab - 1);
-        const auto inputReads = [&c] {
-            QList<int> starts;
-            for (const RegisterAccess& a : c.Link.Relay().Accesses())
-                if (a.Kind == RegisterAccess::Type::ReadInput)
-                    starts << a.Start;
-            c.Link.Relay().ClearAccesses();
-            return starts;
-        };
+        c.Tabs()->setCurrentIndex(cPollingCycle::RelaysTab - 1);
         c.Tick(6);
-        QCOMPARE(inputReads(), QList<int>());
+        QCOMPARE(c.InputReads(), QList<int>());
 
         w.Menus().ToolbarButton(QStringLiteral("trends"))->trigger();
         QVERIFY(w.TrendsWindow()->isVisible());
@@ -174,7 +166,7 @@ private Q_SLOTS:
         QList<int> reads;
         for (int cycle = 0; cycle < 4; ++cycle) {
             c.Tick(3);
-            reads << inputReads();
+            reads << c.InputReads();
         }
         // The rotation's first cycle only starts it.
         QCOMPARE(reads, (QList<int>{0, 42, 46, 62, 0}));
@@ -183,7 +175,7 @@ private Q_SLOTS:
 
         w.TrendsWindow()->close();
         c.Tick(6);
-        QCOMPARE(inputReads(), QList<int>());
+        QCOMPARE(c.InputReads(), QList<int>());
         w.SetOnLine(false);
     }
 };
