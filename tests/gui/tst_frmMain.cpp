@@ -132,8 +132,10 @@ private Q_SLOTS:
         c.Store.SaveSetting(App, "Comms", "Port", "3");
         c.Store.SaveSetting(App, "Comms", "Settings", "19200,E,8,1");
         c.Store.SaveSetting(App, "RUFiles", "RUF1", "/srv/plant.tcf");
+        c.Store.SaveSetting(App, "Modbus", "WordOrder", "1");
         frmMain& w = c.Start();
         QCOMPARE(w.pos(), QPoint(0, 40));
+        QVERIFY(w.Menus().mnuitmRevWordOrder->isChecked());
         QCOMPARE(w.Link().Port(), std::int16_t(3));
         QCOMPARE(w.Menus().mnuitmRUFile[0]->text(), QStringLiteral("&1 plant.tcf"));
         QVERIFY(w.Menus().mnuitmRUFile[0]->isVisible());
