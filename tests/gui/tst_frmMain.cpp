@@ -480,7 +480,7 @@ private Q_SLOTS:
         QVERIFY(w.Menus().mnuitmExitSep->isVisible());
     }
 
-    // No to the question: tst_WhatYouSeeIsSent::ReloadShowsNewConfiguration.
+    // No to the question: tst_WhatYouSeeIsSent::ReloadAsksFirst("new").
     void NewAsksBeforeDiscarding()
     {
         Configurator c;
