@@ -1,63 +1,55 @@
+#include "WindowTest.h"
+
 #include "shell/QtMessageBoxUserInterface.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-
-Q_DECLARE_METATYPE(MsgButtons)
-Q_DECLARE_METATYPE(MsgResult)
 
 class tst_QtMessageBoxUserInterface : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void MsgBox_data()
-    {
-        QTest::addColumn<MsgButtons>("buttons");
-        QTest::addColumn<int>("offered");
-        QTest::addColumn<QString>("press"); // a button's text, or Escape
-        QTest::addColumn<MsgResult>("result");
-        QTest::newRow("OK by Escape") << MsgButtons::OK << 1 << "Escape" << MsgResult::OK;
-        QTest::newRow("Cancel") << MsgButtons::OKCancel << 2 << "Cancel" << MsgResult::Cancel;
-        QTest::newRow("Yes") << MsgButtons::YesNo << 2 << "Yes" << MsgResult::Yes;
-        QTest::newRow("No") << MsgButtons::YesNoCancel << 3 << "No" << MsgResult::No;
-        QTest::newRow("Cancel by Escape")
-            << MsgButtons::YesNoCancel << 3 << "Escape" << MsgResult::Cancel;
-    }
-
     void MsgBox()
     {
-        QFETCH(MsgButtons, buttons);
-        QFETCH(int, offered);
-        QFETCH(QString, press);
-        QFETCH(MsgResult, result);
-        QStringList shown; // text, title, then the buttons
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr)
-                return;
-            shown = QStringList{box->text(), box->windowTitle()};
-            QAbstractButton* target = nullptr;
-            for (QAbstractButton* button : box->buttons()) {
-                shown.append(button->text().remove(u'&'));
-                if (shown.back() == press)
-                    target = button;
-            }
-            if (target != nullptr)
-                target->click();
-            else
-                QTest::keyClick(box, Qt::Key_Escape);
-            if (box->isVisible())
-                box->done(-1); // never leave exec() hanging
-        });
-        QtMessageBoxUserInterface ui;
-        QCOMPARE(ui.MsgBox("Disk is full.", "Filesystem Error", buttons, MsgIcon::Exclamation),
-                 result);
-        QCOMPARE(shown.mid(0, 2), QStringList({"Disk is full.", "Filesystem Error"}));
-        QCOMPARE(shown.size() - 2, offered);
+        const struct
+        {
+            MsgButtons Buttons;
+            int Offered;
+            const char* Press; // a button's text, or Escape
+            MsgResult Result;
+        } rows[] = {{MsgButtons::OK, 1, "Escape", MsgResult::OK},
+                    {MsgButtons::OKCancel, 2, "Cancel", MsgResult::Cancel},
+                    {MsgButtons::YesNo, 2, "Yes", MsgResult::Yes},
+                    {MsgButtons::YesNoCancel, 3, "No", MsgResult::No},
+                    {MsgButtons::YesNoCancel, 3, "Escape", MsgResult::Cancel}};
+        for (const auto& row : rows) {
+            QStringList shown; // text, title, then the buttons
+            MsgResult result{};
+            QtMessageBoxUserInterface ui;
+            const auto show = [&] {
+                result = ui.MsgBox("Disk is full.", "Filesystem Error", row.Buttons,
+                                   MsgIcon::Exclamation);
+            };
+            WithModal(show, [&](QDialog& dialog) {
+                auto& box = static_cast<QMessageBox&>(dialog);
+                shown = QStringList{box.text(), box.windowTitle()};
+                QAbstractButton* target = nullptr;
+                for (QAbstractButton* button : box.buttons()) {
+                    shown.append(button->text().remove(u'&'));
+                    if (shown.back() == QLatin1String(row.Press))
+                        target = button;
+                }
+                if (target != nullptr)
+                    target->click();
+                else
+                    QTest::keyClick(&box, Qt::Key_Escape);
+            });
+            QCOMPARE(result, row.Result);
+            QCOMPARE(shown.mid(0, 2), QStringList({"Disk is full.", "Filesystem Error"}));
+            QCOMPARE(shown.size() - 2, row.Offered);
+        }
     }
 
     void ProcessPendingEventsWaitsForTheNextEvent()

@@ -1,64 +1,134 @@
-#include "ConfiguratorFixture.h"
+#include "WindowTest.h"
 
-#include "shell/MainMenus.h"
-#include "shell/frmMain.h"
+#include "ScriptedPrintSetup.h"
+#include "link/cCommsErrorLog.h"
+#include "platform/LocaleDateText.h"
+#include "shell/PrintCommands.h"
+#include "shell/TrendChart.h"
+#include "shell/frmCompareResult.h"
+#include "shell/frmTrends.h"
+#include "trends/TrendCsv.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
+#include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
-#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
-#include <memory>
+#include <QToolButton>
+
+// The main window's wiring: start and exit with their settings and questions,
+// the Node box, the polling tick, the file, print and relay commands, and
+// the main window's own controls from keyboard and mouse.
 
 namespace {
 
 const QString App = QStringLiteral("VI_TZLConfigurator");
 const QString Caption = QStringLiteral("Velmar Dudodozozuz TZL Configurator");
-using Access = RegisterAccess::Type;
+const QString ReallyExit = QStringLiteral("Do you really want to Exit?|TZL Configurator");
+const QString SaveQuestion =
+    QStringLiteral("Do you want to save the configuration changes?|TZL Configurator");
+const QString SaveOrDownload = QStringLiteral("Do you want to save or download the configuration "
+                                              "changes?|TZL Configurator");
+const QString Timeout = QStringLiteral("Modbus Response Timeout|Comms Error");
 
-struct Configurator : ConfiguratorFixture
+struct Configurator : MainWindow
 {
-    using ConfiguratorFixture::ConfiguratorFixture;
-    QString Panel(const char* key) const
-    {
-        return Window->findChild<QLabel*>(QLatin1String(key))->text();
-    }
-    QLineEdit* SlaveBox() const { return Window->findChild<QLineEdit*>("txtSlaveID"); }
+    using MainWindow::MainWindow;
+    QLineEdit* SlaveBox() const { return Child<QLineEdit>(*Window, "txtSlaveID"); }
     void TypeSlaveId(const QString& text)
     {
-        QLineEdit* box = SlaveBox();
-        box->setText(text);
-        QTest::keyClick(box, Qt::Key_Return);
-    }
-    // Closes the window as the close box does; true when it closed.
-    bool Close()
-    {
-        QCloseEvent event;
-        QApplication::sendEvent(Window.get(), &event);
-        return event.isAccepted();
-    }
-    // Start registers of the input-register reads the relay heard.
-    QList<int> InputReads()
-    {
-        QList<int> starts;
-        for (const RegisterAccess& a : Link.Relay().Accesses())
-            if (a.Kind == Access::ReadInput)
-                starts << a.Start;
-        return starts;
+        SlaveBox()->setText(text);
+        QTest::keyClick(SlaveBox(), Qt::Key_Return);
     }
     void MarkModified()
     {
         Window->Device().TripData.SetName(3, QStringLiteral("Bus tie"));
         Window->SetDataModified(true);
     }
+    // Asks for the comparison with the relay and lets the tick run it; the
+    // result window's text.
+    QString Compare()
+    {
+        QAction* item = Window->Menus().mnuitmCompareConfig;
+        item->trigger();
+        const bool disabledWhilePending = !item->isEnabled();
+        Tick();
+        if (!disabledWhilePending || !item->isEnabled())
+            return QStringLiteral("<item not disabled while pending>");
+        return Result() ? Differences()->toPlainText() : QStringLiteral("<no window>");
+    }
+    frmCompareResult* Result() const { return Window->findChild<frmCompareResult*>(); }
+    QPlainTextEdit* Differences() const
+    {
+        return Child<QPlainTextEdit>(*Result(), "txtDifferences");
+    }
+    // Find TZL with a scan that returns Found and counts its runs.
+    void UseScriptedScan()
+    {
+        Window->SetRelayFinder([this] {
+            ++Scans;
+            return Found;
+        });
+    }
+    QStringList Find()
+    {
+        Link.UI().ClearMessages();
+        Window->Menus().mnuitmFindTZL->trigger();
+        return Messages();
+    }
+    ScanResult Found;
+    int Scans = 0;
+    int TimeoutsLogged() const
+    {
+        QFile log(QDir(LogFolder.path()).filePath(cCommsErrorLog::CurrentName));
+        return log.open(QIODevice::ReadOnly) ? int(log.readAll().count("Modbus Response Timeout"))
+                                             : 0;
+    }
+};
+
+using Q = cTZLInputRegisters::Quantity;
+using Block = cPollingCycle::MeasurementBlock;
+
+// The Trends window alone over a history the test fills.
+struct TrendsFixture
+{
+    TrendsFixture() { Window = std::make_unique<frmTrends>(Services()); }
+    TrendsServices Services() { return {History, UI, Store, Dialogs, App}; }
+    // Every block read at `ms`, volts 230 + ms / 1000.
+    void RecordAt(qint64 ms)
+    {
+        cTZLInputRegisters::Readings readings;
+        for (auto& r : readings)
+            r = 230.0f + float(ms) / 1000.0f;
+        for (Block block : {Block::Basics, Block::Averages, Block::Sums, Block::BusGen})
+            History.Record(ms, block, readings);
+    }
+    template <typename T>
+    T* Control(const char* name)
+    {
+        return Child<T>(*Window, name);
+    }
+    TrendChart* Chart(TrendGroup group)
+    {
+        return Window->findChild<TrendChart*>(QStringLiteral("chart%1").arg(int(group)));
+    }
+
+    TrendHistory History;
+    ScriptedUserInterface UI;
+    MemorySettingsStore Store;
+    ScriptedFileDialogs Dialogs;
+    QTemporaryDir Folder;
+    std::unique_ptr<frmTrends> Window;
 };
 
 } // namespace
@@ -71,16 +141,12 @@ private Q_SLOTS:
     {
         Configurator c;
         frmMain& w = c.Start();
-        QCOMPARE(w.pos(), QPoint(0, 0));
-        QCOMPARE(w.SlaveID(), std::int16_t(1));
-        QCOMPARE(c.SlaveBox()->text(), QStringLiteral("1"));
         QCOMPARE(w.windowTitle(), Caption);
         QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-        QCOMPARE(c.Panel("modified"), QString());
-        QCOMPARE(c.Panel("connection"), QString());
         QCOMPARE(w.CurrentTab(), 20);
-        QCOMPARE(w.findChild<QTabBar*>("TabStrip1")->tabText(19), QStringLiteral("Measurements"));
-        QVERIFY(!w.OnLine());
+        // The word order is found by a scan, never chosen by hand.
+        QVERIFY(!w.Menus().mnuitmRevWordOrder->isVisible());
+        QVERIFY(!w.Menus().mnuitmRevWordOrder->isEnabled());
         // The link's start began a new comms error log in the folder given.
         QVERIFY(QFile::exists(QDir(c.LogFolder.path()).filePath("CommsErr.log")));
         // The first dialog opens in the documents folder.
@@ -90,33 +156,38 @@ private Q_SLOTS:
         QCOMPARE(open.Title, QStringLiteral("Open TZL Configuration File"));
         QCOMPARE(open.FilterIndex, 2);
         QCOMPARE(open.Filters.size(), 3);
-        QCOMPARE(open.InitialFolder,
-                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).isEmpty()
-                     ? QDir::homePath()
-                     : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(open.InitialFolder, documents.isEmpty() ? QDir::homePath() : documents);
         // No settings file to find nothing in: nothing talked to the relay.
         QVERIFY(c.Link.Relay().Accesses().empty());
     }
 
+    // The values themselves are tst_ShellLogic::SettingsRoundTrip's: here,
+    // that the window restores them at start and writes them back at exit,
+    // all but a device given on the command line.
     void SettingsRestoredAndWrittenBack()
     {
         Configurator c;
         c.Store.SaveSetting(App, "MainForm", "Left", "99999");
         c.Store.SaveSetting(App, "MainForm", "Top", "40");
-        c.Store.SaveSetting(App, "TargetTZL", "SlaveID", "300");
         c.Store.SaveSetting(App, "Options", "AlarmDisplay", "1");
+        c.Store.SaveSetting(App, "Options", "VerifyAfterDownload", "1");
         c.Store.SaveSetting(App, "Comms", "Port", "3");
         c.Store.SaveSetting(App, "Comms", "Settings", "19200,E,8,1");
         c.Store.SaveSetting(App, "RUFiles", "RUF1", "/srv/plant.tcf");
-        frmMain& w = c.Start();
+        c.Store.SaveSetting(App, "Modbus", "WordOrder", "1");
+        c.Store.SaveSetting(App, "Comms", "Device", "/dev/ttyUSB3");
+        frmMain& w = c.Start(QStringLiteral("/dev/pts/9"));
+        QCOMPARE(w.Link().Device(), QStringLiteral("/dev/pts/9"));
         QCOMPARE(w.pos(), QPoint(0, 40));
-        QCOMPARE(w.SlaveID(), std::int16_t(1));
+        QVERIFY(w.Menus().mnuitmRevWordOrder->isChecked());
         QCOMPARE(w.Link().Port(), std::int16_t(3));
-        QCOMPARE(w.RecentFiles().ItemPath(1), QStringLiteral("/srv/plant.tcf"));
         QCOMPARE(w.Menus().mnuitmRUFile[0]->text(), QStringLiteral("&1 plant.tcf"));
         QVERIFY(w.Menus().mnuitmRUFile[0]->isVisible());
         QVERIFY(!w.Menus().mnuitmRUFile[1]->isVisible());
+        QVERIFY(w.Menus().mnuitmVerifyDownload->isChecked());
+        w.Menus().mnuitmVerifyDownload->setChecked(false);
 
         w.move(99999, 40);
         c.Link.UI().QueueAnswer(MsgResult::Yes); // "Do you really want to Exit?"
@@ -124,57 +195,35 @@ private Q_SLOTS:
         QCOMPARE(c.Saved("MainForm", "Left"), QStringLiteral("0"));
         QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
         QCOMPARE(c.Saved("Options", "AlarmDisplay"), QStringLiteral("1"));
-        QCOMPARE(c.Saved("Options", "EventLogUseCurrent"), QStringLiteral("0"));
-        QCOMPARE(c.Saved("Options", "WorkDirectory"), QStringLiteral("<absent>"));
-        QCOMPARE(c.Saved("Comms", "Port"), QStringLiteral("3"));
+        QCOMPARE(c.Saved("Options", "VerifyAfterDownload"), QStringLiteral("0"));
         QCOMPARE(c.Saved("Comms", "Settings").toUpper(), QStringLiteral("19200,E,8,1"));
         QCOMPARE(c.Saved("RUFiles", "RUF1"), QStringLiteral("/srv/plant.tcf"));
-    }
-
-    void DeviceFromCommandLineIsNotStored()
-    {
-        Configurator c;
-        c.Store.SaveSetting(App, "Comms", "Device", "/dev/ttyUSB3");
-        c.Start(QStringLiteral("/dev/pts/9"));
-        QCOMPARE(c.Window->Link().Device(), QStringLiteral("/dev/pts/9"));
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        QVERIFY(c.Close());
         QCOMPARE(c.Saved("Comms", "Device"), QStringLiteral("/dev/ttyUSB3"));
     }
 
-    void SlaveIdBox_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("caret"); // -1: at the end
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char* name, const char* typed, int caret, const char* shown) {
-            QTest::newRow(name) << QString(typed) << caret << QString(shown);
-        };
-        row("letters", "abc", -1, "1");
-        row("zero", "0", -1, "1");
-        row("500", "500", -1, "247");
-        row("negative", "-5", -1, "1");
-        row("blanks around", "  12 ", -1, "12");
-        row("empty", "", -1, "1");
-        row("cut at the caret", "1234", 2, "12");
-    }
     void SlaveIdBox()
     {
-        QFETCH(QString, typed);
-        QFETCH(int, caret);
-        QFETCH(QString, shown);
-        Configurator c;
-        frmMain& w = c.Start();
-        QLineEdit* box = c.SlaveBox();
-        box->setText(typed);
-        if (caret >= 0)
-            box->setCursorPosition(caret);
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(box->text(), shown);
-        QCOMPARE(w.SlaveID(), std::int16_t(shown.toInt()));
-        if (caret >= 0)
-            QCOMPARE(box->cursorPosition(), caret);
-        QVERIFY(c.Link.UI().Messages().isEmpty());
+        const struct
+        {
+            const char* Typed;
+            int Caret; // -1: at the end
+            const char* Shown;
+        } rows[] = {{"abc", -1, "1"}, {"0", -1, "1"},      {"500", -1, "247"}, {"-5", -1, "1"},
+                    {"", -1, "1"},    {"  12 ", -1, "12"}, {"1234", 2, "12"}}; // cut at the caret
+        for (const auto& row : rows) {
+            Configurator c;
+            frmMain& w = c.Start();
+            QLineEdit* box = c.SlaveBox();
+            box->setText(QLatin1String(row.Typed));
+            if (row.Caret >= 0)
+                box->setCursorPosition(row.Caret);
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(box->text(), QLatin1String(row.Shown));
+            QCOMPARE(w.SlaveID(), box->text().toInt());
+            if (row.Caret >= 0)
+                QCOMPARE(box->cursorPosition(), row.Caret);
+            QVERIFY(c.Link.UI().Messages().isEmpty());
+        }
     }
 
     void SlaveIdChangeWhileModified()
@@ -184,12 +233,10 @@ private Q_SLOTS:
         c.Link.Relay().SetEvents({{1, 4, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))}});
         QVERIFY(w.Device().EventLog.Upload(1));
         c.MarkModified();
-        QVERIFY(w.IsDataModified());
 
         c.Link.UI().QueueAnswer(MsgResult::Yes);
         c.TypeSlaveId(QStringLiteral("7"));
-        QCOMPARE(c.Messages(), QStringList{"Do you want to save or download the configuration "
-                                           "changes?|TZL Configurator"});
+        QCOMPARE(c.Messages(), QStringList{SaveOrDownload});
         QCOMPARE(w.SlaveID(), std::int16_t(1));
         QCOMPARE(c.SlaveBox()->text(), QStringLiteral("1"));
         QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(4));
@@ -202,6 +249,44 @@ private Q_SLOTS:
         QVERIFY(w.IsDataModified());
     }
 
+    // The arrows stop at 1 and 247; a step away from unsaved changes asks
+    // first, and anything but No stays with the relay the changes are for.
+    void NodeArrowsStopAtTheEndsAndAsk()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        const auto arrow = [&](const char* name) {
+            for (auto* button : w.findChildren<QToolButton*>())
+                if (button->accessibleName() == QLatin1String(name))
+                    return button;
+            return static_cast<QToolButton*>(nullptr);
+        };
+        QToolButton* up = arrow("Increment Slave Address");
+        QToolButton* down = arrow("Decrement Slave Address");
+        QList<int> ids;
+        const auto click = [&](QToolButton* button) {
+            button->click();
+            ids << w.SlaveID() << c.SlaveBox()->text().toInt();
+        };
+        click(down); // at 1 already
+        click(up);
+        c.TypeSlaveId(QStringLiteral("247"));
+        click(up);
+        click(down);
+        QCOMPARE(ids, (QList<int>{1, 1, 2, 2, 247, 247, 246, 246}));
+        QVERIFY(c.Link.UI().Messages().isEmpty());
+
+        w.SetDataModified(true);
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        ids.clear();
+        click(up);
+        click(up);
+        QCOMPARE(ids, (QList<int>{246, 246, 247, 247}));
+        QCOMPARE(c.Messages(), QStringList(2, SaveOrDownload));
+    }
+
+    // Not-modified Exit asks "really?": tst_WhatYouSeeIsSent::CancelledLogoutKeepsQuestions.
     void ExitQuestions()
     {
         Configurator c;
@@ -217,8 +302,7 @@ private Q_SLOTS:
         c.Link.UI().ClearMessages();
         c.Link.UI().QueueAnswer(MsgResult::Yes);
         QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(),
-                 QStringList{"Do you want to save the configuration changes?|TZL Configurator"});
+        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
         QCOMPARE(c.Dialogs.Requests().size(), 1);
         QCOMPARE(c.Dialogs.Requests()[0].Request.Title,
                  QStringLiteral("Save TZL Configuration File As"));
@@ -232,16 +316,6 @@ private Q_SLOTS:
         QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
     }
 
-    void ExitNotModified()
-    {
-        Configurator c;
-        c.Start();
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(), QStringList{"Do you really want to Exit?|TZL Configurator"});
-        QCOMPARE(c.Saved("MainForm", "Left"), QStringLiteral("<absent>"));
-    }
-
     void DesktopSessionEndingAsksNothing()
     {
         Configurator c;
@@ -252,40 +326,6 @@ private Q_SLOTS:
         QVERIFY(c.Close());
         QVERIFY(c.Messages().isEmpty());
         QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
-        QCOMPARE(c.Saved("Comms", "Port"), QStringLiteral("1"));
-    }
-
-    void MeasurementCyclesOnLine()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.SetOnLine(true);
-        QCOMPARE(c.Panel("connection"), QStringLiteral("On-Line"));
-        QCOMPARE(w.Menus().mnuitmCommsConnect->text(), QStringLiteral("&Off-Line"));
-        QList<QList<int>> cycles;
-        for (int cycle = 0; cycle < 8; ++cycle) {
-            c.Link.Relay().ClearAccesses();
-            c.Tick(3);
-            cycles << c.InputReads();
-        }
-        // The first cycle reads nothing; then one group a cycle, its first
-        // block's register, the basics every other cycle.
-        const QList<QList<int>> expected{{},  {0},       {42, 46, 62}, {0}, {48, 52, 56, 60},
-                                         {0}, {70, 224}, {0}};
-        QCOMPARE(cycles, expected);
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-        QVERIFY(c.Link.UI().Messages().isEmpty());
-    }
-
-    void NoRefreshOnATripTabWithoutTheOption()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.SetOnLine(true);
-        w.findChild<QTabBar*>("TabStrip1")->setCurrentIndex(4);
-        QCOMPARE(w.CurrentTab(), 5);
-        c.Tick(6);
-        QVERIFY(c.Link.Relay().Accesses().empty());
     }
 
     void MinimisedMeansNothingRuns()
@@ -312,25 +352,24 @@ private Q_SLOTS:
         frmMain& w = c.Start();
         c.Link.Relay().SetRelayStatus(5, SimulatedRelay::StatusInAlarm);
         QVERIFY(w.Device().TripData.UploadStatus(1, 5));
-        auto* tabs = w.findChild<QTabBar*>("TabStrip1");
-        tabs->setCurrentIndex(17);
+        c.Tabs()->setCurrentIndex(17);
         QCOMPARE(w.CurrentTab(), 18);
         c.Tick();
         QCOMPARE(w.CurrentTab(), 20);
-        QVERIFY(w.findChild<QLabel*>("txtAlarmIndicator")->isVisibleTo(&w));
+        QVERIFY(Child<QLabel>(w, "txtAlarmIndicator")->isVisibleTo(&w));
         // Once for each new alarm: the engineer may go to the Relays tab to
         // acknowledge it, until another relay's alarm comes up.
-        tabs->setCurrentIndex(17);
+        c.Tabs()->setCurrentIndex(17);
         c.Tick(2);
         QCOMPARE(w.CurrentTab(), 18);
         c.Link.Relay().SetRelayStatus(6, SimulatedRelay::StatusInAlarm);
         QVERIFY(w.Device().TripData.UploadStatus(1, 6));
         c.Tick();
         QCOMPARE(w.CurrentTab(), 20);
-        w.findChild<QAbstractButton*>("cmdAckAlarms")->click();
+        Child<QAbstractButton>(w, "cmdAckAlarms")->click();
         c.Tick();
-        QVERIFY(!w.findChild<QLabel*>("txtAlarmIndicator")->isVisibleTo(&w));
-        tabs->setCurrentIndex(2);
+        QVERIFY(!Child<QLabel>(w, "txtAlarmIndicator")->isVisibleTo(&w));
+        c.Tabs()->setCurrentIndex(2);
         c.Tick();
         QCOMPARE(w.CurrentTab(), 3);
     }
@@ -339,15 +378,13 @@ private Q_SLOTS:
     {
         Configurator c;
         frmMain& w = c.Start();
-        auto* getTime = w.findChild<QAbstractButton*>("cmdGetTZLTime");
+        auto* getTime = Child<QAbstractButton>(w, "cmdGetTZLTime");
         getTime->click();
         QVERIFY(!getTime->isEnabled());
         QVERIFY(w.Pending().PendingGetTime);
         c.Tick();
         QVERIFY(getTime->isEnabled());
-        QVERIFY(!w.Pending().PendingGetTime);
         QVERIFY(!c.Link.Relay().Accesses().empty());
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
     }
 
     void UploadDisablesUntilItHasRun()
@@ -364,8 +401,6 @@ private Q_SLOTS:
         c.Tick();
         QVERIFY(w.Menus().mnuitmRequestConfig->isEnabled());
         QVERIFY(w.Menus().Toolbar1->isEnabled());
-        QCOMPARE(c.Messages(), QStringList());
-        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com3_Node12"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Com3_Node12 - ") + Caption);
         QVERIFY(w.ConfigUploaded());
         QCOMPARE(w.Device().SystemVolts(), 11000.0f);
@@ -380,16 +415,16 @@ private Q_SLOTS:
         w.Menus().mnuitmRequestConfig->trigger();
         c.Link.UI().QueueAnswer(MsgResult::Cancel);
         c.Tick();
-        QCOMPARE(c.Messages(),
-                 QStringList{"Do you want to save the configuration changes?|TZL Configurator"});
+        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
         QVERIFY(c.Link.Relay().Accesses().empty());
         QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
         QVERIFY(w.Menus().mnuitmRequestConfig->isEnabled());
         QVERIFY(w.Menus().Toolbar1->isEnabled());
         QVERIFY(w.IsDataModified());
-        QCOMPARE(w.windowTitle(), Caption);
     }
 
+    // A Save after an upload writes beside the last chosen file:
+    // tst_WhatYouSeeIsSent::SaveAfterUploadAsksBeforeReplacing.
     void SaveAfterOpenRewritesTheOpenedFile()
     {
         Configurator c;
@@ -414,20 +449,6 @@ private Q_SLOTS:
         QCOMPARE(c.Saved("Options", "WorkDirectory"), folder.path());
     }
 
-    void SaveAfterUploadWritesBesideTheLastChosenFile()
-    {
-        Configurator c;
-        QTemporaryDir folder;
-        c.Store.SaveSetting(App, "Options", "WorkDirectory", folder.path());
-        frmMain& w = c.Start();
-        w.Menus().mnuitmRequestConfig->trigger();
-        c.Tick();
-        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node1"));
-        w.Menus().MnuitmSave->trigger();
-        QVERIFY(QFile::exists(QDir(folder.path()).filePath("Com1_Node1")));
-        QVERIFY(c.Dialogs.Requests().isEmpty());
-    }
-
     void SaveWithoutANameAsksForOne()
     {
         Configurator c;
@@ -435,7 +456,6 @@ private Q_SLOTS:
         w.Menus().MnuitmSave->trigger();
         QCOMPARE(c.Dialogs.Requests().size(), 1);
         QCOMPARE(c.Dialogs.Requests()[0].DialogKind, ScriptedFileDialogs::Kind::Save);
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
     }
 
     void RecentFileThatFailsToLoadIsDropped()
@@ -460,6 +480,7 @@ private Q_SLOTS:
         QVERIFY(w.Menus().mnuitmExitSep->isVisible());
     }
 
+    // No to the question: tst_WhatYouSeeIsSent::ReloadAsksFirst("new").
     void NewAsksBeforeDiscarding()
     {
         Configurator c;
@@ -472,23 +493,13 @@ private Q_SLOTS:
         QVERIFY(w.IsDataModified());
         c.Link.UI().QueueAnswer(MsgResult::No);
         w.Menus().mnuitmNew->trigger();
-        QVERIFY(!w.IsDataModified());
         QCOMPARE(w.windowTitle(), Caption);
         QVERIFY(!w.ConfigUploaded());
         QCOMPARE(w.Device().TripData.TripName(3), QStringLiteral("Relay Trip 3"));
     }
 
-    void WordOrderItemIsHidden()
-    {
-        Configurator c;
-        c.Store.SaveSetting(App, "Modbus", "WordOrder", "1");
-        frmMain& w = c.Start();
-        QAction* item = w.Menus().mnuitmRevWordOrder;
-        QVERIFY(!item->isVisible());
-        QVERIFY(!item->isEnabled());
-        QVERIFY(item->isChecked());
-    }
-
+    // What each outcome shows and prints is tst_PrintCommands'; here, the
+    // toolbar and the event log's button reach it with the window's mode.
     void PrintCommands()
     {
         Configurator c;
@@ -498,22 +509,18 @@ private Q_SLOTS:
         QVERIFY(c.Printing.Printer.Lines().size() > 16);
         QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
 
-        // The event log is not printed while it is being refreshed, and the
-        // button is offered again either way.
-        auto* print = w.findChild<QAbstractButton*>("cmdPrintEventLog");
+        auto* print = Child<QAbstractButton>(w, "cmdPrintEventLog");
         w.SetOnLine(true);
-        w.findChild<QTabBar*>("TabStrip1")->setCurrentIndex(16);
+        c.Tabs()->setCurrentIndex(16);
         print->click();
         QCOMPARE(c.Messages(), QStringList{"Switch to off-line mode before you print the event "
                                            "log|TZL Configurator"});
-        QCOMPARE(c.Printing.Dialogs, 1);
         QVERIFY(print->isEnabled());
         w.SetOnLine(false);
         c.Printing.Accept = false;
         print->click();
         QCOMPARE(c.Printing.Dialogs, 2);
         QVERIFY(print->isEnabled());
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
     }
 
     void HelpWithoutAGuideSaysSo()
@@ -523,6 +530,510 @@ private Q_SLOTS:
         w.Menus().mnuitmHelpContents->trigger();
         QCOMPARE(c.Link.UI().Messages().size(), 1);
         QCOMPARE(c.Link.UI().Messages()[0].Title, QStringLiteral("TZL Configurator"));
+    }
+
+    void TabKeysWrapAround()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        c.Tabs()->setCurrentIndex(0);
+        QList<int> visited;
+        for (const Qt::Key key :
+             {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Tab, Qt::Key_PageDown}) {
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : &w, key, Qt::ControlModifier);
+            visited << w.CurrentTab();
+        }
+        QCOMPARE(visited, (QList<int>{20, 1, 20, 1, 2}));
+    }
+
+    void ClickOnTheOnLinePanelToggles()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        w.show();
+        auto* panel = Child<QLabel>(w, "connection");
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(w.OnLine());
+        QCOMPARE(panel->text(), QStringLiteral("On-Line"));
+        QCOMPARE(w.Menus().mnuitmCommsConnect->text(), QStringLiteral("&Off-Line"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(!w.OnLine());
+        QCOMPARE(panel->text(), QString());
+    }
+
+    // The relay stops answering while the window is on-line on the
+    // Measurements tab: the tick must report it once, count and log every
+    // failed transfer, say since when in the status bar, and leave Off-Line
+    // and Exit one click away.
+    void PulledCableIsReportedOnce()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        w.SetOnLine(true);
+        c.Tick(3); // the first refresh only starts the rotation
+        c.Link.Faults().SetPersistent(SimFault::NoAnswer());
+        c.Tick(9); // three refreshes, a block and a relay status each
+        QCOMPARE(c.Messages(), QStringList{Timeout});
+        QCOMPARE(w.Link().Statistics().Timeouts(), qint64(6));
+        QCOMPARE(c.TimeoutsLogged(), 6);
+        const QString since = LongTimeText(c.Clock.Now().time());
+        QCOMPARE(c.Panel("link"),
+                 QStringLiteral("TZL not answering since %1 - failed transfers: 6").arg(since));
+
+        // A command the user asked for still says why it failed.
+        c.Link.UI().ClearMessages();
+        w.Menus().mnuitmRequestConfig->trigger();
+        c.Tick();
+        QVERIFY(c.Messages().contains(Timeout));
+
+        // The relay answers again: the notice says so, with no box.
+        c.Link.UI().ClearMessages();
+        c.Link.Faults().SetPersistent(SimFault{});
+        c.Tick(3);
+        QCOMPARE(c.Messages(), QStringList());
+        QCOMPARE(c.Panel("link"), QStringLiteral("TZL answering again since %1").arg(since));
+
+        // Dead again: one box for the new episode. Off-Line ends it quietly,
+        // and Exit then asks its question at once.
+        c.Link.Faults().SetPersistent(SimFault::NoAnswer());
+        c.Tick(6);
+        QCOMPARE(c.Messages(), QStringList{Timeout});
+        w.Menus().mnuitmCommsConnect->trigger();
+        QCOMPARE(c.Panel("link"), QString());
+        c.Link.UI().ClearMessages();
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        w.Menus().mnuitmExit->trigger();
+        QCOMPARE(c.Messages(), QStringList{ReallyExit});
+    }
+
+    // "Verify after Download" compares what the relay holds once a download
+    // ends, only when the option is on.
+    void VerifiesAfterDownloadOnlyWhenAsked()
+    {
+        const struct
+        {
+            bool Verify;
+            float RelayLimit;
+            QStringList Messages;
+        } rows[] = {
+            {false, 1000.0f, {}},
+            {true, 1000.0f, {"Verified: the TZL holds this configuration|Verify after Download"}},
+            {true,
+             100.0f,
+             {"1 difference (sent -> TZL):\nRelay 2 Trip Point: 121 V -> 100 V\n|Verify after "
+              "Download"}}};
+        for (const auto& row : rows) {
+            Configurator c;
+            c.Link.Relay().SetStoreLimit(66, row.RelayLimit);
+            frmMain& w = c.Start();
+            w.Menus().mnuitmVerifyDownload->setChecked(row.Verify);
+            c.DownloadOverVoltsOnRelay2();
+            QCOMPARE(c.Messages(), row.Messages);
+            // The comparison reads the relay into a model of its own: the one
+            // in memory holds the download's read-back.
+            QCOMPARE(w.Device().TripData.ParameterValue(2, 1), std::min(121.0f, row.RelayLimit));
+        }
+    }
+
+    // "Compare with TZL": the relay read as a deferred command, its
+    // differences from memory shown in a window that saves them as text.
+    void CompareWithTZL()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        c.DownloadOverVoltsOnRelay2();
+        // The relay holds no names: a name only in memory is no difference.
+        w.Device().TripData.SetName(3, QStringLiteral("Bus tie"));
+        QCOMPARE(c.Compare().trimmed(),
+                 QStringLiteral("The TZL holds the configuration in memory."));
+        QVERIFY(c.Result()->isVisible());
+        QVERIFY(!c.Result()->isModal());
+        QCOMPARE(c.Result()->windowTitle(), QStringLiteral("Compare with TZL"));
+        QCOMPARE(c.Differences()->accessibleName(), QStringLiteral("Differences"));
+        QVERIFY(c.Differences()->isReadOnly());
+
+        float tripPoint = 130.0f;
+        w.Device().SetTripParameterValue(2, 1, tripPoint);
+        w.SetDataModified(true);
+        c.Link.Relay().SetSystemVolts(240.0f);
+        const QString report = c.Compare();
+        QCOMPARE(report, QStringLiteral("2 differences (memory -> TZL):\n"
+                                        "Primary VT value: 110 V -> 240 V\n"
+                                        "Relay 2 Trip Point: 130 V -> 121 V\n"));
+        QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(w.Device().TripData.ParameterValue(2, 1), 130.0f);
+        QCOMPARE(w.Device().SystemVolts(), 110.0f);
+        QCOMPARE(w.Device().TripData.TripName(3), QStringLiteral("Bus tie"));
+        QVERIFY(w.IsDataModified());
+        QVERIFY(c.Link.UI().Messages().isEmpty());
+
+        auto* save = Child<QPushButton>(*c.Result(), "cmdSaveAs");
+        const QString path = c.LogFolder.filePath("compare.txt");
+        c.Dialogs.QueueAnswer(path);
+        save->click();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), report);
+        QCOMPARE(c.Dialogs.Requests().last().Request.Filters.last(),
+                 QStringLiteral("Text Files (*.txt)"));
+        c.Dialogs.QueueAnswer(c.LogFolder.filePath("no such folder/compare.txt"));
+        save->click();
+        QCOMPARE(c.Link.UI().Messages().size(), 1);
+        QCOMPARE(c.Link.UI().Messages().first().Title, QStringLiteral("Filesystem Error"));
+    }
+
+    // File > Commissioning Report: the questions asked when the command is
+    // chosen, the read from the next tick behind its progress dialog, and a
+    // Cancel at each step writing nothing.
+    void ReportCancelAtEachStep()
+    {
+        using Texts = QList<std::optional<QString>>;
+        const Texts both{QStringLiteral("Riverside"), QStringLiteral("A. Engineer")};
+        const QString written = QStringLiteral("The commissioning report was written to ");
+        const QString unread =
+            QStringLiteral("These parts of the report could not be read:\n\n"
+                           "Measurements: Comms Error: Modbus Response Timeout\n"
+                           "Event log: Comms Error: Modbus Response Timeout\n\n");
+        // What the user does at each step; a step not reached is left unanswered.
+        const struct
+        {
+            Texts SiteAndEngineer;
+            bool ChooseFile, CancelWhileReading, FaultFromMeasurements;
+            std::optional<MsgResult> AnswerToUnreadParts;
+            int FileDialogs;
+            bool Written;
+            QString LastMessage; // starts with
+        } rows[] = {
+            {{}, false, false, false, {}, 0, false, "Site of the relay:"},
+            {{QStringLiteral("Riverside"), std::nullopt},
+             false,
+             false,
+             false,
+             {},
+             0,
+             false,
+             "Engineer's name:"},
+            {both, false, false, false, {}, 1, false, "Engineer's name:"}, // file dialog cancelled
+            {both, true, true, false, {}, 1, false, "Engineer's name:"},
+            {both, true, false, true, MsgResult::Cancel, 1, false, unread},
+            {both, true, false, true, MsgResult::OK, 1, true, written},
+            {both, true, false, false, {}, 1, true, written}};
+        for (const auto& row : rows) {
+            Configurator c;
+            frmMain& w = c.Start();
+            ScriptedUserInterface& ui = c.Link.UI();
+            for (const auto& text : row.SiteAndEngineer)
+                ui.QueueText(text);
+            const QString path = c.LogFolder.filePath(QStringLiteral("report.pdf"));
+            if (row.ChooseFile)
+                c.Dialogs.QueueAnswer(path);
+            if (row.AnswerToUnreadParts)
+                ui.QueueAnswer(*row.AnswerToUnreadParts);
+            bool progressShown = false;
+            ui.OnProcessEvents = [&] {
+                auto* progress = Child<QProgressDialog>(w, "frmReportProgress");
+                if (progress == nullptr)
+                    return;
+                progressShown = true;
+                if (row.CancelWhileReading)
+                    progress->cancel();
+                if (row.FaultFromMeasurements
+                    && progress->labelText() == QStringLiteral("Reading the measurements"))
+                    c.Link.Faults().SetPersistent(SimFault::NoAnswer());
+            };
+            QAction* item = w.Menus().mnuitmReport;
+            item->trigger();
+            QCOMPARE(item->isEnabled(), !row.ChooseFile);
+            c.Tick();
+            QVERIFY(item->isEnabled());
+            QCOMPARE(c.Dialogs.Requests().size(), row.FileDialogs);
+            QCOMPARE(progressShown, row.ChooseFile);
+            QCOMPARE(QFile::exists(path), row.Written);
+            if (row.Written) {
+                QFile pdf(path);
+                QVERIFY(pdf.open(QIODevice::ReadOnly));
+                QVERIFY(pdf.read(5) == "%PDF-");
+            }
+            QVERIFY2(ui.Messages().constLast().Text.startsWith(row.LastMessage),
+                     qPrintable(ui.Messages().constLast().Text));
+            QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
+        }
+    }
+
+    void ReportRemembersSiteAndEngineer()
+    {
+        Configurator c;
+        frmMain& w = c.Start();
+        c.Link.UI().QueueText(QStringLiteral(" Riverside "));
+        c.Link.UI().QueueText(QStringLiteral("A. Engineer"));
+        w.Menus().mnuitmReport->trigger();
+        QCOMPARE(c.Saved("Report", "Site"), QStringLiteral("Riverside"));
+        QCOMPARE(c.Saved("Report", "Engineer"), QStringLiteral("A. Engineer"));
+        QCOMPARE(c.Dialogs.Requests().constLast().Request.InitialFileName,
+                 QStringLiteral("Riverside TZL commissioning report 2024-05-17.pdf"));
+        c.Link.UI().ClearMessages();
+        w.Menus().mnuitmReport->trigger();
+        QCOMPARE(c.Link.UI().Messages().constFirst().Text,
+                 QStringLiteral("Site of the relay: [Riverside]"));
+    }
+
+    // "Find TZL...": what a scan found is applied to the link and the Node
+    // box only when the user says so.
+    void FindTZLAppliesWhatWasFoundOnYes()
+    {
+        for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+            const bool yes = answer == MsgResult::Yes;
+            Configurator c;
+            frmMain& w = c.Start();
+            c.UseScriptedScan();
+            c.Found.Result = ScanResult::Outcome::Found;
+            c.Found.Where = {*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1")), 7};
+            c.Found.WordOrder = 1;
+            c.Link.UI().QueueAnswer(answer);
+            QCOMPARE(c.Find(), QStringList{"Found a TZL at 19200,E,8,1, slave 7, word order 1. "
+                                           "Use these settings?|TZL Configurator"});
+            QCOMPARE(SerialLineSettings::Parse(w.Link().Settings())->ToString(),
+                     yes ? QStringLiteral("19200,E,8,1") : QStringLiteral("9600,N,8,1"));
+            QCOMPARE(w.SlaveID(), yes ? 7 : 1);
+            QCOMPARE(c.SlaveBox()->text(), yes ? QStringLiteral("7") : QStringLiteral("1"));
+            QCOMPARE(w.Link().GetWordOrder(), yes ? 1 : 0);
+            QCOMPARE(w.Menus().mnuitmRevWordOrder->isChecked(), yes);
+            QVERIFY(w.Menus().mnuitmFindTZL->isEnabled());
+        }
+    }
+
+    void FindTZLRefusedOnLineAndSaysWhenNothingAnswers()
+    {
+        Configurator c;
+        c.Start();
+        c.UseScriptedScan();
+        c.Window->SetOnLine(true);
+        QCOMPARE(c.Find(), QStringList{"Please switch to off-line mode before searching for the "
+                                       "TZL|TZL Configurator"});
+        QCOMPARE(c.Scans, 0);
+
+        c.Window->SetOnLine(false);
+        c.Found.ProbesTried = 42;
+        QCOMPARE(c.Find(), QStringList{"No TZL answered in 42 combinations of line settings "
+                                       "and slave ID|TZL Configurator"});
+        QCOMPARE(c.Scans, 1);
+        c.Found.Result = ScanResult::Outcome::Cancelled;
+        QCOMPARE(c.Find(), QStringList{});
+    }
+
+    // The scan itself over the simulated relay, which answers at any line
+    // settings: found on the first probe, or stopped by Cancel.
+    void FindTZLScansBehindAProgressDialog()
+    {
+        Configurator c;
+        c.Start();
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        QCOMPARE(c.Find(), QStringList{"Found a TZL at 2400,N,8,1, slave 1, word order 0. Use "
+                                       "these settings?|TZL Configurator"});
+        QCOMPARE(c.Window->Link().Settings(), QStringLiteral("9600,n,8,1"));
+
+        Configurator far(200);
+        far.Start();
+        bool cancelled = false;
+        QTimer::singleShot(150, [&] {
+            if (auto* progress = far.Window->findChild<QProgressDialog*>()) {
+                progress->cancel();
+                cancelled = true;
+            }
+        });
+        QCOMPARE(far.Find(), QStringList{});
+        QVERIFY(cancelled);
+        QVERIFY(far.Link.Port().WrittenFrames().size() < 10);
+    }
+
+    // The Trends window.
+    void TrendsPicksSeriesPausesAndClears()
+    {
+        TrendsFixture t;
+        const qint64 start = QDateTime(QDate(2024, 5, 17), QTime(10, 0)).toMSecsSinceEpoch();
+        t.RecordAt(start);
+        t.Window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.Window.get()));
+        // Ten minutes up to the newest reading, scrolling in steps of 6 s.
+        QCOMPARE(t.Window->ToMs(), start);
+        QCOMPARE(t.Window->FromMs(), start - 10 * 60 * 1000);
+
+        // Unticking the four voltage lines gives their plot's room away.
+        auto* list = t.Control<QListWidget>("lstSeries");
+        QVERIFY(t.Chart(TrendGroup::Volts)->isVisible());
+        for (int row = 0; row < 4; ++row)
+            list->item(row)->setCheckState(Qt::Unchecked);
+        QVERIFY(!t.Chart(TrendGroup::Volts)->isVisible());
+        QVERIFY(t.Chart(TrendGroup::Currents)->isVisible());
+
+        // Paused, the plots stand still while the history grows.
+        auto* pause = t.Control<QPushButton>("cmdPause");
+        pause->click();
+        t.RecordAt(start + 7000);
+        QCOMPARE(t.Window->ToMs(), start);
+        QCOMPARE(t.History.Records().size(), std::size_t(8));
+        pause->click();
+        QCOMPARE(t.Window->ToMs(), start + 12000);
+
+        // A longer span reaches further back.
+        t.Control<QComboBox>("cboSpan")->setCurrentIndex(t.Control<QComboBox>("cboSpan")->count()
+                                                         - 1);
+        QCOMPARE(t.Window->ToMs(), start + 288000);
+        QCOMPARE(t.Window->FromMs(), start + 288000 - 8 * 3600 * 1000ll);
+
+        // Clear asks first: No keeps the trends, Yes drops them.
+        t.UI.QueueAnswer(MsgResult::No);
+        t.Control<QPushButton>("cmdClear")->click();
+        QVERIFY(!t.History.IsEmpty());
+        t.UI.QueueAnswer(MsgResult::Yes);
+        t.Control<QPushButton>("cmdClear")->click();
+        QVERIFY(t.History.IsEmpty());
+    }
+
+    void TrendsSavesCsvAndImage()
+    {
+        TrendsFixture t;
+        const qint64 start = QDateTime(QDate(2024, 5, 17), QTime(10, 0)).toMSecsSinceEpoch();
+        for (int i = 0; i < 5; ++i)
+            t.RecordAt(start + i * 3000);
+        t.Window->resize(900, 700);
+        t.Window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.Window.get()));
+
+        // The extension is added when the name has none.
+        t.Dialogs.QueueAnswer(t.Folder.filePath(QStringLiteral("trends")));
+        t.Control<QPushButton>("cmdSaveCsv")->click();
+        QFile csv(t.Folder.filePath(QStringLiteral("trends.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(csv.readAll()), TrendCsvText(t.History));
+
+        t.Dialogs.QueueAnswer(t.Folder.filePath(QStringLiteral("trends.png")));
+        t.Control<QPushButton>("cmdSaveImage")->click();
+        const QImage image(t.Folder.filePath(QStringLiteral("trends.png")));
+        QVERIFY(!image.isNull());
+        const QWidget* plots = t.Window->findChild<QWidget*>(QStringLiteral("Plots"));
+        QCOMPARE(image.size(), plots->size() * plots->devicePixelRatio());
+        QVERIFY(plots->width() > 500 && plots->height() > 400);
+
+        // A folder that is not there is reported, not passed over.
+        t.Dialogs.QueueAnswer(t.Folder.filePath(QStringLiteral("gone/trends.csv")));
+        t.Control<QPushButton>("cmdSaveCsv")->click();
+        QCOMPARE(t.UI.Messages().size(), 1);
+        QCOMPARE(t.UI.Messages().first().Title, QStringLiteral("Filesystem Error"));
+    }
+
+    void TrendsRemembersGeometryAndSpanAndSaysOffLine()
+    {
+        TrendsFixture t;
+        t.Window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.Window.get()));
+        QVERIFY(t.Control<QLabel>("lblOffLine")->isVisible());
+        t.Window->SetOnLine(true);
+        QVERIFY(!t.Control<QLabel>("lblOffLine")->isVisible());
+        t.Window->resize(840, 640);
+        t.Control<QComboBox>("cboSpan")->setCurrentIndex(0);
+        t.Window->close();
+
+        frmTrends again(t.Services());
+        QCOMPARE(again.size(), QSize(840, 640));
+        QCOMPARE(again.findChild<QComboBox*>("cboSpan")->currentData().toInt(), 1);
+    }
+
+    // Open on the Relays tab and on-line, the tick still reads the
+    // measurement blocks in rotation besides the relay statuses; closed, the
+    // Relays tab reads relay statuses only.
+    void TrendsTickReadsMeasurementsOnOtherTabsWhileOpen()
+    {
+        MainWindow c;
+        frmMain& w = c.Start();
+        w.SetOnLine(true);
+        c.Tabs()->setCurrentIndex(cPollingCycle::RelaysTab - 1);
+        c.Tick(6);
+        QCOMPARE(c.InputReads(), QList<int>());
+
+        w.Menus().ToolbarButton(QStringLiteral("trends"))->trigger();
+        QVERIFY(w.TrendsWindow()->isVisible());
+        QVERIFY(!w.TrendsWindow()->findChild<QLabel*>("lblOffLine")->isVisible());
+        QList<int> reads;
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            c.Tick(3);
+            reads << c.InputReads();
+        }
+        // The rotation's first cycle only starts it.
+        QCOMPARE(reads, (QList<int>{0, 42, 46, 62, 0}));
+        QCOMPARE(w.Trends().Records().size(), std::size_t(3));
+        QCOMPARE(w.Trends().SamplesOf(Q::Volts1).size(), std::size_t(2));
+
+        w.TrendsWindow()->close();
+        c.Tick(6);
+        QCOMPARE(c.InputReads(), QList<int>());
+        w.SetOnLine(false);
+    }
+
+    // PrintCommands alone, with a scripted print dialog: the on-line refusal,
+    // cancelling, the status texts, and a printout that fails.
+    void PrintCommandOutcomes()
+    {
+        using O = ::PrintCommands::Outcome;
+        const QStringList printingConfig{"Printing TZL Configuration Log", "Ready"};
+        const QStringList printingLog{"Printing Event Log", "Ready"};
+        const QString failure = QStringLiteral("The printout could not be produced - check the "
+                                               "printer or the file name|TZL Configurator");
+        const QString logTitle = QStringLiteral("EVENT LOG ~ TZL Configurator");
+        const struct
+        {
+            bool EventLog, OnLine, Accept, PrinterWorks;
+            O Outcome;
+            QStringList StatusTexts;
+            QString Message;   // text | title, or empty
+            QString FirstLine; // null: nothing printed
+        } rows[] = {{false, false, true, true, O::Printed, printingConfig, {}, ""},
+                    {false, false, false, true, O::Cancelled, {"Ready"}, {}, {}},
+                    {false, false, true, false, O::Failed, printingConfig, failure, ""},
+                    {true, false, true, true, O::Printed, printingLog, {}, logTitle},
+                    {true,
+                     true,
+                     true,
+                     true,
+                     O::Refused,
+                     {},
+                     "Switch to off-line mode before you print the event log|TZL Configurator",
+                     {}},
+                    {true, false, false, true, O::Cancelled, {"Ready"}, {}, {}},
+                    {true, false, true, false, O::Failed, printingLog, failure, logTitle}};
+        for (const auto& row : rows) {
+            SimulatedLink link;
+            FakeClock clock;
+            cTZL device(link.Modbus(), link.UI(), clock);
+            ScriptedPrintSetup setup;
+            setup.Accept = row.Accept;
+            setup.Printer.EndDocResult = row.PrinterWorks;
+            QStringList shown;
+            ::PrintCommands commands(device, link.UI(), setup,
+                                     [&shown](const QString& text) { shown << text; });
+
+            const auto outcome =
+                row.EventLog ? commands.PrintEventLog(row.OnLine) : commands.PrintConfiguration();
+            QCOMPARE(outcome, row.Outcome);
+            QCOMPARE(shown, row.StatusTexts);
+            QStringList messages;
+            for (const auto& m : link.UI().Messages())
+                messages << m.Text + u'|' + m.Title;
+            QCOMPARE(messages, row.Message.isEmpty() ? QStringList{} : QStringList{row.Message});
+            // The dialog is not shown for a refused command, and nothing is
+            // printed without the dialog's OK.
+            QCOMPARE(setup.Dialogs, outcome == O::Refused ? 0 : 1);
+            const bool printed = !row.FirstLine.isNull();
+            QCOMPARE(setup.Printer.EndDocCalls(), printed ? 1 : 0);
+            if (printed) {
+                QVERIFY(!setup.Printer.Lines().isEmpty());
+                const QList<PrintItem>& items = setup.Printer.Lines().first().Items;
+                QCOMPARE(items.isEmpty() ? QString("") : items.first().Text, row.FirstLine);
+            }
+        }
     }
 };
 
