@@ -1,8 +1,16 @@
 #include "Golden.h"
 #include "RelayBench.h"
+#include "ScriptedUserInterface.h"
+#include "model/MeasurementNames.h"
+#include "model/PollingFailureReports.h"
 #include "model/RelayScan.h"
 #include "model/cTZL.h"
+#include "platform/LocaleDateText.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
@@ -10,9 +18,17 @@
 namespace {
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float Slip2Degrees = 2.0f / 0.03f / 180.0f; // about 0.37
+// The slip frequencies a phase-angle window of 2 and 4 degrees allows.
+constexpr float Slip2 = 2.0f / 0.03f / 180.0f; // about 0.37
+constexpr float Slip4 = 4.0f / 0.03f / 180.0f;
 constexpr MsgResult Yes = MsgResult::Yes;
 constexpr MsgResult No = MsgResult::No;
+constexpr float ReadingStep = 1000.25f;
+
+QDateTime At(int y, int mo, int d, int h, int mi, int s)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
 
 struct Fixture : RelayBench
 {
@@ -48,15 +64,66 @@ struct Fixture : RelayBench
     {
         return {Device.SystemVolts(), Device.SystemCurrent(), Device.SystemType()};
     }
-    cTZL Device{Link.Modbus(), Link.UI(), Clock};
+    // Each input register of the relay's measurements holds a value no other
+    // holds: the register's number plus a step per reading.
+    void Measure(int reading)
+    {
+        for (int reg = 0; reg <= 232; reg += 2)
+            Link.Relay().SetMeasurement(reg, float(reading) * ReadingStep + float(reg));
+    }
+    // Each quantity's register and reading, "0" when cleared, and whether it
+    // holds a reading of its own.
+    QString Held() const
+    {
+        QString held;
+        for (const MeasurementName& name : MeasurementNames) {
+            const float value = Device.Inputs.Value(name.Quantity);
+            const int reading = int(value / ReadingStep);
+            held += QStringLiteral("  %1: %2%3\n")
+                        .arg(name.Name)
+                        .arg(value == 0 ? QStringLiteral("0")
+                                        : QStringLiteral("register %1, reading %2")
+                                              .arg(FloatText(value - float(reading) * ReadingStep))
+                                              .arg(reading))
+                        .arg(Device.Inputs.HasReading(name.Quantity) ? "" : ", unread");
+        }
+        return held;
+    }
+    bool UploadEvents(const std::vector<RelayEvent>& events)
+    {
+        Link.Relay().SetEvents(events);
+        Link.Port().ClearWrittenFrames();
+        return Device.EventLog.Upload(Link.SlaveID());
+    }
+    // The saved event log, each line ended by CR LF, or the failure.
+    QString SavedEvents()
+    {
+        const QString path = Dir.filePath(QStringLiteral("log.tef"));
+        QFile file(path);
+        if (!Device.EventLog.SaveToFile(path) || !file.open(QIODevice::ReadOnly))
+            return QStringLiteral("not saved\n");
+        const QString text = QString::fromUtf8(file.readAll());
+        return text.count(u'\n') == text.count(QStringLiteral("\r\n"))
+                   ? QString(text).remove(u'\r')
+                   : QStringLiteral("a line without CR LF\n");
+    }
+    cTZL Device{Link.Modbus(), Link.UI(), Clock}; // the clock stands at 17/05/2024 10:20:30
+    QTemporaryDir Dir;
 };
+
+using Upload = bool (cTZLInputRegisters::*)(std::int16_t);
 
 } // namespace
 
+// The model's classes that talk to the relay: the device with its trips and
+// system settings, its input registers and event log, the scan's judgement of
+// an answer, and the boxes shown while the polling meets a dead line.
 class tst_cTZL : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
+
     // Each item under its own selector (2 version, 4 PSC number, 5 PSC issue),
     // and the whole of it (0), which tells whether every item came back under
     // its own selector, so a caller can tell a 0 that means nothing. The golden
@@ -91,8 +158,9 @@ private Q_SLOTS:
     }
 
     // The six fields of the relay's clock from register 98; none: the read
-    // fails, and adds nothing to the link's own message.
-    void GetRTC()
+    // fails, and adds nothing to the link's own message. Then the setting of
+    // it, a field a write, and stopping at a refused hour.
+    void Clock()
     {
         const std::pair<const char*, QList<float>> cases[] = {
             {"nearly whole, carried", {25.6f, 12.4f, 31, 23, 59, 59.6f}},
@@ -107,22 +175,21 @@ private Q_SLOTS:
             f.Pin(98, fields);
             produced += f.Outcome(name, f.Device.GetRTC(f.Slave()).toString(Qt::ISODate));
         }
+        for (const int refused : {0, 4}) {
+            Fixture f;
+            if (refused > 0)
+                f.Link.Faults().ScheduleAt(refused, SimFault::Exception(4));
+            const bool set =
+                f.Device.SetRTC(f.Slave(), QDateTime(QDate(2009, 1, 5), QTime(7, 8, 9)));
+            QStringList written;
+            for (const RegisterAccess& access : f.Link.Relay().Writes())
+                written << QStringLiteral("%1=%2").arg(access.Start).arg(access.Values.at(0));
+            produced += f.Outcome(
+                set ? "set" : "set, hour refused",
+                written.join(u' ')
+                    + QStringLiteral(", %1 frames").arg(f.Link.Port().WrittenFrames().size()));
+        }
         TZL_COMPARE_GOLDEN(QStringLiteral("cTZL-clock.txt"), produced);
-    }
-
-    void SetRTC()
-    {
-        Fixture f;
-        QVERIFY(f.Device.SetRTC(f.Slave(), QDateTime(QDate(2009, 1, 5), QTime(7, 8, 9))));
-        QList<float> written;
-        for (const RegisterAccess& access : f.Link.Relay().Writes())
-            written << float(access.Start) << access.Values.at(0);
-        QCOMPARE(written, (QList<float>{98, 9, 100, 1, 102, 5, 104, 7, 106, 8, 108, 9}));
-        // Minute and second are not written after a failed hour.
-        f.Link.Port().ClearWrittenFrames();
-        f.Link.Faults().ScheduleAt(f.Link.Faults().Exchanges() + 4, SimFault::Exception(4));
-        QVERIFY(!f.Device.SetRTC(f.Slave(), QDateTime(QDate(2026, 1, 5), QTime(7, 8, 9))));
-        QCOMPARE(f.Link.Port().WrittenFrames().size(), 4);
     }
 
     void UploadConfig()
@@ -220,14 +287,13 @@ private Q_SLOTS:
         f.Device.TripData.SetName(1, QStringLiteral("Generator, main"));
         f.Preset(1, 17, {2, 11, 99, 11, 0, 0.123456789f});
         const TripRecord before = f.Device.TripData.TripDefinition(1);
-        QTemporaryDir dir;
-        QVERIFY(f.Device.SaveConfigToFile(dir.filePath(QStringLiteral("relay.tcf"))));
+        QVERIFY(f.Device.SaveConfigToFile(f.Dir.filePath(QStringLiteral("relay.tcf"))));
         f.Device.ConfigClear();
-        QVERIFY(f.Device.LoadConfigFromFile(dir.filePath(QStringLiteral("relay.tcf"))));
+        QVERIFY(f.Device.LoadConfigFromFile(f.Dir.filePath(QStringLiteral("relay.tcf"))));
         QCOMPARE(f.System(), (QList<float>{0.5f, 5, 4}));
         QCOMPARE(f.Device.TripData.TripDefinition(1), before);
         QVERIFY(f.Link.UI().Messages().isEmpty());
-        QVERIFY(!f.Device.LoadConfigFromFile(dir.filePath(QStringLiteral("missing.tcf"))));
+        QVERIFY(!f.Device.LoadConfigFromFile(f.Dir.filePath(QStringLiteral("missing.tcf"))));
         QCOMPARE(f.Link.UI().Messages().last().Text, QStringLiteral("The file can not be located"));
         QCOMPARE(f.Device.TripData.TripDefinition(1), before); // a refused file changes nothing
     }
@@ -280,32 +346,12 @@ private Q_SLOTS:
             {"delay with trip at I", 7, {5, 0.05f, 1}, 3, 0.1f, {5, 0.05f, 0.2f}},
             {"delay with trip above I", 5, {5.5f, 0.05f, 1}, 3, 0.14f, {5.5f, 0.05f, 0.1f}},
             // The phase-angle window limits the slip frequency.
-            {"slip within the angle",
-             16,
-             {2, 11, 99, 0, 0.37f},
-             5,
-             0.9f,
-             {2, 11, 99, 0, Slip2Degrees}},
-            {"angle lowers the slip",
-             16,
-             {20, 11, 99, 0, 0.9f},
-             1,
-             2,
-             {2, 11, 99, 0, Slip2Degrees}},
-            {"angle clamped first", 16, {20, 11, 99, 0, 0.9f}, 1, 1, {2, 11, 99, 0, Slip2Degrees}},
+            {"slip within angle", 16, {2, 11, 99, 0, 0.37f}, 5, 0.9f, {2, 11, 99, 0, Slip2}},
+            {"angle lowers slip", 16, {20, 11, 99, 0, 0.9f}, 1, 2, {2, 11, 99, 0, Slip2}},
+            {"angle clamped first", 16, {20, 11, 99, 0, 0.9f}, 1, 1, {2, 11, 99, 0, Slip2}},
             {"limit not below maximum", 16, {20, 11, 99, 0, 5}, 1, 10.8f, {10.8f, 11, 99, 0, 5}},
-            {"deadbus slip, wide angle",
-             17,
-             {20, 11, 99, 11, 0, 0.37f},
-             6,
-             0.9f,
-             {20, 11, 99, 11, 0, 0.9f}},
-            {"deadbus angle",
-             17,
-             {20, 11, 99, 11, 0, 0.9f},
-             1,
-             4,
-             {4, 11, 99, 11, 0, 4.0f / 0.03f / 180.0f}}};
+            {"deadbus slip", 17, {20, 11, 99, 11, 0, 0.37f}, 6, 0.9f, {20, 11, 99, 11, 0, 0.9f}},
+            {"deadbus angle", 17, {20, 11, 99, 11, 0, 0.9f}, 1, 4, {4, 11, 99, 11, 0, Slip4}}};
         for (const Case& c : cases) {
             Fixture f;
             f.Preset(9, std::int16_t(c.Function), c.Preset);
@@ -399,6 +445,191 @@ private Q_SLOTS:
                                             "sense in neither word order"));
             QVERIFY(link.UI().Messages().isEmpty());
         }
+    }
+
+    // Which register fills each quantity, and what a failed read leaves: the
+    // quantities read before it hold the new reading, the rest of the group
+    // keeps the old one but counts as unread, and a whole upload clears
+    // everything. The golden holds each quantity after each case.
+    void InputRegisterUploads()
+    {
+        Fixture whole;
+        whole.Measure(2);
+        QVERIFY(whole.Device.Inputs.Upload(whole.Slave()));
+        QString produced = QStringLiteral("# upload\n") + whole.Held();
+        const std::tuple<const char*, Upload, int> cases[] = {
+            // the group uploaded; its failing read, from 1
+            {"basics", &cTZLInputRegisters::UpLoadBasics, 1},
+            {"averages, second read", &cTZLInputRegisters::UpLoadAverages, 2},
+            {"sums, last read", &cTZLInputRegisters::UpLoadSums, 4},
+            {"bus/gen, bus block", &cTZLInputRegisters::UpLoadBusGen, 2},
+            // and not on to the bus block
+            {"upload, second read of the sums", &cTZLInputRegisters::Upload, 6}};
+        for (const auto& [name, upload, failingRead] : cases) {
+            Fixture f;
+            f.Measure(1);
+            QVERIFY(f.Device.Inputs.Upload(f.Slave()));
+            f.Measure(2);
+            f.Link.Port().ClearWrittenFrames();
+            f.Link.Faults().Clear();
+            f.Link.Faults().ScheduleAt(failingRead, SimFault::Exception(4));
+            QVERIFY(!(f.Device.Inputs.*upload)(f.Slave()));
+            QCOMPARE(f.Link.Port().WrittenFrames().size(), failingRead); // nothing read after it
+            // The link's own message comes first.
+            QCOMPARE(f.Shown().mid(2),
+                     (QStringList{"Modbus Request Failed", "Measurement Update Error"}));
+            produced += QStringLiteral("# %1\n").arg(name) + f.Held();
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("input-registers.txt"), produced);
+    }
+
+    // Events are stored by their number, whatever order they come in; a log
+    // ended by the relay's marker is saved with its events, and event 1 names
+    // no relay and stays out of the file. The golden holds the three files.
+    void EventsAreStoredByNumberAndSaved()
+    {
+        Fixture f;
+        QVERIFY(f.UploadEvents({{3, 7, At(2026, 3, 15, 13, 5, 9)},
+                                {1, 0, At(2026, 3, 15, 13, 0, 0)},
+                                {2, 12, At(1999, 12, 31, 23, 59, 58)}}));
+        QCOMPARE(f.Link.Port().WrittenFrames().size(), 4); // three events and the end marker
+        QCOMPARE(f.Device.EventLog.Count(), 3);
+        QList<int> relays;
+        for (std::int16_t n = 1; n <= 4; ++n)
+            relays << f.Device.EventLog.EvtRelay(n);
+        QCOMPARE(relays, (QList<int>{0, 12, 7, -1}));
+        QCOMPARE(f.Device.EventLog.EvtYear(3), 26);
+        QCOMPARE(f.Device.EventLog.EvtDateTime(3), At(2026, 3, 15, 13, 5, 9));
+        QCOMPARE(f.Device.EventLog.EvtDateTime(2), At(1999, 12, 31, 23, 59, 58));
+        QString produced = QStringLiteral("# three events\n") + f.SavedEvents();
+        QVERIFY(f.UploadEvents({}));
+        produced += QStringLiteral("# empty\n") + f.SavedEvents();
+        std::vector<RelayEvent> events;
+        for (int n = 50; n >= 1; --n)
+            events.push_back({n, 16, At(2024, 2, 1, 0, 0, 0).addDays(n - 1)});
+        QVERIFY(f.UploadEvents(events));
+        QCOMPARE(f.Link.Port().WrittenFrames().size(), 50); // no read for an end marker
+        QCOMPARE(f.Device.EventLog.Count(), 50);
+        produced += QStringLiteral("# fifty events, the log full\n") + f.SavedEvents();
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-files.txt"), produced);
+        QVERIFY(f.Link.UI().Messages().isEmpty());
+    }
+
+    // A failed upload stops at once and leaves nothing, not even the good
+    // first event. The golden holds the last message of each case.
+    void FailedEventUploads()
+    {
+        const std::tuple<const char*, int, int, bool> cases[] = {
+            // the second event's number and relay; its read fails
+            {"read fails", 2, 1, true},
+            {"number 51", 51, 1, false},
+            {"number -1", -1, 1, false},
+            {"number beyond 16 bits", 40000, 1, false},
+            {"relay beyond 16 bits", 2, 32768, false}};
+        QString produced;
+        for (const auto& [name, number, relay, readFails] : cases) {
+            Fixture f;
+            if (readFails)
+                f.Link.Faults().ScheduleAt(2, SimFault::Exception(4));
+            QVERIFY(!f.UploadEvents(
+                {{1, 4, At(2026, 3, 15, 13, 5, 9)}, {number, relay, At(2026, 3, 15, 13, 5, 10)}}));
+            QCOMPARE(f.Link.Port().WrittenFrames().size(), 2); // nothing read after the failure
+            QCOMPARE(f.Link.UI().Messages().size(), readFails ? 2 : 1);
+            produced +=
+                QStringLiteral("%1: %2\n")
+                    .arg(name, f.Shown().mid(f.Shown().size() - 2).join(QStringLiteral(" / ")));
+            QCOMPARE(f.Device.EventLog.Count(), 0);
+            QCOMPARE(f.Device.EventLog.EvtRelay(1), -1);
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-failures.txt"), produced);
+    }
+
+    void EventsOutsideTheLog()
+    {
+        Fixture f;
+        QCOMPARE((QList<int>{f.Device.EventLog.EvtHour(0), f.Device.EventLog.EvtHour(51),
+                             f.Device.EventLog.EvtRelay(-1), f.Device.EventLog.EvtHour(1)}),
+                 (QList<int>{-1, -1, -1, 0}));
+        QCOMPARE(f.Device.EventLog.EvtDateTime(0), At(2002, 2, 2, 20, 2, 2));
+        QVERIFY(!f.Device.EventLog.SaveToFile(f.Dir.filePath(QStringLiteral("missing/log.tef"))));
+        QCOMPARE(f.Link.UI().Messages().last().Title, QStringLiteral("Filesystem Error"));
+    }
+
+    // The boxes the engineer sees while the polling meets a dead line. Each row
+    // plays a script of what the tick and the link do:
+    //   [ ]  a refresh begins / ends
+    //   b    a box (the link's or the model's)
+    //   f s  a transaction fails / succeeds
+    //   u    the user's own box, from an event handled while a transfer waits
+    //   o    the user goes off-line (or on-line)
+    // and gives the boxes shown, the failed transfers counted and the notice.
+    void PollingFailuresOneReportPerEpisode()
+    {
+        // The fake clock stands at 10:20:30, written in the user's long time.
+        const QString time = LongTimeText(QTime(10, 20, 30));
+        const QString failing =
+            QStringLiteral("TZL not answering since %1 - failed transfers: ").arg(time)
+            + QStringLiteral("%1");
+        const QString again = QStringLiteral("TZL answering again since %1").arg(time);
+        const std::tuple<const char*, int, int, QString> cases[] = {
+            // script; boxes shown, failures counted, notice
+            // Measurement block and relay status, each with the link's box and
+            // the model's, three refreshes in a row.
+            {"[bfbbfb][bfbbfb][bfbbfb]", 1, 6, failing.arg(6)},
+            {"[bfbs][bfb]", 2, 1, failing.arg(1)},   // answering again, then failing again
+            {"bfbbfb", 4, 0, QString()},             // commands report every failure
+            {"[bfb]s", 1, 0, again},                 // a command's success ends the episode
+            {"[bfb]bfb[bfb]", 3, 2, failing.arg(2)}, // a command fails during an episode
+            {"[bfuu]", 3, 1, failing.arg(1)},        // the user's box during a refresh
+            {"[bfobfb]", 1, 0, QString()},           // off-line quiets the rest of the refresh
+            {"[bfb]o[bfb]", 2, 1, failing.arg(1)}};  // on-line again reports anew
+        for (const auto& [script, shown, failures, notice] : cases)
+            Play(QString::fromLatin1(script), shown, failures, notice);
+    }
+
+private:
+    static void Play(const QString& script, int shown, int failures, const QString& notice)
+    {
+        ScriptedUserInterface ui;
+        FakeClock clock;
+        PollingFailureReports reports(ui, clock);
+        QString shownNotice;
+        reports.SetNoticeChanged([&shownNotice](const QString& text) { shownNotice = text; });
+        ui.OnProcessEvents = [&] {
+            reports.MsgBox(QStringLiteral("Please switch to off-line mode before exiting"),
+                           QStringLiteral("TZL Configurator"), MsgButtons::OK, MsgIcon::None);
+        };
+        for (const QChar step : script) {
+            switch (step.toLatin1()) {
+            case '[':
+                reports.BeginRefresh();
+                break;
+            case ']':
+                reports.EndRefresh();
+                break;
+            case 'b':
+                QCOMPARE(reports.MsgBox(QStringLiteral("Modbus Response Timeout"),
+                                        QStringLiteral("Comms Error"), MsgButtons::OK,
+                                        MsgIcon::None),
+                         MsgResult::OK);
+                break;
+            case 'f':
+            case 's':
+                reports.TransactionFinished(step == u's');
+                break;
+            case 'u':
+                // Something for the wait to wake up to.
+                QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::User));
+                reports.ProcessPendingEvents();
+                break;
+            case 'o':
+                reports.Reset();
+                break;
+            }
+        }
+        QVERIFY2(ui.Messages().size() == shown, qPrintable(script));
+        QCOMPARE(reports.Failures(), failures);
+        QCOMPARE(shownNotice, notice);
     }
 };
 
