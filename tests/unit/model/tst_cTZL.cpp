@@ -1,4 +1,5 @@
 #include "Golden.h"
+#include "RecordingPrinter.h"
 #include "RelayBench.h"
 #include "ScriptedUserInterface.h"
 #include "model/MeasurementNames.h"
@@ -6,6 +7,7 @@
 #include "model/RelayScan.h"
 #include "model/cTZL.h"
 #include "platform/LocaleDateText.h"
+#include "trips/cConfigFile.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -28,6 +30,20 @@ constexpr float ReadingStep = 1000.25f;
 QDateTime At(int y, int mo, int d, int h, int mi, int s)
 {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+// Over Volts: trip point (V), differential (V), time delay (Sec).
+constexpr std::uint8_t OverVolts = 1;
+
+std::vector<RelayEvent> FullLog()
+{
+    // Ten months of dates on every weekday, so long names of days and months
+    // come up.
+    std::vector<RelayEvent> events;
+    for (int n = 50; n >= 1; --n)
+        events.push_back(
+            {n, (n % 16) + 1, At(2000, 1, 22, 0, 0, 0).addDays(n * 6).addSecs(n * 3599)});
+    return events;
 }
 
 struct Fixture : RelayBench
@@ -89,6 +105,12 @@ struct Fixture : RelayBench
         }
         return held;
     }
+    // Loads a configuration as a file brings it, system type and all.
+    bool Load(const ConfigSnapshot& data)
+    {
+        const QString path = Dir.filePath(QStringLiteral("site.tcf"));
+        return cConfigFile(Link.UI()).Save(path, data) && Device.LoadConfigFromFile(path);
+    }
     bool UploadEvents(const std::vector<RelayEvent>& events)
     {
         Link.Relay().SetEvents(events);
@@ -122,7 +144,7 @@ class tst_cTZL : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
 
     // Each item under its own selector (2 version, 4 PSC number, 5 PSC issue),
     // and the whole of it (0), which tells whether every item came back under
@@ -445,6 +467,121 @@ private Q_SLOTS:
                                             "sense in neither word order"));
             QVERIFY(link.UI().Messages().isEmpty());
         }
+    }
+
+    // As cleared, on pages of 1234 units; a 3-wire system with a parameter
+    // value of each kind and each trip mode (three parameters of Over Volts'
+    // three: the fourth slot is not its); the head of a type-4 file.
+    void ConfigurationPrintouts()
+    {
+        Fixture f;
+        f.Device.ConfigClear();
+        RecordingPrinter cleared(1234.0);
+        QVERIFY(f.Device.PrintConfig(cleared));
+        QCOMPARE(cleared.EndDocCalls(), 1);
+
+        ConfigSnapshot data;
+        data.SystemType = 2.0f;
+        data.SystemVolts = 11000.0f;
+        data.SystemCurrent = 0.5f;
+        const std::pair<float, int> rows[] = {
+            {1234.5f, 1}, {0.05f, 2}, {0.0f, 4}, {123456.78f, 8}, {99.995f, 15}};
+        for (int i = 0; i < 5; ++i)
+            data.Trips[std::size_t(i)] = {"Bus over volts",
+                                          OverVolts,
+                                          std::uint8_t(rows[i].second),
+                                          0,
+                                          {rows[i].first, 0.05f, 2.0f, 7.0f}};
+        QVERIFY(f.Load(data));
+        RecordingPrinter loaded;
+        QVERIFY(f.Device.PrintConfig(loaded));
+
+        data.SystemType = 4.0f;
+        QVERIFY(f.Load(data));
+        RecordingPrinter fourWire;
+        QVERIFY(f.Device.PrintConfig(fourWire));
+        TZL_COMPARE_GOLDEN(QStringLiteral("config-printouts.txt"),
+                           QStringLiteral("# cleared, pages of 1234\n") + cleared.Dump()
+                               + QStringLiteral("# 3-wire, relays 1 to 5 over volts\n")
+                               + loaded.Dump() + QStringLiteral("# type 4 from a file, head\n")
+                               + fourWire.Dump().section(u'\n', 0, 10) + u'\n');
+    }
+
+    // Fonts 16 and 12: "WWW" is 48 wide and a line 32 high; each column
+    // starts three blanks after the longest text of the one before it (the
+    // longest date of the user's format), each event after an empty line.
+    void EventLogPrintouts()
+    {
+        Fixture f;
+        QVERIFY(f.UploadEvents({}));
+        RecordingPrinter empty;
+        QVERIFY(f.Device.EventLog.LogPrint(empty));
+        QCOMPARE(empty.EndDocCalls(), 1);
+        std::vector<RelayEvent> events = FullLog();
+        events.back().Relay = 0; // event 1 names no relay and is listed all the same
+        QVERIFY(f.UploadEvents(events));
+        RecordingPrinter full(700.0);
+        QVERIFY(f.Device.EventLog.LogPrint(full));
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-printouts.txt"),
+                           QStringLiteral("# empty\n") + empty.Dump()
+                               + QStringLiteral("# fifty events, pages of 700\n") + full.Dump());
+    }
+
+    // Every time and date column starts three blanks after the longest text
+    // of the one before it, in the user's format: the golden holds the log
+    // in a 12-hour clock and two other languages (British English above).
+    void EventLogColumnsFitEveryLocale()
+    {
+        QString produced;
+        for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                      QLocale(QLocale::German, QLocale::Germany),
+                                      QLocale(QLocale::French, QLocale::France)}) {
+            QLocale::setDefault(locale);
+            Fixture f;
+            QVERIFY(f.UploadEvents(FullLog()));
+            RecordingPrinter printer;
+            QVERIFY(f.Device.EventLog.LogPrint(printer));
+            produced += QStringLiteral("# %1\n").arg(locale.name()) + printer.Dump();
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("event-log-printout-locales.txt"), produced);
+    }
+
+    // Where a page ends exactly, and lines or headings that do not fit; the
+    // goldens above hold ordinary page breaks of both printouts. This golden
+    // holds the first three breaks of each (the last line of a page and the
+    // first of the next) and the number of pages.
+    void PagesBreakOnlyBetweenLines()
+    {
+        const std::pair<bool, double> cases[] = {
+            // event log, or configuration; page height
+            {false, 990.0}, // at 9 points a configuration line is 18 high: 55 fit
+            {false, 989.9}, // the 55th would cross the bottom
+            {false, 10.0},  // lines taller than the page
+            {true, 120.0}}; // the title (y 32) and headings (y 96) take 120 units
+        QString produced;
+        for (const auto& [eventLog, pageHeight] : cases) {
+            Fixture f;
+            QVERIFY(f.UploadEvents(FullLog()));
+            RecordingPrinter unpaged;
+            RecordingPrinter paged(pageHeight);
+            for (RecordingPrinter* printer : {&unpaged, &paged})
+                QVERIFY(eventLog ? f.Device.EventLog.LogPrint(*printer)
+                                 : f.Device.PrintConfig(*printer));
+            // Nothing lost, nothing twice, nothing reordered.
+            QCOMPARE(paged.ColumnTexts(), unpaged.ColumnTexts());
+            produced += QStringLiteral("# %1, pages of %2: %3 pages\n")
+                            .arg(eventLog ? "event log" : "configuration")
+                            .arg(pageHeight)
+                            .arg(paged.Lines().last().Page);
+            const QStringList lines = paged.Dump().split(u'\n');
+            for (qsizetype i = 1, breaks = 0; i < lines.size() && breaks < 3; ++i) {
+                if (paged.Lines()[i].Page != paged.Lines()[i - 1].Page) {
+                    produced += lines[i - 1] + u'\n' + lines[i] + u'\n';
+                    ++breaks;
+                }
+            }
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("page-breaks.txt"), produced);
     }
 
     // Which register fills each quantity, and what a failed read leaves: the
