@@ -246,40 +246,35 @@ private Q_SLOTS:
     // and every message with its text.
     void DownloadQuestions()
     {
-        struct Case
-        {
-            const char* Name;
-            float RelayType;
-            float Firmware;
-            int Failing; // refused exchange: 1 the type read, 2 the selector write
-            QList<MsgResult> Answers;
-        };
-        const Case cases[] = {{"match, compatible", 3, 3, 0, {}},
-                              {"mismatch yes", 2, 3.5f, 0, {Yes}},
-                              {"not exactly 3", 3.0001f, 3, 0, {No}},
-                              {"mismatch yes, incompatible no", 2, 2.9f, 0, {Yes, No}},
-                              {"incompatible yes", 3, 2.9f, 0, {Yes}},
-                              {"type read fails, no", 3, 3, 1, {No}},
-                              {"firmware query fails, no", 3, 3, 2, {No}}};
+        // name; the relay's type and firmware; the refused exchange (1 the type
+        // read, 2 the selector write); the answers given
+        const std::tuple<const char*, float, float, int, QList<MsgResult>> cases[] = {
+            {"match, compatible", 3, 3, 0, {}},
+            {"mismatch yes", 2, 3.5f, 0, {Yes}},
+            {"not exactly 3", 3.0001f, 3, 0, {No}},
+            {"mismatch yes, incompatible no", 2, 2.9f, 0, {Yes, No}},
+            {"incompatible yes", 3, 2.9f, 0, {Yes}},
+            {"type read fails, no", 3, 3, 1, {No}},
+            {"firmware query fails, no", 3, 3, 2, {No}}};
         QString produced;
-        for (const Case& c : cases) {
+        for (const auto& [name, relayType, firmware, failing, answers] : cases) {
             Fixture f;
-            f.Link.Relay().SetSystemType(c.RelayType);
-            f.Link.Relay().SetFirmwareVersion(c.Firmware);
-            if (c.Failing > 0)
-                f.Link.Faults().ScheduleAt(c.Failing, SimFault::Exception(4));
+            f.Link.Relay().SetSystemType(relayType);
+            f.Link.Relay().SetFirmwareVersion(firmware);
+            if (failing > 0)
+                f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
             f.Device.SetTripFunction(1, 12); // Unbalanced Current, code 27
-            for (MsgResult answer : c.Answers)
+            for (MsgResult answer : answers)
                 f.Link.UI().QueueAnswer(answer);
             const bool written = f.Device.DownloadConfig(f.Slave());
-            QCOMPARE(written, c.Answers.isEmpty() || c.Answers.last() == Yes);
+            QCOMPARE(written, answers.isEmpty() || answers.last() == Yes);
             const QStringList writes = f.ConfigurationWrites();
             QCOMPARE(writes.isEmpty(), !written);
-            produced += f.Outcome(
-                c.Name, QStringLiteral("writes %1..., %2 to the selector, relay 1 code %3")
-                            .arg(writes.mid(0, 2).join(u' '))
-                            .arg(writes.count("58"))
-                            .arg(f.Link.Relay().GetTripDefinition(1).FunctionCode));
+            produced +=
+                f.Outcome(name, QStringLiteral("writes %1..., %2 to the selector, relay 1 code %3")
+                                    .arg(writes.mid(0, 2).join(u' '))
+                                    .arg(writes.count("58"))
+                                    .arg(f.Link.Relay().GetTripDefinition(1).FunctionCode));
         }
         TZL_COMPARE_GOLDEN(QStringLiteral("cTZL-download-questions.txt"), produced);
     }
@@ -346,15 +341,9 @@ private Q_SLOTS:
     // System 110 V, 5 A, 4-wire.
     void SetTripParameterValue()
     {
-        struct Case
-        {
-            const char* Name;
-            int Function;
-            QList<float> Preset;
-            int Position;
-            float Entered;
-            QList<float> After; // the slots, the rest 0
-        };
+        // name; the function and its slots; the position and the value typed;
+        // the slots afterwards, the rest 0
+        using Case = std::tuple<const char*, int, QList<float>, int, float, QList<float>>;
         const Case cases[] = {
             {"typed half rounds up", 1, {121, 1.1f, 0.2f}, 3, 0.35f, {121, 1.1f, 0.4f}},
             {"trip point not rounded", 1, {121, 1.1f, 0.2f}, 1, 120.26f, {120.26f, 1.1f, 0.2f}},
@@ -374,14 +363,14 @@ private Q_SLOTS:
             {"limit not below maximum", 16, {20, 11, 99, 0, 5}, 1, 10.8f, {10.8f, 11, 99, 0, 5}},
             {"deadbus slip", 17, {20, 11, 99, 11, 0, 0.37f}, 6, 0.9f, {20, 11, 99, 11, 0, 0.9f}},
             {"deadbus angle", 17, {20, 11, 99, 11, 0, 0.9f}, 1, 4, {4, 11, 99, 11, 0, Slip4}}};
-        for (const Case& c : cases) {
+        for (const auto& [name, function, preset, position, entered, stored] : cases) {
             Fixture f;
-            f.Preset(9, std::int16_t(c.Function), c.Preset);
-            float value = c.Entered;
-            f.Device.SetTripParameterValue(9, std::int16_t(c.Position), value);
-            const QList<float> after = c.After + QList<float>(6 - c.After.size());
-            QVERIFY2(f.Parameters(9) == after, c.Name);
-            QVERIFY2(value == after[c.Position - 1], c.Name); // the caller sees what was stored
+            f.Preset(9, std::int16_t(function), preset);
+            float value = entered;
+            f.Device.SetTripParameterValue(9, std::int16_t(position), value);
+            const QList<float> after = stored + QList<float>(6 - stored.size());
+            QVERIFY2(f.Parameters(9) == after, name);
+            QVERIFY2(value == after[position - 1], name); // the caller sees what was stored
         }
     }
 
