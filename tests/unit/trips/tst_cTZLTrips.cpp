@@ -174,15 +174,9 @@ private Q_SLOTS:
     // exchanges made and the last message.
     void ReadFailures()
     {
-        struct Case
-        {
-            const char* Name;
-            int Operation;       // 0 UploadStatus, 1 UploadTripDef, 2 UploadAllTripDefs
-            int Relay;           // the one asked for
-            int Failing;         // refused exchange, 0: none
-            QList<float> Pinned; // register, value
-        };
-        const Case cases[] = {
+        // name; 0 UploadStatus, 1 UploadTripDef or 2 UploadAllTripDefs; the relay
+        // asked for; the refused exchange, 0 none; a register pinned and its value
+        const std::tuple<const char*, int, int, int, QList<float>> cases[] = {
             {"status of relay 0", 0, 0, 0, {}},
             {"status, select fails", 0, 5, 1, {}}, // its title has always had a leading blank
             {"status, read fails", 0, 5, 2, {}},
@@ -192,22 +186,22 @@ private Q_SLOTS:
             {"definition, status 255.5", 1, 5, 0, {64, 255.5F}},
             {"all definitions, echo of another relay", 2, 5, 0, {58, 3}}};
         QString produced;
-        for (const Case& c : cases) {
+        for (const auto& [name, operation, asked, failing, pinned] : cases) {
             Fixture f;
             for (const int defined : {1, 5}) {
                 f.Link.Relay().SetTripDefinition(defined, {1, 3, {5.0F}});
                 f.Link.Relay().SetRelayStatus(defined, Tripped);
             }
-            if (c.Failing > 0)
-                f.Link.Faults().ScheduleAt(c.Failing, SimFault::Exception(4));
-            if (!c.Pinned.isEmpty())
-                f.Pin(int(c.Pinned[0]), {c.Pinned[1]});
-            const auto relay = std::int16_t(c.Relay);
-            QVERIFY(!(c.Operation == 0   ? f.Trips.UploadStatus(f.Slave(), relay)
-                      : c.Operation == 1 ? f.Trips.UploadTripDef(f.Slave(), relay)
-                                         : f.Trips.UploadAllTripDefs(f.Slave())));
+            if (failing > 0)
+                f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
+            if (!pinned.isEmpty())
+                f.Pin(int(pinned[0]), {pinned[1]});
+            const auto relay = std::int16_t(asked);
+            QVERIFY(!(operation == 0   ? f.Trips.UploadStatus(f.Slave(), relay)
+                      : operation == 1 ? f.Trips.UploadTripDef(f.Slave(), relay)
+                                       : f.Trips.UploadAllTripDefs(f.Slave())));
             produced += QStringLiteral("%1: %2 exchanges, %3\n")
-                            .arg(c.Name)
+                            .arg(name)
                             .arg(f.Link.Faults().Exchanges())
                             .arg(f.Shown().mid(f.Shown().size() - 2).join(QStringLiteral(" / ")));
             QCOMPARE(f.Clock.Waits(), 0);
@@ -217,40 +211,18 @@ private Q_SLOTS:
         TZL_COMPARE_GOLDEN(QStringLiteral("trip-read-failures.txt"), produced);
     }
 
-    void DownloadWritesWindowAndDeselects()
-    {
-        Fixture f;
-        f.Trips.InitialiseTripRecord(1, 5); // code 22
-        f.Trips.SetAlarmFlag(1, true);
-        for (std::int16_t p = 1; p <= 6; ++p)
-            f.Trips.SetParameterValue(1, p, float(p) * 1.1F);
-        f.Link.Relay().SetRelayStatus(1, InAlarm);
-        QVERIFY(f.Trips.Download(f.Slave()));
-        const TripDefinition relay1 = f.Link.Relay().GetTripDefinition(1);
-        QCOMPARE((QList<int>{relay1.FunctionCode, relay1.Flags}), (QList<int>{22, 3}));
-        QCOMPARE(relay1.Parameters, f.Trips.TripDefinition(1).ParameterValues);
-        QVERIFY(f.Trips.IsInAlarm(1)); // the status read back is kept
-        // Per relay: selector, function, flags, status 0, six parameters, each a
-        // float on its own; the last write deselects.
-        const auto writes = f.Link.Relay().Writes();
-        QCOMPARE(writes.size(), std::size_t(16 * 10 + 1));
-        QList<float> first;
-        for (std::size_t i = 0; i < 4; ++i)
-            first << writes[i].Start << writes[i].Count << writes[i].Values.at(0);
-        QCOMPARE(first, (QList<float>{58, 2, 1, 60, 2, 22, 62, 2, 3, 64, 2, 0}));
-        QCOMPARE(writes.back().Start, 58);
-        QCOMPARE(writes.back().Values, std::vector<float>{0.0F});
-        QCOMPARE(f.Link.Relay().SelectedRelay(), 0);
-    }
-
-    // A download stops at the first failure: nothing more is written, the
-    // window is not deselected, and the relay that failed keeps its record.
-    // The golden holds the exchanges made, the messages and the relay selected
-    // afterwards.
-    void DownloadFailures()
+    // A download writes each relay's window (selector, function, flags, status
+    // 0, six parameters, each a float of its own), reads it back and keeps the
+    // status read, then deselects. It stops at the first failure: nothing more
+    // is written, the window is not deselected, and the relay that failed
+    // keeps its record. The golden holds the exchanges, the writes (the first
+    // ten as start/registers=value, and the last), the relay selected
+    // afterwards, the statuses kept for relays 1 and 2, and the messages.
+    void Downloads()
     {
         // Each relay: 10 writes, then the read-back; the deselect is number 177.
         const std::tuple<const char*, int, QList<float>> cases[] = {
+            {"through", 0, {}},
             {"relay 1, write 5", 5, {}},
             {"relay 2, write 3", 14, {}},
             {"relay 16, read-back", 176, {}},
@@ -260,85 +232,91 @@ private Q_SLOTS:
         QString produced;
         for (const auto& [name, failing, pinned] : cases) {
             Fixture f;
+            f.Trips.InitialiseTripRecord(1, 5); // code 22
+            f.Trips.SetAlarmFlag(1, true);
+            for (std::int16_t p = 1; p <= 6; ++p)
+                f.Trips.SetParameterValue(1, p, float(p) * 1.1F);
             f.Link.Relay().SetRelayStatus(1, InAlarm);
             f.Link.Relay().SetRelayStatus(2, InAlarm);
             if (failing > 0)
                 f.Link.Faults().ScheduleAt(failing, SimFault::Exception(4));
             if (!pinned.isEmpty())
                 f.Pin(int(pinned[0]), {pinned[1]});
-            QVERIFY(!f.Trips.Download(f.Slave()));
-            produced += QStringLiteral("%1: %2 exchanges, relay %3 selected, %4\n")
+            QCOMPARE(f.Trips.Download(f.Slave()), failing == 0 && pinned.isEmpty());
+            const auto writes = f.Link.Relay().Writes();
+            QStringList texts;
+            for (const RegisterAccess& write : writes)
+                texts << QStringLiteral("%1/%2=%3")
+                             .arg(write.Start)
+                             .arg(write.Count)
+                             .arg(FloatsText(
+                                 QList<float>(write.Values.begin(), write.Values.end())));
+            produced += QStringLiteral("%1: %2 exchanges, relay %3 selected, statuses %4 %5 | %6\n"
+                                       "  %7 writes: %8 ... %9\n")
                             .arg(name)
                             .arg(f.Link.Faults().Exchanges())
                             .arg(f.Link.Relay().SelectedRelay())
-                            .arg(f.Shown().join(QStringLiteral(" / ")));
-            // Relay 1 keeps the status read back only once its download is through.
-            QCOMPARE(int(f.Trips.TripDefinition(1).Status), failing > 11 ? InAlarm : 0);
-            QCOMPARE(int(f.Trips.TripDefinition(2).Status), failing > 22 ? InAlarm : 0);
+                            .arg(f.Trips.TripDefinition(1).Status)
+                            .arg(f.Trips.TripDefinition(2).Status)
+                            .arg(f.Shown().join(QStringLiteral(" / ")))
+                            .arg(writes.size())
+                            .arg(texts.mid(0, 10).join(u' '), texts.value(texts.size() - 1));
         }
-        TZL_COMPARE_GOLDEN(QStringLiteral("trip-download-failures.txt"), produced);
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-downloads.txt"), produced);
     }
 
-    void CountsWithEveryRelayAcknowledged()
-    {
-        Fixture f;
-        std::map<int, int> statuses;
-        for (int relay = 1; relay <= 16; ++relay)
-            statuses[relay] = InAlarm | Acknowledged | (relay % 7 == 3 ? Latched : 0);
-        QVERIFY(f.LearnStatuses(statuses));
-        QCOMPARE(f.Trips.UnackedAlarmCount(), 0);
-        QCOMPARE(f.Trips.LatchedCount(), 2); // relays 3 and 10
-        // Nothing to acknowledge, and no latch on relay 1: no traffic at all.
-        QVERIFY(f.Trips.AcknowledgeAlarms(f.Slave()));
-        QVERIFY(f.Trips.ResetTrip(f.Slave(), 1));
-        QVERIFY(f.Link.Relay().Accesses().empty());
-        QVERIFY(f.LearnStatuses({{16, InAlarm}}));
-        QCOMPARE(f.Trips.UnackedAlarmCount(), 1);
-    }
-
-    // The relay applies the command (16 resets a latch, 4 acknowledges an
-    // alarm) and the status is read back. A status read for another relay
-    // (here relay 4, tripped) must not land in relay 3's record, and the
-    // all-relay commands stop there.
+    // Reset (16) and acknowledge (4) go only to relays with a latch or an
+    // unacknowledged alarm, and the status is read back; a latch the relay
+    // already let go needs no command. A status read for another relay (relay
+    // 4, tripped) must not land in relay 3's record, and the all-relay
+    // commands stop there. The golden holds the result, the accesses, relay
+    // 3's status, the counts of unacknowledged alarms and of latches, and the
+    // messages.
     void Commands()
     {
-        const std::tuple<bool, bool, int, QStringList> cases[] = {
-            // reset, or acknowledge; another relay's status; relay 3 after; messages
-            {true, false, InAlarm, {}},
-            {false, false, Latched | InAlarm | Acknowledged, {}},
-            {true,
-             true,
-             Latched | InAlarm,
-             {"Reset of latch for Relay 3 failed", "Reset Trip Error"}},
-            {false,
-             true,
-             Latched | InAlarm,
-             {"Acknowledgement of alarm on Relay 3 failed", "Acknowledge Alarm Error"}}};
-        for (const auto& [reset, otherRelay, after, shown] : cases) {
+        const int LatchedAlarm = Latched | InAlarm;
+        const int Settled = InAlarm | Acknowledged;
+        std::map<int, int> everyRelay; // nothing to acknowledge, latches on 2, 9 and 16
+        for (int relay = 1; relay <= 16; ++relay)
+            everyRelay[relay] = Settled | (relay % 7 == 2 ? Latched : 0);
+        const std::tuple<const char*, std::map<int, int>, int, int, bool> cases[] = {
+            // name; statuses learnt; 0 reset all, 1 acknowledge all, or reset this
+            // relay; its status now; another relay's status answers
+            {"reset all", {{3, LatchedAlarm}, {16, LatchedAlarm}}, 0, 0, false},
+            {"acknowledge all", {{3, LatchedAlarm}, {16, LatchedAlarm}}, 1, 0, false},
+            {"reset all, relay 4 answers", {{3, LatchedAlarm}, {5, LatchedAlarm}}, 0, 0, true},
+            {"acknowledge all, relay 4 answers",
+             {{3, LatchedAlarm}, {5, LatchedAlarm}},
+             1,
+             0,
+             true},
+            {"acknowledge, nothing to", everyRelay, 1, 0, false},
+            {"reset relay 1, no latch", everyRelay, -1, 0, false},
+            {"reset relay 3, latch let go", {{3, Latched}}, -3, Tripped, false}};
+        QString produced;
+        for (const auto& [name, statuses, command, changed, otherRelay] : cases) {
             Fixture f;
-            QVERIFY(f.LearnStatuses({{3, Latched | InAlarm}, {5, Latched | InAlarm}}));
+            QVERIFY(f.LearnStatuses(statuses));
+            if (changed != 0)
+                f.Link.Relay().SetRelayStatus(-command, changed);
             if (otherRelay) {
                 f.Pin(58, {4.0F});
                 f.Pin(64, {float(Tripped)});
             }
-            QCOMPARE(reset ? f.Trips.ResetTrips(f.Slave()) : f.Trips.AcknowledgeAlarms(f.Slave()),
-                     !otherRelay);
-            QCOMPARE(f.Shown(), shown);
-            QCOMPARE(int(f.Trips.TripDefinition(3).Status), after);
-            // Per relay: select, read the window, then command and read back, or stop.
-            QCOMPARE(f.Link.Relay().Accesses().size(), std::size_t(otherRelay ? 2 : 2 * 4));
+            const bool done = command == 0   ? f.Trips.ResetTrips(f.Slave())
+                              : command == 1 ? f.Trips.AcknowledgeAlarms(f.Slave())
+                                             : f.Trips.ResetTrip(f.Slave(), std::int16_t(-command));
+            produced += QStringLiteral("%1: %2, %3 accesses (%4 writes), relay 3 status %5, "
+                                       "%6 unacknowledged, %7 latched | %8\n")
+                            .arg(name, done ? "done" : "failed")
+                            .arg(f.Link.Relay().Accesses().size())
+                            .arg(f.Link.Relay().Writes().size())
+                            .arg(f.Trips.TripDefinition(3).Status)
+                            .arg(f.Trips.UnackedAlarmCount())
+                            .arg(f.Trips.LatchedCount())
+                            .arg(f.Shown().join(QStringLiteral(" / ")));
         }
-    }
-
-    void ResetWithLatchAlreadyReleased()
-    {
-        Fixture f;
-        QVERIFY(f.LearnStatuses({{7, Latched}}));
-        f.Link.Relay().SetRelayStatus(7, Tripped); // the relay let go on its own
-        QVERIFY(f.Trips.ResetTrip(f.Slave(), 7));
-        QCOMPARE(f.Link.Relay().Writes().size(), std::size_t(1)); // the selector, no command
-        QCOMPARE(int(f.Trips.TripDefinition(7).Status), Tripped);
-        QVERIFY(f.Link.UI().Messages().isEmpty());
+        TZL_COMPARE_GOLDEN(QStringLiteral("trip-commands.txt"), produced);
     }
 };
 
