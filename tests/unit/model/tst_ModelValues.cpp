@@ -8,7 +8,6 @@
 
 #include <QTest>
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -42,14 +41,9 @@ private Q_SLOTS:
     void Measurement()
     {
         const std::pair<float, const char*> cases[] = {
-            {-0.0f, "0.00000  "},
-            {999.9996f, "1000.000  "}, // the range is chosen before
-                                       // rounding
-            {1000.0f, "1.000 k"},
-            {-1500.0f, "-1.500 k"},
-            {999999.0f, "999.999 k"},
-            {1000000.0f, "1.000 M"},
-            {2.5e9f, "2500.00 M"}}; // still in millions
+            {-0.0f, "0.00000  "},    {999.9996f, "1000.000  "}, // range, then rounding
+            {1000.0f, "1.000 k"},    {-1500.0f, "-1.500 k"},    {999999.0f, "999.999 k"},
+            {1000000.0f, "1.000 M"}, {2.5e9f, "2500.00 M"}}; // still in millions
         for (const auto& [value, text] : cases)
             QCOMPARE(FormatMeasurement(value), QString::fromLatin1(text));
     }
@@ -68,33 +62,31 @@ private Q_SLOTS:
 
     // Minimum, maximum and default of every function's parameters, for an
     // installation whose volts (415), current (7) and phase power (123456)
-    // are far apart, so a limit taken from the wrong one shows. Function 0,
-    // indices outside 0 to 27 and positions beyond a function's parameters
-    // have none, and are left out of the golden.
+    // are far apart, so a limit taken from the wrong one shows; and for one
+    // of 400000 V and 1 A, where single-precision multipliers would miss the
+    // differential (4000 to 60000) and a minimum voltage of 1.19 V (20000) by
+    // a unit in the last place. Function 0, indices outside 0 to 27 and
+    // positions beyond a function's parameters have none, and are left out of
+    // the golden.
     void Limits()
     {
         QString produced;
-        for (int f = -1; f <= 28; ++f) {
-            for (int p = -1; p <= 7; ++p) {
-                const ParameterLimits limits =
-                    ParamLimitsFor(std::int16_t(f), std::int16_t(p), 415, 7, 123456);
-                if (limits.Minimum != 0 || limits.Maximum != 0 || limits.Default != 0)
-                    produced +=
-                        QStringLiteral("function %1 position %2: %3\n")
-                            .arg(f)
-                            .arg(p)
-                            .arg(FloatsText({limits.Minimum, limits.Maximum, limits.Default}));
+        for (const QList<float>& system : {QList<float>{415, 7, 123456}, {400000, 1, 0}}) {
+            produced += QStringLiteral("# %1\n").arg(FloatsText(system));
+            for (int f = -1; f <= 28; ++f) {
+                for (int p = -1; p <= 7; ++p) {
+                    const ParameterLimits limits = ParamLimitsFor(std::int16_t(f), std::int16_t(p),
+                                                                  system[0], system[1], system[2]);
+                    if (limits.Minimum != 0 || limits.Maximum != 0 || limits.Default != 0)
+                        produced +=
+                            QStringLiteral("function %1 position %2: %3\n")
+                                .arg(f)
+                                .arg(p)
+                                .arg(FloatsText({limits.Minimum, limits.Maximum, limits.Default}));
+                }
             }
         }
         TZL_COMPARE_GOLDEN(QStringLiteral("parameter-limits.txt"), produced);
-        // Single-precision multipliers would miss these by a unit in the last
-        // place: the differential, and a minimum voltage of 1.19 V.
-        const ParameterLimits differential = ParamLimitsFor(1, 2, 400000, 1, 0);
-        QCOMPARE((QList<float>{differential.Minimum, differential.Maximum, differential.Default}),
-                 (QList<float>{4000, 60000, 4000}));
-        const ParameterLimits voltage = ParamLimitsFor(16, 3, 400000, 1, 0);
-        QCOMPARE((QList<float>{voltage.Minimum, voltage.Maximum, voltage.Default}),
-                 (QList<float>{20000, 476000, 360000}));
     }
 
     void PowerRatings()
@@ -135,38 +127,39 @@ private Q_SLOTS:
     // differences each change makes, none for those that make none.
     void ConfigDifferences()
     {
-        using Names = ConfigComparison::Names;
-        const std::tuple<const char*, Names, std::function<void(ConfigSnapshot&)>> cases[] = {
-            {"system type", Names::Ignored, [](ConfigSnapshot& s) { s.SystemType = 2; }},
-            {"volts", Names::Ignored, [](ConfigSnapshot& s) { s.SystemVolts = 415; }},
-            {"current", Names::Ignored, [](ConfigSnapshot& s) { s.SystemCurrent = 250; }},
-            {"name between files", Names::Compared,
-             [](ConfigSnapshot& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
-            {"name against a relay, which holds none", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
-            {"each flag", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].Flags = TripFlag::Alarm | TripFlag::Latched; }},
-            {"flag bits with no meaning", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].Flags |= 0x30; }},
-            {"parameter with its unit", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[0] = 13200; }},
-            {"parameter beyond the function's count", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[4] = 7; }},
-            {"function, with the parameters it changes", Names::Ignored,
-             [](ConfigSnapshot& s) {
+        using S = ConfigSnapshot;
+        constexpr auto Ignored = ConfigComparison::Names::Ignored;
+        constexpr auto Compared = ConfigComparison::Names::Compared;
+        const std::tuple<const char*, ConfigComparison::Names, void (*)(S&)> cases[] = {
+            {"system type", Ignored, [](S& s) { s.SystemType = 2; }},
+            {"volts", Ignored, [](S& s) { s.SystemVolts = 415; }},
+            {"current", Ignored, [](S& s) { s.SystemCurrent = 250; }},
+            {"name between files", Compared,
+             [](S& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
+            {"name against a relay, which holds none", Ignored,
+             [](S& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
+            {"each flag", Ignored,
+             [](S& s) { s.Trips[1].Flags = TripFlag::Alarm | TripFlag::Latched; }},
+            {"flag bits with no meaning", Ignored, [](S& s) { s.Trips[1].Flags |= 0x30; }},
+            {"parameter with its unit", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[0] = 13200; }},
+            {"parameter beyond the function's count", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[4] = 7; }},
+            {"function, with the parameters it changes", Ignored,
+             [](S& s) {
                  s.Trips[15].FunctionIndex = 18; // Phase Order: a time delay
                  s.Trips[15].ParameterValues[0] = 0.2f;
              }},
             // Rounding alone: the relay keeps time delays in tenths and curves
             // in whole numbers, so the first two read back the same.
-            {"delay that rounds to the same tenth", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[2] = 2.04f; }},
-            {"curve that rounds down to the same number", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[4].ParameterValues[1] = 2.7f; }},
-            {"delay on the next tenth", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[2] = 2.05f; }},
-            {"trip point is not rounded", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[4].ParameterValues[0] = 550.01f; }}};
+            {"delay that rounds to the same tenth", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[2] = 2.04f; }},
+            {"curve that rounds down to the same number", Ignored,
+             [](S& s) { s.Trips[4].ParameterValues[1] = 2.7f; }},
+            {"delay on the next tenth", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[2] = 2.05f; }},
+            {"trip point is not rounded", Ignored,
+             [](S& s) { s.Trips[4].ParameterValues[0] = 550.01f; }}};
         QString produced;
         for (const auto& [name, names, change] : cases) {
             ConfigSnapshot changed = Base();

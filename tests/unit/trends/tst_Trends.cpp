@@ -241,15 +241,15 @@ private Q_SLOTS:
     // does what it always did.
     void TickKeepsMeasurementsGoingForTrends()
     {
+        // Any tab but Measurements takes the same branch: the relays' tab
+        // stands for them all.
         const std::tuple<bool, bool, bool, int, bool> cases[] = {
             // trends shown, on-line, minimised, tab; measurements alongside
-            {false, true, false, 18, false}, // relays
-            {false, true, false, 3, false},  // a trip tab
-            {true, true, false, 18, true},   {true, true, false, 3, true},
-            {true, true, false, 17, true},  // events
-            {true, true, false, 19, true},  // system
+            {false, true, false, 18, false}, // closed
+            {true, true, false, 18, true},
             {true, true, false, 20, false}, // measurements reads once
-            {true, false, false, 18, false}, {true, true, true, 18, false}};
+            {true, false, false, 18, false},
+            {true, true, true, 18, false}};
         for (const auto& [trendsShown, onLine, minimised, tab, alongside] : cases) {
             cPollingCycle cycle;
             const cPollingCycle::Window window{minimised, onLine, tab, false, false, trendsShown};
