@@ -1,14 +1,18 @@
 #include "Golden.h"
+#include "PdfText.h"
 #include "RelayBench.h"
+#include "model/CommissioningReport.h"
 #include "model/ConfigComparison.h"
 #include "model/MeasurementFormat.h"
 #include "model/ParamLimits.h"
 #include "model/PowerRatings.h"
 #include "model/RelayDateTime.h"
 
+#include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -31,10 +35,82 @@ ConfigSnapshot Base()
     return s;
 }
 
+using Quantity = cTZLInputRegisters::Quantity;
+
+using Quantity = cTZLInputRegisters::Quantity;
+
+// A relay in service: over volts on relay 1, a latched overcurrent on relay
+// 3, an unacknowledged alarm on relay 8, three events (one for relay 0, which
+// no relay has).
+RelayReadings Readings()
+{
+    RelayReadings r;
+    r.ReadAt = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0));
+    r.Line = QStringLiteral("/dev/ttyUSB0 9600,N,8,1");
+    r.Slave = 5;
+    r.FirmwareVersion = 3.2f;
+    r.PSCNumber = 1234;
+    r.PSCIssue = 3;
+    r.RelayClock = r.ReadAt.addSecs(-4);
+    r.ClockOffsetSeconds = -4;
+    r.Settings.SystemVolts = 11000;
+    r.Settings.SystemCurrent = 500;
+    for (int relay = 1; relay <= 16; ++relay)
+        r.Settings.Trips[std::size_t(relay - 1)].Name = QStringLiteral("Relay Trip %1").arg(relay);
+    r.Settings.Trips[0] = {"Relay Trip 1", 1, 9, 0, {12100, 110, 2, 0, 0, 0}};
+    r.Settings.Trips[2] = {"Relay Trip 3", 5, 15, 2, {550, 25, 0.5f, 0, 0, 0}};
+    r.Settings.Trips[7] = {"Relay Trip 8", 26, 2, 8, {1, 0, 0, 0, 0, 0}};
+    r.Measurements[std::size_t(Quantity::Volts1)] = 10988;
+    r.Measurements[std::size_t(Quantity::Amps2)] = 290.3224f;
+    r.Measurements[std::size_t(Quantity::PowerSum)] = 8834000;
+    r.Measurements[std::size_t(Quantity::PowerFactorAverage)] = 0.90294f;
+    r.Measurements[std::size_t(Quantity::Frequency)] = 49.985f;
+    r.Measurements[std::size_t(Quantity::BusGenPhaseAngle)] = -12.5f;
+    r.Events = {{1, 3, QDateTime(QDate(2026, 11, 28), QTime(14, 2, 11))},
+                {2, 8, QDateTime(QDate(2026, 12, 5), QTime(17, 58, 27))},
+                {3, 0, QDateTime(QDate(2026, 12, 6), QTime(6, 0, 0))}};
+    r.Statistics = {879, 88, 1841, 88, 1, 0, 2};
+    return r;
+}
+
+const ReportDetails Details{"Riverside Power Station", "A. Engineer", "TZL Configurator 9.9.9"};
+
+// The report as markdown (headings, bold, tables with their alignment)
+// cut at its headings: heading -> its lines.
+QMap<QString, QString> Sections(const QString& text)
+{
+    QMap<QString, QString> sections;
+    QString current;
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#'))
+            current = line.section(u' ', 1);
+        sections[current] += line + u'\n';
+    }
+    return sections;
+}
+
+QString ReportMarkdown(const RelayReadings& readings,
+                       const std::optional<ReportSettingsFile>& file = {})
+{
+    return CommissioningReport(readings, Details, file).Document()->toMarkdown();
+}
+
+ReportSettingsFile File(const RelayReadings& readings,
+                        const std::function<void(ConfigSnapshot&)>& change = {})
+{
+    ReportSettingsFile file{QStringLiteral("plant.tcf"), readings.Settings};
+    if (change)
+        change(file.Settings);
+    return file;
+}
+
 } // namespace
 
 // The model's plain value functions: measurement texts, limits, ratings,
-// relay dates, and the differences between two configurations.
+// relay dates, the differences between two configurations, and the
+// commissioning report built from readings held here, without a relay or a
+// window (its text, the settings check with and without a settings file,
+// sections that could not be read, and the page footers of its PDF file).
 class tst_ModelValues : public QObject
 {
     Q_OBJECT
@@ -42,14 +118,9 @@ private Q_SLOTS:
     void Measurement()
     {
         const std::pair<float, const char*> cases[] = {
-            {-0.0f, "0.00000  "},
-            {999.9996f, "1000.000  "}, // the range is chosen before
-                                       // rounding
-            {1000.0f, "1.000 k"},
-            {-1500.0f, "-1.500 k"},
-            {999999.0f, "999.999 k"},
-            {1000000.0f, "1.000 M"},
-            {2.5e9f, "2500.00 M"}}; // still in millions
+            {-0.0f, "0.00000  "},    {999.9996f, "1000.000  "}, // range, then rounding
+            {1000.0f, "1.000 k"},    {-1500.0f, "-1.500 k"},    {999999.0f, "999.999 k"},
+            {1000000.0f, "1.000 M"}, {2.5e9f, "2500.00 M"}}; // still in millions
         for (const auto& [value, text] : cases)
             QCOMPARE(FormatMeasurement(value), QString::fromLatin1(text));
     }
@@ -68,33 +139,31 @@ private Q_SLOTS:
 
     // Minimum, maximum and default of every function's parameters, for an
     // installation whose volts (415), current (7) and phase power (123456)
-    // are far apart, so a limit taken from the wrong one shows. Function 0,
-    // indices outside 0 to 27 and positions beyond a function's parameters
-    // have none, and are left out of the golden.
+    // are far apart, so a limit taken from the wrong one shows; and for one
+    // of 400000 V and 1 A, where single-precision multipliers would miss the
+    // differential (4000 to 60000) and a minimum voltage of 1.19 V (20000) by
+    // a unit in the last place. Function 0, indices outside 0 to 27 and
+    // positions beyond a function's parameters have none, and are left out of
+    // the golden.
     void Limits()
     {
         QString produced;
-        for (int f = -1; f <= 28; ++f) {
-            for (int p = -1; p <= 7; ++p) {
-                const ParameterLimits limits =
-                    ParamLimitsFor(std::int16_t(f), std::int16_t(p), 415, 7, 123456);
-                if (limits.Minimum != 0 || limits.Maximum != 0 || limits.Default != 0)
-                    produced +=
-                        QStringLiteral("function %1 position %2: %3\n")
-                            .arg(f)
-                            .arg(p)
-                            .arg(FloatsText({limits.Minimum, limits.Maximum, limits.Default}));
+        for (const QList<float>& system : {QList<float>{415, 7, 123456}, {400000, 1, 0}}) {
+            produced += QStringLiteral("# %1\n").arg(FloatsText(system));
+            for (int f = -1; f <= 28; ++f) {
+                for (int p = -1; p <= 7; ++p) {
+                    const ParameterLimits limits = ParamLimitsFor(std::int16_t(f), std::int16_t(p),
+                                                                  system[0], system[1], system[2]);
+                    if (limits.Minimum != 0 || limits.Maximum != 0 || limits.Default != 0)
+                        produced +=
+                            QStringLiteral("function %1 position %2: %3\n")
+                                .arg(f)
+                                .arg(p)
+                                .arg(FloatsText({limits.Minimum, limits.Maximum, limits.Default}));
+                }
             }
         }
         TZL_COMPARE_GOLDEN(QStringLiteral("parameter-limits.txt"), produced);
-        // Single-precision multipliers would miss these by a unit in the last
-        // place: the differential, and a minimum voltage of 1.19 V.
-        const ParameterLimits differential = ParamLimitsFor(1, 2, 400000, 1, 0);
-        QCOMPARE((QList<float>{differential.Minimum, differential.Maximum, differential.Default}),
-                 (QList<float>{4000, 60000, 4000}));
-        const ParameterLimits voltage = ParamLimitsFor(16, 3, 400000, 1, 0);
-        QCOMPARE((QList<float>{voltage.Minimum, voltage.Maximum, voltage.Default}),
-                 (QList<float>{20000, 476000, 360000}));
     }
 
     void PowerRatings()
@@ -135,38 +204,39 @@ private Q_SLOTS:
     // differences each change makes, none for those that make none.
     void ConfigDifferences()
     {
-        using Names = ConfigComparison::Names;
-        const std::tuple<const char*, Names, std::function<void(ConfigSnapshot&)>> cases[] = {
-            {"system type", Names::Ignored, [](ConfigSnapshot& s) { s.SystemType = 2; }},
-            {"volts", Names::Ignored, [](ConfigSnapshot& s) { s.SystemVolts = 415; }},
-            {"current", Names::Ignored, [](ConfigSnapshot& s) { s.SystemCurrent = 250; }},
-            {"name between files", Names::Compared,
-             [](ConfigSnapshot& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
-            {"name against a relay, which holds none", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
-            {"each flag", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].Flags = TripFlag::Alarm | TripFlag::Latched; }},
-            {"flag bits with no meaning", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].Flags |= 0x30; }},
-            {"parameter with its unit", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[0] = 13200; }},
-            {"parameter beyond the function's count", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[4] = 7; }},
-            {"function, with the parameters it changes", Names::Ignored,
-             [](ConfigSnapshot& s) {
+        using S = ConfigSnapshot;
+        constexpr auto Ignored = ConfigComparison::Names::Ignored;
+        constexpr auto Compared = ConfigComparison::Names::Compared;
+        const std::tuple<const char*, ConfigComparison::Names, void (*)(S&)> cases[] = {
+            {"system type", Ignored, [](S& s) { s.SystemType = 2; }},
+            {"volts", Ignored, [](S& s) { s.SystemVolts = 415; }},
+            {"current", Ignored, [](S& s) { s.SystemCurrent = 250; }},
+            {"name between files", Compared,
+             [](S& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
+            {"name against a relay, which holds none", Ignored,
+             [](S& s) { s.Trips[1].Name = QStringLiteral("Bus over volts"); }},
+            {"each flag", Ignored,
+             [](S& s) { s.Trips[1].Flags = TripFlag::Alarm | TripFlag::Latched; }},
+            {"flag bits with no meaning", Ignored, [](S& s) { s.Trips[1].Flags |= 0x30; }},
+            {"parameter with its unit", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[0] = 13200; }},
+            {"parameter beyond the function's count", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[4] = 7; }},
+            {"function, with the parameters it changes", Ignored,
+             [](S& s) {
                  s.Trips[15].FunctionIndex = 18; // Phase Order: a time delay
                  s.Trips[15].ParameterValues[0] = 0.2f;
              }},
             // Rounding alone: the relay keeps time delays in tenths and curves
             // in whole numbers, so the first two read back the same.
-            {"delay that rounds to the same tenth", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[2] = 2.04f; }},
-            {"curve that rounds down to the same number", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[4].ParameterValues[1] = 2.7f; }},
-            {"delay on the next tenth", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[1].ParameterValues[2] = 2.05f; }},
-            {"trip point is not rounded", Names::Ignored,
-             [](ConfigSnapshot& s) { s.Trips[4].ParameterValues[0] = 550.01f; }}};
+            {"delay that rounds to the same tenth", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[2] = 2.04f; }},
+            {"curve that rounds down to the same number", Ignored,
+             [](S& s) { s.Trips[4].ParameterValues[1] = 2.7f; }},
+            {"delay on the next tenth", Ignored,
+             [](S& s) { s.Trips[1].ParameterValues[2] = 2.05f; }},
+            {"trip point is not rounded", Ignored,
+             [](S& s) { s.Trips[4].ParameterValues[0] = 550.01f; }}};
         QString produced;
         for (const auto& [name, names, change] : cases) {
             ConfigSnapshot changed = Base();
@@ -191,7 +261,79 @@ private Q_SLOTS:
                                 "Relay 2 Trip Point: 12100 V -> 13200 V\n"));
         QCOMPARE(ConfigComparison::Report({}, "TZL", "site.tcf", "same"), QStringLiteral("same\n"));
     }
+
+    void ReportText()
+    {
+        TZL_COMPARE_GOLDEN(QStringLiteral("commissioning-report.txt"), ReportMarkdown(Readings()));
+    }
+
+    // The settings check without a file, with the relay's own settings, with
+    // names alone changed (the relay holds none, so they never differ) and with
+    // two differences; then the sections a failed read leaves: without the
+    // relay's trips there is nothing to compare, and no function to name for an
+    // event.
+    void ReportSettingsCheckAndUnreadSections()
+    {
+        RelayReadings r = Readings();
+        const std::pair<const char*, std::optional<ReportSettingsFile>> files[] = {
+            {"no file", std::nullopt},
+            {"same", File(r)},
+            {"names only",
+             File(r,
+                  [](ConfigSnapshot& s) { s.Trips[0].Name = QStringLiteral("Bus over volts"); })},
+            {"different", File(r, [](ConfigSnapshot& s) {
+                 s.SystemVolts = 415;
+                 s.Trips[2].Flags &= ~TripFlag::Latched;
+             })}};
+        QString produced;
+        for (const auto& [name, file] : files)
+            produced += QStringLiteral("[%1]\n").arg(name)
+                        + Sections(ReportMarkdown(r, file)).value("Settings check");
+        r.Failures.insert(ReadingSection::TripSettings, "Comms Error: Modbus Response Timeout");
+        r.Failures.insert(ReadingSection::Measurements, "Modbus Error: CRC Error in response");
+        const QMap<QString, QString> sections = Sections(ReportMarkdown(r, File(r)));
+        produced += QStringLiteral("[trip settings and measurements not read]\n");
+        for (const char* heading : {"Settings check", "Trip settings", "Measurements", "Event log"})
+            produced += sections.value(heading);
+        TZL_COMPARE_GOLDEN(QStringLiteral("commissioning-report-checks.txt"), produced);
+        QCOMPARE(CommissioningReport(r, Details, File(r)).UnreadSections(),
+                 QStringList({"Trip settings: Comms Error: Modbus Response Timeout",
+                              "Measurements: Modbus Error: CRC Error in response"}));
+    }
+
+    void ReportPagesHaveTheirFooters()
+    {
+        if (!PdfToTextAvailable())
+            QSKIP("pdftotext is not installed");
+        RelayReadings r = Readings();
+        for (int n = 4; n <= 50; ++n)
+            r.Events.append({n, 1 + n % 16, r.ReadAt.addSecs(-3600 * n)});
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.pdf");
+        QVERIFY(!CommissioningReport(r, Details, {}).WritePdf(path));
+        const QStringList pages = PdfText(path).split(u'\f', Qt::SkipEmptyParts);
+        QVERIFY2(pages.size() >= 4, qPrintable(QString::number(pages.size())));
+        const QStringList headings = Sections(ReportMarkdown(r)).keys();
+        for (int page = 1; page <= pages.size(); ++page) {
+            const QStringList lines = SimplifiedLines(pages.at(page - 1));
+            QStringList filled = lines;
+            filled.removeAll(QString());
+            QCOMPARE(filled.constLast(),
+                     QStringLiteral("Riverside Power Station - 2026-12-07 09:30:00 Page %1 of %2")
+                         .arg(page)
+                         .arg(pages.size()));
+            // A heading never ends a page: the line above the footer is none.
+            QVERIFY2(!headings.contains(filled.at(filled.size() - 2)),
+                     qPrintable(filled.join('\n')));
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_ModelValues)
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv); // the report's document lays out text
+    tst_ModelValues test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_ModelValues.moc"

@@ -176,14 +176,9 @@ private Q_SLOTS:
 
     void PlotSegments()
     {
-        struct Case
-        {
-            QString Samples;
-            qint64 From, To;
-            int Buckets;
-            QString Segments; // time:value, pieces split by " | "
-        };
-        const Case cases[] = {
+        // samples; the range drawn and its buckets; the segments as time:value,
+        // pieces split by " | "
+        const std::tuple<const char*, qint64, qint64, int, const char*> cases[] = {
             {"10 20 30", 0, 100, 10, "10:1 20:2 30:3"},
             {"10 20! 30 40", 0, 100, 10, "10:1 | 30:3 40:4"}, // a gap breaks the line
             {"10! 20 30!", 0, 100, 10, "20:2"},
@@ -194,9 +189,9 @@ private Q_SLOTS:
             // of each, in time order, also across a gap.
             {"0 10 20 30 50 60 70 80", 0, 99, 2, "0:1 30:4 50:5 80:8"},
             {"0 10 20 30! 50 60 70 80", 0, 99, 2, "0:1 20:3 | 50:5 80:8"}};
-        for (const Case& c : cases)
-            QCOMPARE(TextOf(::PlotSegments(SamplesOf(c.Samples), c.From, c.To, c.Buckets, 1.0)),
-                     c.Segments);
+        for (const auto& [samples, from, to, buckets, segments] : cases)
+            QCOMPARE(TextOf(::PlotSegments(SamplesOf(samples), from, to, buckets, 1.0)),
+                     QString::fromLatin1(segments));
     }
 
     void CursorReadout()
@@ -241,15 +236,15 @@ private Q_SLOTS:
     // does what it always did.
     void TickKeepsMeasurementsGoingForTrends()
     {
+        // Any tab but Measurements takes the same branch: a trip tab and the
+        // relays' tab stand for them all.
         const std::tuple<bool, bool, bool, int, bool> cases[] = {
             // trends shown, on-line, minimised, tab; measurements alongside
-            {false, true, false, 18, false}, // relays
-            {false, true, false, 3, false},  // a trip tab
-            {true, true, false, 18, true},   {true, true, false, 3, true},
-            {true, true, false, 17, true},  // events
-            {true, true, false, 19, true},  // system
-            {true, true, false, 20, false}, // measurements reads once
-            {true, false, false, 18, false}, {true, true, true, 18, false}};
+            {false, true, false, 18, false}, // closed
+            {true, true, false, 3, true},    // a trip tab
+            {true, true, false, 20, false},  // measurements reads once
+            {true, false, false, 18, false},
+            {true, true, true, 18, false}};
         for (const auto& [trendsShown, onLine, minimised, tab, alongside] : cases) {
             cPollingCycle cycle;
             const cPollingCycle::Window window{minimised, onLine, tab, false, false, trendsShown};
