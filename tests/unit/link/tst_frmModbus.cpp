@@ -324,7 +324,6 @@ private Q_SLOTS:
 
     void ShortFrames()
     {
-        QCOMPARE(m_CRC.GenerateCRC(QByteArray(), 0), 65535);
         QVERIFY(m_CRC.CompareCRC(QByteArray::fromHex("FFFF"), 2));
         QVERIFY(!m_CRC.CompareCRC(QByteArray::fromHex("FFFE"), 2));
         QVERIFY(!m_CRC.CompareCRC(QByteArray::fromHex("FF"), 1));
@@ -344,36 +343,25 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::overflow_error, cModbusCRC::GetLoByte(-1));
     }
 
-    void ReadRequests()
+    // The requests as sent, check bytes included.
+    void Requests()
     {
-        const std::tuple<int, std::uint8_t, int, int, QByteArray> rows[] = {
-            {1, FnReadHolding, 0, 2, "01 03 00 00 00 02 c4 0b"},
-            {247, FnReadInput, 798, 18, "f7 04 03 1e 00 12 04 d3"},
-            {1, FnReadHolding, 32767, 2, "01 03 7f ff 00 02 ed ef"},
-        };
-        for (const auto& [slave, function, start, count, frame] : rows)
-            QCOMPARE(BuildReadRequest(m_CRC, std::uint8_t(slave), function, std::int16_t(start),
-                                      std::int16_t(count))
-                         .toHex(' '),
-                     frame);
-    }
-
-    void WriteRequests()
-    {
-        // Start, count, values, word order, the frame without its check bytes.
-        const std::tuple<int, int, std::vector<float>, int, QByteArray> rows[] = {
-            {0, 2, {0.0f}, 0, "01 10 00 00 00 02 04 00 00 00 00"},
-            {240, 2, {2.0f}, 0, "01 10 00 f0 00 02 04 40 00 00 00"},
-            {6, 4, {110.0f, 5.0f}, 1, "01 10 00 06 00 04 08 00 00 42 dc 00 00 40 a0"},
+        const std::pair<QByteArray, QByteArray> rows[] = {
+            {BuildReadRequest(m_CRC, 1, FnReadHolding, 0, 2), "01 03 00 00 00 02 c4 0b"},
+            {BuildReadRequest(m_CRC, 247, FnReadInput, 798, 18), "f7 04 03 1e 00 12 04 d3"},
+            {BuildReadRequest(m_CRC, 1, FnReadHolding, 32767, 2), "01 03 7f ff 00 02 ed ef"},
+            {BuildWriteRequest(m_CRC, 1, 0, 2, {0.0f}, 0),
+             "01 10 00 00 00 02 04 00 00 00 00 f3 af"},
+            {BuildWriteRequest(m_CRC, 1, 240, 2, {2.0f}, 0),
+             "01 10 00 f0 00 02 04 40 00 00 00 e9 2b"},
+            {BuildWriteRequest(m_CRC, 1, 6, 4, {110.0f, 5.0f}, 1),
+             "01 10 00 06 00 04 08 00 00 42 dc 00 00 40 a0 51 3b"},
             // The byte count must not promise more data than follow.
-            {6, 3, {1.0f}, 0, "01 10 00 06 00 03 06 3f 80 00 00 00 00"},
+            {BuildWriteRequest(m_CRC, 1, 6, 3, {1.0f}, 0),
+             "01 10 00 06 00 03 06 3f 80 00 00 00 00 02 4e"},
         };
-        for (const auto& [start, count, values, wordOrder, frame] : rows) {
-            const QByteArray built = BuildWriteRequest(m_CRC, 1, std::int16_t(start),
-                                                       std::int16_t(count), values, wordOrder);
-            QCOMPARE(built.chopped(2).toHex(' '), frame);
-            QVERIFY(m_CRC.CompareCRC(built, std::int16_t(built.size())));
-        }
+        for (const auto& [built, frame] : rows)
+            QCOMPARE(built.toHex(' '), frame);
     }
 
     // Every judgement made on an answer, for each pair of a request (check
