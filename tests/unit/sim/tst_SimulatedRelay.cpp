@@ -16,6 +16,7 @@
 #include "ScenarioFile.h"
 #include "SimCommandLine.h"
 #include "SimulatedLink.h"
+#include "link/ModbusFrames.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -32,9 +33,7 @@ using Frames = QList<QByteArray>;
 QByteArray WithCrc(const QByteArray& hexWithoutCrc)
 {
     QByteArray frame = QByteArray::fromHex(hexWithoutCrc);
-    const std::int32_t c = cModbusCRC().GenerateCRC(frame, std::int16_t(frame.size()));
-    frame.append(char(cModbusCRC::GetLoByte(c)));
-    frame.append(char(cModbusCRC::GetHiByte(c)));
+    ModbusFrames::AppendCRC(cModbusCRC(), frame);
     return frame;
 }
 
