@@ -12,12 +12,3 @@ QString ShortestFloatText(float value)
         std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed);
     return QString::fromLatin1(text, result.ptr - text);
 }
-
-QString PlainFloatText(float value)
-{
-    // Wide enough for the largest single written out in full.
-    char text[64];
-    const auto result =
-        std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed);
-    return QString::fromLatin1(text, result.ptr - text);
-}

@@ -7,8 +7,3 @@
 // value reads the same in a file, on the console and to the eye. "nan",
 // "inf" and "-inf" for the values that are not numbers.
 QString ShortestFloatText(float value);
-
-// The shortest decimal text of the single in plain positional notation, never
-// with an exponent ("400000", not "4e+05"), for boxes that accept only digits,
-// a point and a minus sign.
-QString PlainFloatText(float value);

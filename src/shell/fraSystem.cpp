@@ -85,7 +85,7 @@ QString SystemTypeText(float type)
         suffix = QStringLiteral("  (3-phase, 3-wire)");
     else if (type == 3.0f)
         suffix = QStringLiteral("  (3-phase, 4-wire)");
-    return PlainFloatText(type) + suffix;
+    return ShortestFloatText(type) + suffix;
 }
 
 // The locale's short date with the century: a clock that lost its date
@@ -301,21 +301,21 @@ void fraSystem::ShowSystemTab()
     if (!CurrentEditPending())
         ShowSystemCurrent();
     if (!txtSystemVolts->HasPendingEdit())
-        txtSystemVolts->ShowText(PlainFloatText(m_Device.SystemVolts()));
+        txtSystemVolts->ShowText(ShortestFloatText(m_Device.SystemVolts()));
     txtSystemType->setText(SystemTypeText(m_Device.SystemType()));
     DisplaySystemPower();
     const float version = m_Device.VersionNumber();
     const float number = m_Device.PSCNumber();
     const float issue = m_Device.PSCIssue();
-    txtFirmwareVersion->setText(PlainFloatText(version));
-    txtIssueNumber->setText(PlainFloatText(issue));
-    txtPSCNumber->setText(PlainFloatText(number));
+    txtFirmwareVersion->setText(ShortestFloatText(version));
+    txtIssueNumber->setText(ShortestFloatText(issue));
+    txtPSCNumber->setText(ShortestFloatText(number));
     fraProdInfo->setVisible(version > 0.0f || number > 0.0f || issue > 0.0f);
 }
 
 void fraSystem::DisplaySystemParameters()
 {
-    txtSystemVolts->ShowText(PlainFloatText(m_Device.SystemVolts()));
+    txtSystemVolts->ShowText(ShortestFloatText(m_Device.SystemVolts()));
     ShowSystemCurrent();
     DisplaySystemPower();
     HideClockDisplay();
@@ -363,7 +363,7 @@ bool fraSystem::CurrentEditPending() const
 
 void fraSystem::ShowSystemCurrent()
 {
-    m_ShownCurrent = PlainFloatText(m_Device.SystemCurrent());
+    m_ShownCurrent = ShortestFloatText(m_Device.SystemCurrent());
     // The list's own position follows the value, so that its popup opens on
     // it; a value between the entries leaves no entry chosen.
     cboSystemCurrent->setCurrentIndex(cboSystemCurrent->findText(m_ShownCurrent));
@@ -417,7 +417,7 @@ void fraSystem::CommitSystemVolts()
     const auto entry = NumericEntry(txtSystemVolts->text());
     if (entry)
         m_Device.SetSystemVolts(*entry);
-    txtSystemVolts->ShowText(PlainFloatText(m_Device.SystemVolts()));
+    txtSystemVolts->ShowText(ShortestFloatText(m_Device.SystemVolts()));
     DisplaySystemPower();
     if (entry && m_Device.SystemVolts() != old)
         Q_EMIT DataModified();
