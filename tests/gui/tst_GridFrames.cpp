@@ -184,12 +184,20 @@ private Q_SLOTS:
         TZL_COMPARE_GOLDEN(QStringLiteral("fraStatus-tab.txt"), dump);
     }
 
-    // Relays 1 to 9 in each state of interest, each cell first showing the
-    // opposite so that it must lose what an earlier state left in it; relay
-    // 7 by its name.
-    void RelaysGridShowsEachState()
+    // The grid in every state of interest. Then a click records a request,
+    // for the relay of its row, only where the cell offers one (a reset on
+    // LATCHED of a latched relay no longer tripped, an acknowledgement on
+    // ALARM of an unacknowledged alarm); every request disables the grid
+    // until the main window has run it, and a click meanwhile records
+    // nothing. Each state of relay 7, each column; then two clicks without
+    // the main window in between, and a walk over the grid with the
+    // keyboard, which never acts on a relay.
+    void RelaysCellClick()
     {
         RelaysTab shown;
+        // Relays 1 to 9 in each state of interest, each cell first showing
+        // the opposite so that it must lose what an earlier state left in it;
+        // relay 7 by its name.
         QMap<int, int> opposite, wanted;
         for (int relay = 1; relay <= int(std::size(RelayStates)); ++relay) {
             opposite[relay] = 15 & ~RelayStates[relay - 1];
@@ -199,18 +207,6 @@ private Q_SLOTS:
         QVERIFY(shown.Fill(opposite));
         QVERIFY(shown.Fill(wanted));
         TZL_COMPARE_GOLDEN(QStringLiteral("fraRelays-grid.txt"), GridDump(shown.Status));
-    }
-
-    // A click records a request, for the relay of its row, only where the
-    // cell offers one (a reset on LATCHED of a latched relay no longer
-    // tripped, an acknowledgement on ALARM of an unacknowledged alarm); every
-    // request disables the grid until the main window has run it, and a
-    // click meanwhile records nothing. Each state of relay 7, each column;
-    // then two clicks without the main window in between, and a walk over
-    // the grid with the keyboard, which never acts on a relay.
-    void RelaysCellClick()
-    {
-        RelaysTab shown;
         QVERIFY(ShowAsTabPage(shown.Frame));
         QString dump;
         // What the clicks asked for, by the relay each request carries.
