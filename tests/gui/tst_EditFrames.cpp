@@ -150,10 +150,6 @@ struct SystemTab : SimulatedDevice
     QLineEdit* Volts() const { return Control<QLineEdit>("txtSystemVolts"); }
     QComboBox* Current() const { return Control<QComboBox>("cboSystemCurrent"); }
     QString Text(const char* box) const { return Control<QLineEdit>(box)->text(); }
-    QStringList Power() const
-    {
-        return {Text("txtSystemPower"), Control<QLabel>("lblSysPowerUnits")->text()};
-    }
     bool Shown(const char* control) const { return Control<QWidget>(control)->isVisibleTo(Frame); }
     bool ClockShown() const
     {
@@ -170,10 +166,10 @@ struct SystemTab : SimulatedDevice
                    .arg(Device.SystemVolts())
                    .arg(Current()->currentText())
                    .arg(Device.SystemCurrent())
-                   .arg(Power().join(u' '), ClockShown()
-                                                ? Control<QDateEdit>("dtpDate")->text() + u' '
-                                                      + Control<QTimeEdit>("dtpTime")->text()
-                                                : QStringLiteral("hidden"))
+                   .arg(Text("txtSystemPower") + u' ' + Control<QLabel>("lblSysPowerUnits")->text(),
+                        ClockShown() ? Control<QDateEdit>("dtpDate")->text() + u' '
+                                           + Control<QTimeEdit>("dtpTime")->text()
+                                     : QStringLiteral("hidden"))
                + QStringLiteral(", get time %1, send time %2; reported %3 changes, %4 get, %5 "
                                 "send\n")
                      .arg(QLatin1String(enabled("cmdGetTZLTime")),
