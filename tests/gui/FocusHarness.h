@@ -22,6 +22,7 @@ public:
         frame->setParent(&Window);
         layout->addWidget(frame);
         Elsewhere = new QLineEdit(&Window);
+        Elsewhere->setObjectName(QStringLiteral("elsewhere"));
         layout->addWidget(Elsewhere);
         Window.resize(900, 620);
         Window.show();

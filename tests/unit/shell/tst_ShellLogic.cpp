@@ -22,14 +22,6 @@ using Step = cPollingCycle::Step;
 using Block = cPollingCycle::MeasurementBlock;
 const QString App = QStringLiteral("VI_TZLConfigurator");
 
-QStringList Paths(const cRUFList& list)
-{
-    QStringList paths;
-    for (std::int16_t n = 1; n <= list.Count(); ++n)
-        paths << list.ItemPath(n);
-    return paths;
-}
-
 cRUFList ListOf(const QStringList& newestFirst)
 {
     cRUFList list;
@@ -48,118 +40,99 @@ class tst_ShellLogic : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void TickByModeAndTab()
+    // The polling as a transcript, steps and blocks by their numbers in
+    // cPollingCycle: six ticks of each window (two out of three run the
+    // pending commands, the third refreshes what the tab shows, off-line
+    // every tick runs the commands); a window minimised between ticks, which
+    // runs nothing and stands the count still; the measurement rotation (the
+    // basics four times in eight cycles, each other group once) with the
+    // relay that comes with each block, which its first block starts over;
+    // and the Relays tab's own relay count, which wraps after 16.
+    void PollingTranscript()
     {
-        struct Row
-        {
-            const char* Name;
-            cPollingCycle::Window Window; // minimised, on-line, tab, alarm display, clock shown
-            Step ThirdTick;
+        // Minimised, on-line, tab, alarm display, clock shown.
+        const std::pair<const char*, cPollingCycle::Window> windows[] = {
+            {"off-line", {false, false, 20, false, false}},
+            {"measurements", {false, true, 20, false, false}},
+            {"relays", {false, true, 18, false, false}},
+            {"events", {false, true, 17, false, false}},
+            {"system, clock never read", {false, true, 19, false, false}},
+            {"system, clock shown", {false, true, 19, false, true}},
+            {"trip tab", {false, true, 1, false, false}},
+            {"trip tab 16, alarm display", {false, true, 16, true, false}},
         };
-        const Row rows[] = {
-            {"off-line", {false, false, 20, false, false}, Step::DeferredCommands},
-            {"measurements", {false, true, 20, false, false}, Step::RefreshMeasurements},
-            {"relays", {false, true, 18, false, false}, Step::RefreshRelayStatus},
-            {"events", {false, true, 17, false, false}, Step::RefreshEventLog},
-            {"system, clock never read", {false, true, 19, false, false}, Step::Nothing},
-            {"system, clock shown", {false, true, 19, false, true}, Step::MaintainTime},
-            {"trip tab", {false, true, 1, false, false}, Step::Nothing},
-            {"trip tab 16, alarm display",
-             {false, true, 16, true, false},
-             Step::RefreshRelayStatus},
-        };
-        for (const Row& row : rows) {
+        QString dump;
+        for (const auto& [name, window] : windows) {
             cPollingCycle cycle;
-            // Two ticks out of three always run the pending commands.
-            for (int round = 0; round < 2; ++round) {
-                QCOMPARE(cycle.Tick(row.Window), Step::DeferredCommands);
-                QCOMPARE(cycle.Tick(row.Window), Step::DeferredCommands);
-                QVERIFY2(cycle.Tick(row.Window) == row.ThirdTick, row.Name);
-            }
+            dump += QLatin1String(name) + u':';
+            for (int tick = 0; tick < 6; ++tick)
+                dump += QStringLiteral(" %1").arg(int(cycle.Tick(window)));
+            dump += u'\n';
         }
-    }
-
-    void MinimisedWindowStandsStill()
-    {
         cPollingCycle cycle;
         cPollingCycle::Window window{false, true, 20, false, false};
-        QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-        window.Minimised = true;
-        for (int i = 0; i < 5; ++i)
-            QCOMPARE(cycle.Tick(window), Step::Nothing);
-        QCOMPARE(cycle.TickCounter(), std::int16_t(1));
-        window.Minimised = false;
-        QCOMPARE(cycle.Tick(window), Step::DeferredCommands);
-        QCOMPARE(cycle.Tick(window), Step::RefreshMeasurements);
-    }
-
-    void MeasurementRotation()
-    {
-        cPollingCycle cycle;
-        QCOMPARE(cycle.NextMeasurementBlock(), Block::None);
-        // Eight cycles a round: the basics four times, each other group once.
-        const Block expected[] = {Block::Basics, Block::Averages, Block::Basics,
-                                  Block::Sums,   Block::Basics,   Block::BusGen,
-                                  Block::Basics, Block::Basics,   Block::Averages};
-        for (Block block : expected)
-            QCOMPARE(cycle.NextMeasurementBlock(), block);
-    }
-
-    void RelayCountersWrapAndRunApart()
-    {
-        cPollingCycle cycle;
-        for (int relay = 1; relay <= 16; ++relay)
-            QCOMPARE(cycle.NextStatusRelay(), std::int16_t(relay));
-        QCOMPARE(cycle.NextStatusRelay(), std::int16_t(1));
-        QCOMPARE(cycle.NextMeasurementRelay(), std::int16_t(1));
-        QCOMPARE(cycle.NextMeasurementRelay(), std::int16_t(2));
-        // The first block of a new rotation starts the relays over.
-        QCOMPARE(cycle.NextMeasurementBlock(), Block::None);
-        QCOMPARE(cycle.NextMeasurementRelay(), std::int16_t(1));
-        QCOMPARE(cycle.NextStatusRelay(), std::int16_t(2));
-    }
-
-    void RecentFilesOrder()
-    {
-        const QStringList five{"/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf", "/a/5.tcf"};
-        // Listed before (newest first), added, listed after.
-        const std::tuple<QStringList, const char*, QStringList> rows[] = {
-            {five, "/a/6.tcf", {"/a/6.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"}},
-            {five, "/a/3.tcf", {"/a/3.tcf", "/a/1.tcf", "/a/2.tcf", "/a/4.tcf", "/a/5.tcf"}},
-            {five, "/a/5.tcf", {"/a/5.tcf", "/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf"}},
-            {{"/a/Plant.tcf"}, "/a/plant.tcf", {"/a/plant.tcf", "/a/Plant.tcf"}}, // case differs
-        };
-        for (const auto& [before, added, after] : rows) {
-            cRUFList list = ListOf(before);
-            list.addfile(QLatin1String(added), QStringLiteral("ignored when listed"));
-            QCOMPARE(Paths(list), after);
-            QCOMPARE(list.Count(), std::int16_t(after.size()));
-            // A listed file keeps the title it was listed with.
-            QCOMPARE(list.ItemTitle(1), before.contains(QLatin1String(added))
-                                            ? cRUFList::TitleFromPath(QLatin1String(added))
-                                            : QStringLiteral("ignored when listed"));
+        dump += QStringLiteral("minimised ticks 2 to 6, step/count:");
+        for (const bool minimised : {false, true, true, true, true, true, false, false}) {
+            window.Minimised = minimised;
+            const Step step = cycle.Tick(window);
+            dump += QStringLiteral(" %1/%2").arg(int(step)).arg(cycle.TickCounter());
         }
+        dump += QStringLiteral("\nstatus relays:");
+        for (int n = 0; n < 17; ++n)
+            dump += QStringLiteral(" %1").arg(cycle.NextStatusRelay());
+        dump += QStringLiteral("\nmeasurement relays %1 %2, then block/relay:")
+                    .arg(cycle.NextMeasurementRelay())
+                    .arg(cycle.NextMeasurementRelay());
+        for (int n = 0; n < 10; ++n) {
+            const Block block = cycle.NextMeasurementBlock();
+            dump += QStringLiteral(" %1/%2").arg(int(block)).arg(cycle.NextMeasurementRelay());
+        }
+        dump += QStringLiteral("\nnext status relay %1\n").arg(cycle.NextStatusRelay());
+        TZL_COMPARE_GOLDEN(QStringLiteral("polling-transcript.txt"), dump);
     }
 
-    void RecentFilesRemoveAndBounds()
+    // The recent files as a transcript, newest first: a new file goes on top
+    // and the oldest of five drops off; a listed file moves to the top with
+    // the title it was listed with (a case that differs is another file);
+    // removals out of range change nothing; lookups out of range find
+    // nothing; a Windows path's title is its file name.
+    void RecentFiles()
     {
-        cRUFList list = ListOf({"/a/1.tcf", "/a/2.tcf", "/a/3.tcf"});
+        QString dump;
+        const auto show = [&dump](const char* done, const cRUFList& list) {
+            dump += QLatin1String(done) + u':';
+            for (std::int16_t n = 1; n <= list.Count(); ++n)
+                dump += u' ' + list.ItemPath(n) + QStringLiteral(" (") + list.ItemTitle(n) + u')';
+            dump += u'\n';
+        };
+        const QStringList five{"/a/1.tcf", "/a/2.tcf", "/a/3.tcf", "/a/4.tcf", "/a/5.tcf"};
+        for (const char* added : {"/a/6.tcf", "/a/3.tcf", "/a/5.tcf"}) {
+            cRUFList list = ListOf(five);
+            list.addfile(QLatin1String(added), QStringLiteral("new title"));
+            show(added, list);
+        }
+        cRUFList list = ListOf({"/a/Plant.tcf"});
+        list.addfile(QStringLiteral("/a/plant.tcf"), QStringLiteral("new title"));
+        show("/a/plant.tcf", list);
+        list = ListOf({"/a/1.tcf", "/a/2.tcf", "/a/3.tcf"});
         list.removeitem(0);
         list.removeitem(4);
-        QCOMPARE(list.Count(), std::int16_t(3));
+        show("removed 0 and 4", list);
         list.removeitem(2);
-        QCOMPARE(Paths(list), (QStringList{"/a/1.tcf", "/a/3.tcf"}));
-        QCOMPARE(list.ItemPath(3), QString());
-        QCOMPARE(list.ItemTitle(-1), QString());
-        QCOMPARE(list.Index(QStringLiteral("/a/3.tcf")), std::int16_t(2));
-        QVERIFY(!list.isinlist(QStringLiteral("/a/2.tcf")));
-        QCOMPARE(cRUFList::TitleFromPath(QStringLiteral("C:\\old\\second.tcf")),
-                 QStringLiteral("second.tcf"));
+        show("removed 2", list);
+        dump += QStringLiteral("item 3 \"%1\", title -1 \"%2\", index of 3: %3, 2 listed %4\n")
+                    .arg(list.ItemPath(3), list.ItemTitle(-1))
+                    .arg(list.Index(QStringLiteral("/a/3.tcf")))
+                    .arg(list.isinlist(QStringLiteral("/a/2.tcf")));
+        dump += cRUFList::TitleFromPath(QStringLiteral("C:\\old\\second.tcf")) + u'\n';
+        TZL_COMPARE_GOLDEN(QStringLiteral("recent-files.txt"), dump);
     }
 
     // Every stored setting read at start-up and written back at exit, as
     // "Section/Key=text": what cannot be used comes back as the default.
-    // Each case starts from an empty store and writes every key back.
+    // Each case starts from an empty store and writes every key back; the
+    // work directory changes only to the folder of a file chosen in the
+    // session (a Windows path's too).
     void SettingsRoundTrip()
     {
         const QStringList inRange{"MainForm/Left=500",
@@ -174,7 +147,13 @@ private Q_SLOTS:
                                   "Comms/FastResponse=1",
                                   "Modbus/WordOrder=1",
                                   "Options/WorkDirectory=/home/eng/old"};
-        const std::pair<const char*, QStringList> cases[] = {
+        struct Case
+        {
+            const char* Name;
+            QStringList Stored;
+            const char* ChosenFile = "";
+        };
+        const Case cases[] = {
             {"nothing stored", {}},
             {"in range", inRange},
             {"lowest slave, edges at 0.9", {"TargetTZL/SlaveID=1", "MainForm/Left=900"}},
@@ -193,6 +172,9 @@ private Q_SLOTS:
             {"recent files close up",
              {"RUFiles/RUF1=/data/first.tcf", "RUFiles/RUF2=C:\\old\\second.tcf",
               "RUFiles/RUF4=/data/fourth.tcf"}},
+            {"file chosen", {"Options/WorkDirectory=/old"}, "/home/eng/site/plant.tcf"},
+            {"file chosen on Windows", {"Options/WorkDirectory=/old"}, "C:\\Configs\\plant.tcf"},
+            {"file chosen at the root", {}, "/plant.tcf"},
         };
         QStringList keys;
         for (const QString& entry : inRange)
@@ -200,7 +182,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 5; ++n)
             keys << QStringLiteral("RUFiles/RUF%1").arg(n);
         QString dump;
-        for (const auto& [name, stored] : cases) {
+        for (const auto& [name, stored, chosenFile] : cases) {
             MemorySettingsStore store;
             for (const QString& entry : stored)
                 store.SaveSetting(App, entry.section(u'/', 0, 0),
@@ -212,7 +194,7 @@ private Q_SLOTS:
             const auto window = MainWindowSettings::Restore(store, App, screen);
             link.Modbus().RestoreSettings(store, App);
             files.RestoreRUFLSettings(store, App);
-            window.Save(store, App, screen, QString());
+            window.Save(store, App, screen, QLatin1String(chosenFile));
             link.Modbus().SaveSettings(store, App);
             files.SaveRUFLSettings(store, App);
             dump += QStringLiteral("# %1\n").arg(QLatin1String(name));
@@ -223,23 +205,6 @@ private Q_SLOTS:
                         + u'\n';
         }
         TZL_COMPARE_GOLDEN(QStringLiteral("settings-round-trip.txt"), dump);
-    }
-
-    void WorkDirectoryOnlyWhenAFileWasChosen()
-    {
-        MemorySettingsStore store;
-        store.SaveSetting(App, "Options", "WorkDirectory", "/home/eng/old");
-        MainWindowSettings s;
-        s.Save(store, App, QSize(800, 600), QString());
-        QCOMPARE(store.GetSetting(App, "Options", "WorkDirectory", "?"),
-                 QStringLiteral("/home/eng/old"));
-        s.Save(store, App, QSize(800, 600), QStringLiteral("/home/eng/site/plant.tcf"));
-        QCOMPARE(store.GetSetting(App, "Options", "WorkDirectory", "?"),
-                 QStringLiteral("/home/eng/site"));
-        s.Save(store, App, QSize(800, 600), QStringLiteral("C:\\Configs\\plant.tcf"));
-        QCOMPARE(store.GetSetting(App, "Options", "WorkDirectory", "?"),
-                 QStringLiteral("C:\\Configs"));
-        QCOMPARE(MainWindowSettings::FolderOf(QStringLiteral("/plant.tcf")), QStringLiteral("/"));
     }
 
     // The text an edit box hands over: cut at the caret when the user
@@ -301,7 +266,11 @@ private Q_SLOTS:
         TZL_COMPARE_GOLDEN(QStringLiteral("trip-parameter-texts.txt"), dump);
     }
 
-    void StableNamesJoinTheirDevice()
+    // Nothing found, then every serial device once with the stable names
+    // that point at it, in a dev folder made here (shown as /dev), and the
+    // paths. A link whose adapter has just been pulled still tells which
+    // device it was.
+    void SummaryNamesWhatSupportAsksFor()
     {
         QTemporaryDir dev;
         QVERIFY(dev.isValid());
@@ -316,36 +285,20 @@ private Q_SLOTS:
         QVERIFY(QFile::link(QStringLiteral("../ttyUSB0"), adapter));
         QVERIFY(QFile::link(root.filePath(QStringLiteral("ttyUSB1")), unplugged));
 
-        // The order SystemSerialDevices() lists them in: links, then devices.
-        const QList<SerialDeviceEntry> entries =
-            GroupSerialDevices({adapter, unplugged, root.filePath(QStringLiteral("ttyS0")),
-                                root.filePath(QStringLiteral("ttyUSB0"))});
-
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(entries[0].Device, root.filePath(QStringLiteral("ttyS0")));
-        QVERIFY(entries[0].Aliases.isEmpty());
-        QCOMPARE(entries[1].Device, root.filePath(QStringLiteral("ttyUSB0")));
-        QCOMPARE(entries[1].Aliases, QStringList{adapter});
-        // A link whose adapter has just been pulled still tells which device it was.
-        QCOMPARE(entries[2].Device, root.filePath(QStringLiteral("ttyUSB1")));
-        QCOMPARE(entries[2].Aliases, QStringList{unplugged});
-    }
-
-    // Nothing found, then devices and paths.
-    void SummaryNamesWhatSupportAsksFor()
-    {
         SystemFacts facts;
         facts.ProgramVersion = QStringLiteral("1.0.0");
         facts.QtVersion = QStringLiteral("6.4.2");
         facts.OperatingSystem = QStringLiteral("Debian GNU/Linux 12");
         QString summaries = SystemSummary(facts);
-        facts.SerialDevices = {{QStringLiteral("/dev/ttyS0"), {}},
-                               {QStringLiteral("/dev/ttyUSB0"),
-                                {QStringLiteral("/dev/serial/by-id/usb-FTDI_A10K-if00-port0")}}};
+        // The order SystemSerialDevices() lists them in: links, then devices.
+        facts.SerialDevices =
+            GroupSerialDevices({adapter, unplugged, root.filePath(QStringLiteral("ttyS0")),
+                                root.filePath(QStringLiteral("ttyUSB0"))});
         facts.SettingsFile = QStringLiteral("/home/eng/.config/VI_TZLConfigurator/x.ini");
         facts.ErrorLogFolder = QStringLiteral("/home/eng/.local/share/VI_TZLConfigurator");
         facts.UserGuide = QStringLiteral("/usr/share/tzl-configurator/help/index.html");
         summaries += QStringLiteral("--\n") + SystemSummary(facts);
+        summaries.replace(root.path(), QStringLiteral("/dev"));
         TZL_COMPARE_GOLDEN(QStringLiteral("system-summaries.txt"), summaries);
     }
 };
