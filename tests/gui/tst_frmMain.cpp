@@ -35,10 +35,6 @@ namespace {
 const QString App = QStringLiteral("VI_TZLConfigurator");
 const QString Caption = QStringLiteral("Velmar Dudodozozuz TZL Configurator");
 const QString ReallyExit = QStringLiteral("Do you really want to Exit?|TZL Configurator");
-const QString SaveQuestion =
-    QStringLiteral("Do you want to save the configuration changes?|TZL Configurator");
-const QString SaveOrDownload = QStringLiteral("Do you want to save or download the configuration "
-                                              "changes?|TZL Configurator");
 const QString Timeout = QStringLiteral("Modbus Response Timeout|Comms Error");
 
 struct Configurator : MainWindow
@@ -137,13 +133,14 @@ class tst_frmMain : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void FirstStartWithEmptySettings()
+    // The first start, the Node box's arrows and typed numbers with and
+    // without unsaved changes, and the questions at exit. Not-modified Exit
+    // asks "really?": tst_WhatYouSeeIsSent::CancelledLogoutKeepsQuestions.
+    void NodeBoxAndExitTranscript()
     {
         Configurator c;
         frmMain& w = c.Start();
-        QCOMPARE(w.windowTitle(), Caption);
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-        QCOMPARE(w.CurrentTab(), 20);
+        c.Note(QStringLiteral("first start, empty settings: nothing sent"));
         // The word order is found by a scan, never chosen by hand.
         QVERIFY(!w.Menus().mnuitmRevWordOrder->isVisible());
         QVERIFY(!w.Menus().mnuitmRevWordOrder->isEnabled());
@@ -151,16 +148,169 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(QDir(c.LogFolder.path()).filePath("CommsErr.log")));
         // The first dialog opens in the documents folder.
         w.Menus().mnuitmOpen->trigger();
-        QCOMPARE(c.Dialogs.Requests().size(), 1);
         const FileDialogRequest& open = c.Dialogs.Requests()[0].Request;
-        QCOMPARE(open.Title, QStringLiteral("Open TZL Configuration File"));
         QCOMPARE(open.FilterIndex, 2);
         QCOMPARE(open.Filters.size(), 3);
         const QString documents =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QCOMPARE(open.InitialFolder, documents.isEmpty() ? QDir::homePath() : documents);
-        // No settings file to find nothing in: nothing talked to the relay.
-        QVERIFY(c.Link.Relay().Accesses().empty());
+        c.Note(QStringLiteral("Open, cancelled"));
+
+        // The arrows stop at 1 and 247.
+        QToolButton* up = nullptr;
+        QToolButton* down = nullptr;
+        for (auto* button : w.findChildren<QToolButton*>()) {
+            if (button->accessibleName() == QLatin1String("Increment Slave Address"))
+                up = button;
+            if (button->accessibleName() == QLatin1String("Decrement Slave Address"))
+                down = button;
+        }
+        down->click();
+        c.Note(QStringLiteral("down arrow at 1"));
+        up->click();
+        c.Note(QStringLiteral("up arrow"));
+        c.TypeSlaveId(QStringLiteral("247"));
+        up->click();
+        c.Note(QStringLiteral("247 typed, up arrow"));
+        down->click();
+        c.Note(QStringLiteral("down arrow"));
+
+        // With unsaved changes a new node asks first, and anything but No
+        // stays with the relay the changes are for; No forgets what was read
+        // from the other relay, not the edits.
+        c.TypeSlaveId(QStringLiteral("1"));
+        c.Link.Relay().SetEvents({{1, 4, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))}});
+        QVERIFY(w.Device().EventLog.Upload(1));
+        c.MarkModified();
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        c.TypeSlaveId(QStringLiteral("7"));
+        c.Note(QStringLiteral("events read, edited; 7 typed, Yes"));
+        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(4));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        c.TypeSlaveId(QStringLiteral("7"));
+        c.Note(QStringLiteral("7 typed, No"));
+        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(-1));
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        up->click();
+        c.Note(QStringLiteral("up arrow, Yes"));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        up->click();
+        c.Note(QStringLiteral("up arrow, No"));
+
+        w.SetOnLine(true);
+        QVERIFY(!c.Close());
+        c.Note(QStringLiteral("on-line: close box"));
+        w.SetOnLine(false);
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        QVERIFY(!c.Close());
+        c.Note(QStringLiteral("off-line: close box, Yes to saving, the dialog cancelled"));
+        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("<absent>"));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        QVERIFY(c.Close());
+        c.Note(QStringLiteral("close box, No to saving: closed without asking again"));
+        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("8"));
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-node-and-exit.txt"), c.Transcript);
+    }
+
+    // Commands from menus, toolbar and buttons: disabled while they wait for
+    // the tick, the questions they ask, and the on-line panel.
+    void CommandsTranscript()
+    {
+        Configurator c(12);
+        c.Store.SaveSetting(App, "Comms", "Port", "3");
+        c.Store.SaveSetting(App, "TargetTZL", "SlaveID", "12");
+        frmMain& w = c.Start();
+        c.Link.Relay().SetSystemVolts(11000);
+        auto* getTime = Child<QAbstractButton>(w, "cmdGetTZLTime");
+        getTime->click();
+        QVERIFY(!getTime->isEnabled());
+        c.Tick();
+        QVERIFY(getTime->isEnabled());
+        c.Note(QStringLiteral("Get TZL Time, a tick"));
+        w.Menus().ToolbarButton("upload")->trigger();
+        c.Note(QStringLiteral("toolbar upload"));
+        c.Tick();
+        c.Note(QStringLiteral("a tick"));
+        QVERIFY(w.ConfigUploaded());
+        QCOMPARE(w.Device().SystemVolts(), 11000.0f);
+
+        c.MarkModified();
+        w.Menus().mnuitmRequestConfig->trigger();
+        c.Link.UI().QueueAnswer(MsgResult::Cancel);
+        c.Tick();
+        c.Note(QStringLiteral("edited; upload, Cancel to the save question"));
+        // No to the question: tst_WhatYouSeeIsSent::ReloadAsksFirst("new").
+        c.Link.UI().QueueAnswer(MsgResult::Cancel);
+        w.Menus().mnuitmNew->trigger();
+        c.Note(QStringLiteral("New, Cancel"));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        w.Menus().mnuitmNew->trigger();
+        c.Note(QStringLiteral("New, No"));
+        QVERIFY(!w.ConfigUploaded());
+        QCOMPARE(w.Device().TripData.TripName(3), QStringLiteral("Relay Trip 3"));
+        w.Menus().mnuitmHelpContents->trigger();
+        c.Note(QStringLiteral("Help, no guide installed"));
+
+        // What each print outcome shows is PrintCommandOutcomes'; here, the
+        // toolbar and the event log's button reach it with the window's mode.
+        w.Menus().ToolbarButton("print")->trigger();
+        QCOMPARE(c.Printing.Dialogs, 1);
+        QVERIFY(c.Printing.Printer.Lines().size() > 16);
+        c.Note(QStringLiteral("toolbar print"));
+        w.show();
+        auto* panel = Child<QLabel>(w, "connection");
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QCOMPARE(w.Menus().mnuitmCommsConnect->text(), QStringLiteral("&Off-Line"));
+        c.Note(QStringLiteral("click on the on-line panel"));
+        auto* print = Child<QAbstractButton>(w, "cmdPrintEventLog");
+        c.Tabs()->setCurrentIndex(16);
+        print->click();
+        QVERIFY(print->isEnabled());
+        c.Note(QStringLiteral("Event Log tab, Print"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        c.Printing.Accept = false;
+        print->click();
+        QCOMPARE(c.Printing.Dialogs, 2);
+        QVERIFY(print->isEnabled());
+        c.Note(QStringLiteral("panel clicked again; Print, cancelled"));
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-commands.txt"), c.Transcript);
+    }
+
+    // Save with no name, recent files that load or fail, and a Save after
+    // Open rewriting the opened file. A Save after an upload writes beside the
+    // last chosen file: tst_WhatYouSeeIsSent::SaveAfterUploadAsksBeforeReplacing.
+    void FilesTranscript()
+    {
+        Configurator c;
+        const QDir folder(c.LogFolder.path());
+        c.Store.SaveSetting(App, "RUFiles", "RUF1", folder.filePath("gone.tcf"));
+        c.Store.SaveSetting(App, "RUFiles", "RUF2", folder.filePath("good.tcf"));
+        frmMain& w = c.Start();
+        QVERIFY(w.Device().SaveConfigToFile(folder.filePath("good.tcf")));
+        QVERIFY(w.Device().SaveConfigToFile(folder.filePath("plant.tcf")));
+        w.Menus().MnuitmSave->trigger();
+        QCOMPARE(c.Dialogs.Requests()[0].DialogKind, ScriptedFileDialogs::Kind::Save);
+        c.Note(QStringLiteral("Save with no name, cancelled"));
+        w.Menus().mnuitmRUFile[1]->trigger();
+        c.Note(QStringLiteral("recent file 2, good.tcf"));
+        w.Menus().mnuitmRUFile[1]->trigger();
+        QVERIFY(w.Menus().mnuitmExitSep->isVisible());
+        c.Note(QStringLiteral("recent file 2, gone.tcf"));
+
+        c.Dialogs.QueueAnswer(folder.filePath("plant.tcf"));
+        w.Menus().mnuitmOpen->trigger();
+        c.Note(QStringLiteral("Open plant.tcf"));
+        c.MarkModified();
+        QFile::remove(folder.filePath("plant.tcf"));
+        w.Menus().MnuitmSave->trigger();
+        QVERIFY(QFile::exists(folder.filePath("plant.tcf")));
+        c.Note(QStringLiteral("edited, the file deleted; Save"));
+        QCOMPARE(c.Saved("Options", "WorkDirectory"), QStringLiteral("<absent>"));
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        QVERIFY(c.Close());
+        QCOMPARE(c.Saved("Options", "WorkDirectory"), folder.path());
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-files.txt"),
+                           c.Transcript.replace(folder.path(), QStringLiteral("<folder>")));
     }
 
     // The values themselves are tst_ShellLogic::SettingsRoundTrip's: here,
@@ -226,96 +376,6 @@ private Q_SLOTS:
         }
     }
 
-    void SlaveIdChangeWhileModified()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        c.Link.Relay().SetEvents({{1, 4, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))}});
-        QVERIFY(w.Device().EventLog.Upload(1));
-        c.MarkModified();
-
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        c.TypeSlaveId(QStringLiteral("7"));
-        QCOMPARE(c.Messages(), QStringList{SaveOrDownload});
-        QCOMPARE(w.SlaveID(), std::int16_t(1));
-        QCOMPARE(c.SlaveBox()->text(), QStringLiteral("1"));
-        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(4));
-
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        c.TypeSlaveId(QStringLiteral("7"));
-        QCOMPARE(w.SlaveID(), std::int16_t(7));
-        // What was read from the other relay is gone; the edits are not.
-        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(-1));
-        QVERIFY(w.IsDataModified());
-    }
-
-    // The arrows stop at 1 and 247; a step away from unsaved changes asks
-    // first, and anything but No stays with the relay the changes are for.
-    void NodeArrowsStopAtTheEndsAndAsk()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        const auto arrow = [&](const char* name) {
-            for (auto* button : w.findChildren<QToolButton*>())
-                if (button->accessibleName() == QLatin1String(name))
-                    return button;
-            return static_cast<QToolButton*>(nullptr);
-        };
-        QToolButton* up = arrow("Increment Slave Address");
-        QToolButton* down = arrow("Decrement Slave Address");
-        QList<int> ids;
-        const auto click = [&](QToolButton* button) {
-            button->click();
-            ids << w.SlaveID() << c.SlaveBox()->text().toInt();
-        };
-        click(down); // at 1 already
-        click(up);
-        c.TypeSlaveId(QStringLiteral("247"));
-        click(up);
-        click(down);
-        QCOMPARE(ids, (QList<int>{1, 1, 2, 2, 247, 247, 246, 246}));
-        QVERIFY(c.Link.UI().Messages().isEmpty());
-
-        w.SetDataModified(true);
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        ids.clear();
-        click(up);
-        click(up);
-        QCOMPARE(ids, (QList<int>{246, 246, 247, 247}));
-        QCOMPARE(c.Messages(), QStringList(2, SaveOrDownload));
-    }
-
-    // Not-modified Exit asks "really?": tst_WhatYouSeeIsSent::CancelledLogoutKeepsQuestions.
-    void ExitQuestions()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.SetOnLine(true);
-        c.MarkModified();
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(),
-                 QStringList{"Please switch to off-line mode before exiting|TZL Configurator"});
-
-        // Off-line and modified: Yes to saving, then Cancel in the dialog.
-        w.SetOnLine(false);
-        c.Link.UI().ClearMessages();
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
-        QCOMPARE(c.Dialogs.Requests().size(), 1);
-        QCOMPARE(c.Dialogs.Requests()[0].Request.Title,
-                 QStringLiteral("Save TZL Configuration File As"));
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("<absent>"));
-
-        // No to saving closes without asking again.
-        c.Link.UI().ClearMessages();
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        QVERIFY(c.Close());
-        QCOMPARE(c.Messages().size(), 1);
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
-    }
-
     void DesktopSessionEndingAsksNothing()
     {
         Configurator c;
@@ -374,164 +434,6 @@ private Q_SLOTS:
         QCOMPARE(w.CurrentTab(), 3);
     }
 
-    void ClockCommandRunsOnTheNextTick()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        auto* getTime = Child<QAbstractButton>(w, "cmdGetTZLTime");
-        getTime->click();
-        QVERIFY(!getTime->isEnabled());
-        QVERIFY(w.Pending().PendingGetTime);
-        c.Tick();
-        QVERIFY(getTime->isEnabled());
-        QVERIFY(!c.Link.Relay().Accesses().empty());
-    }
-
-    void UploadDisablesUntilItHasRun()
-    {
-        Configurator c(12);
-        c.Store.SaveSetting(App, "Comms", "Port", "3");
-        c.Store.SaveSetting(App, "TargetTZL", "SlaveID", "12");
-        frmMain& w = c.Start();
-        c.Link.Relay().SetSystemVolts(11000);
-        w.Menus().ToolbarButton("upload")->trigger();
-        QVERIFY(!w.Menus().mnuitmRequestConfig->isEnabled());
-        QVERIFY(!w.Menus().Toolbar1->isEnabled());
-        QVERIFY(w.Menus().mnuitmSendConfig->isEnabled());
-        c.Tick();
-        QVERIFY(w.Menus().mnuitmRequestConfig->isEnabled());
-        QVERIFY(w.Menus().Toolbar1->isEnabled());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Com3_Node12 - ") + Caption);
-        QVERIFY(w.ConfigUploaded());
-        QCOMPARE(w.Device().SystemVolts(), 11000.0f);
-        QVERIFY(!w.IsDataModified());
-    }
-
-    void UploadCancelledAtTheSaveQuestion()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        c.MarkModified();
-        w.Menus().mnuitmRequestConfig->trigger();
-        c.Link.UI().QueueAnswer(MsgResult::Cancel);
-        c.Tick();
-        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
-        QVERIFY(c.Link.Relay().Accesses().empty());
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-        QVERIFY(w.Menus().mnuitmRequestConfig->isEnabled());
-        QVERIFY(w.Menus().Toolbar1->isEnabled());
-        QVERIFY(w.IsDataModified());
-    }
-
-    // A Save after an upload writes beside the last chosen file:
-    // tst_WhatYouSeeIsSent::SaveAfterUploadAsksBeforeReplacing.
-    void SaveAfterOpenRewritesTheOpenedFile()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        QTemporaryDir folder;
-        const QString path = QDir(folder.path()).filePath("plant.tcf");
-        QVERIFY(w.Device().SaveConfigToFile(path));
-        c.Dialogs.QueueAnswer(path);
-        w.Menus().mnuitmOpen->trigger();
-        QCOMPARE(w.windowTitle(), QStringLiteral("plant.tcf - ") + Caption);
-        QCOMPARE(w.RecentFiles().ItemPath(1), path);
-
-        c.MarkModified();
-        QFile::remove(path);
-        w.Menus().MnuitmSave->trigger();
-        QCOMPARE(c.Dialogs.Requests().size(), 1); // the open dialog only
-        QVERIFY(QFile::exists(path));
-        QVERIFY(!w.IsDataModified());
-        QCOMPARE(c.Saved("Options", "WorkDirectory"), QStringLiteral("<absent>"));
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        QVERIFY(c.Close());
-        QCOMPARE(c.Saved("Options", "WorkDirectory"), folder.path());
-    }
-
-    void SaveWithoutANameAsksForOne()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().MnuitmSave->trigger();
-        QCOMPARE(c.Dialogs.Requests().size(), 1);
-        QCOMPARE(c.Dialogs.Requests()[0].DialogKind, ScriptedFileDialogs::Kind::Save);
-    }
-
-    void RecentFileThatFailsToLoadIsDropped()
-    {
-        Configurator c;
-        QTemporaryDir folder;
-        const QString good = QDir(folder.path()).filePath("good.tcf");
-        c.Store.SaveSetting(App, "RUFiles", "RUF1", QDir(folder.path()).filePath("gone.tcf"));
-        c.Store.SaveSetting(App, "RUFiles", "RUF2", good);
-        frmMain& w = c.Start();
-        QVERIFY(w.Device().SaveConfigToFile(good));
-
-        w.Menus().mnuitmRUFile[1]->trigger();
-        QCOMPARE(w.RecentFiles().ItemPath(1), good);
-        QCOMPARE(w.windowTitle(), QStringLiteral("good.tcf - ") + Caption);
-
-        c.Link.UI().ClearMessages();
-        w.Menus().mnuitmRUFile[1]->trigger();
-        QCOMPARE(c.Link.UI().Messages().size(), 1); // the file-system message
-        QCOMPARE(w.RecentFiles().Count(), std::int16_t(1));
-        QVERIFY(!w.Menus().mnuitmRUFile[1]->isVisible());
-        QVERIFY(w.Menus().mnuitmExitSep->isVisible());
-    }
-
-    // No to the question: tst_WhatYouSeeIsSent::ReloadAsksFirst("new").
-    void NewAsksBeforeDiscarding()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().mnuitmRequestConfig->trigger();
-        c.Tick();
-        c.MarkModified();
-        c.Link.UI().QueueAnswer(MsgResult::Cancel);
-        w.Menus().mnuitmNew->trigger();
-        QVERIFY(w.IsDataModified());
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        w.Menus().mnuitmNew->trigger();
-        QCOMPARE(w.windowTitle(), Caption);
-        QVERIFY(!w.ConfigUploaded());
-        QCOMPARE(w.Device().TripData.TripName(3), QStringLiteral("Relay Trip 3"));
-    }
-
-    // What each outcome shows and prints is tst_PrintCommands'; here, the
-    // toolbar and the event log's button reach it with the window's mode.
-    void PrintCommands()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().ToolbarButton("print")->trigger();
-        QCOMPARE(c.Printing.Dialogs, 1);
-        QVERIFY(c.Printing.Printer.Lines().size() > 16);
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-
-        auto* print = Child<QAbstractButton>(w, "cmdPrintEventLog");
-        w.SetOnLine(true);
-        c.Tabs()->setCurrentIndex(16);
-        print->click();
-        QCOMPARE(c.Messages(), QStringList{"Switch to off-line mode before you print the event "
-                                           "log|TZL Configurator"});
-        QVERIFY(print->isEnabled());
-        w.SetOnLine(false);
-        c.Printing.Accept = false;
-        print->click();
-        QCOMPARE(c.Printing.Dialogs, 2);
-        QVERIFY(print->isEnabled());
-    }
-
-    void HelpWithoutAGuideSaysSo()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().mnuitmHelpContents->trigger();
-        QCOMPARE(c.Link.UI().Messages().size(), 1);
-        QCOMPARE(c.Link.UI().Messages()[0].Title, QStringLiteral("TZL Configurator"));
-    }
-
     void TabKeysWrapAround()
     {
         Configurator c;
@@ -547,21 +449,6 @@ private Q_SLOTS:
             visited << w.CurrentTab();
         }
         QCOMPARE(visited, (QList<int>{20, 1, 20, 1, 2}));
-    }
-
-    void ClickOnTheOnLinePanelToggles()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.show();
-        auto* panel = Child<QLabel>(w, "connection");
-        QTest::mouseClick(panel, Qt::LeftButton);
-        QVERIFY(w.OnLine());
-        QCOMPARE(panel->text(), QStringLiteral("On-Line"));
-        QCOMPARE(w.Menus().mnuitmCommsConnect->text(), QStringLiteral("&Off-Line"));
-        QTest::mouseClick(panel, Qt::LeftButton);
-        QVERIFY(!w.OnLine());
-        QCOMPARE(panel->text(), QString());
     }
 
     // The relay stops answering while the window is on-line on the
@@ -780,48 +667,36 @@ private Q_SLOTS:
                  QStringLiteral("Site of the relay: [Riverside]"));
     }
 
-    // "Find TZL...": what a scan found is applied to the link and the Node
-    // box only when the user says so.
-    void FindTZLAppliesWhatWasFoundOnYes()
-    {
-        for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
-            const bool yes = answer == MsgResult::Yes;
-            Configurator c;
-            frmMain& w = c.Start();
-            c.UseScriptedScan();
-            c.Found.Result = ScanResult::Outcome::Found;
-            c.Found.Where = {*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1")), 7};
-            c.Found.WordOrder = 1;
-            c.Link.UI().QueueAnswer(answer);
-            QCOMPARE(c.Find(), QStringList{"Found a TZL at 19200,E,8,1, slave 7, word order 1. "
-                                           "Use these settings?|TZL Configurator"});
-            QCOMPARE(SerialLineSettings::Parse(w.Link().Settings())->ToString(),
-                     yes ? QStringLiteral("19200,E,8,1") : QStringLiteral("9600,N,8,1"));
-            QCOMPARE(w.SlaveID(), yes ? 7 : 1);
-            QCOMPARE(c.SlaveBox()->text(), yes ? QStringLiteral("7") : QStringLiteral("1"));
-            QCOMPARE(w.Link().GetWordOrder(), yes ? 1 : 0);
-            QCOMPARE(w.Menus().mnuitmRevWordOrder->isChecked(), yes);
-            QVERIFY(w.Menus().mnuitmFindTZL->isEnabled());
-        }
-    }
-
-    void FindTZLRefusedOnLineAndSaysWhenNothingAnswers()
+    // "Find TZL...": refused on-line; a scan that finds nothing says so, a
+    // cancelled one says nothing, and what a scan found is applied to the
+    // link, the Node box and the word order only when the user says so.
+    void FindTZLTranscript()
     {
         Configurator c;
-        c.Start();
+        frmMain& w = c.Start();
         c.UseScriptedScan();
-        c.Window->SetOnLine(true);
-        QCOMPARE(c.Find(), QStringList{"Please switch to off-line mode before searching for the "
-                                       "TZL|TZL Configurator"});
+        w.SetOnLine(true);
+        w.Menus().mnuitmFindTZL->trigger();
         QCOMPARE(c.Scans, 0);
-
-        c.Window->SetOnLine(false);
+        c.Note(QStringLiteral("on-line: Find TZL"));
+        w.SetOnLine(false);
         c.Found.ProbesTried = 42;
-        QCOMPARE(c.Find(), QStringList{"No TZL answered in 42 combinations of line settings "
-                                       "and slave ID|TZL Configurator"});
-        QCOMPARE(c.Scans, 1);
+        w.Menus().mnuitmFindTZL->trigger();
+        c.Note(QStringLiteral("nothing answered"));
         c.Found.Result = ScanResult::Outcome::Cancelled;
-        QCOMPARE(c.Find(), QStringList{});
+        w.Menus().mnuitmFindTZL->trigger();
+        c.Note(QStringLiteral("cancelled"));
+        c.Found.Result = ScanResult::Outcome::Found;
+        c.Found.Where = {*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1")), 7};
+        c.Found.WordOrder = 1;
+        for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+            c.Link.UI().QueueAnswer(answer);
+            w.Menus().mnuitmFindTZL->trigger();
+            c.Note(answer == MsgResult::Yes ? QStringLiteral("found, Yes")
+                                            : QStringLiteral("found, No"));
+        }
+        QCOMPARE(w.Link().GetWordOrder(), 1);
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-find.txt"), c.Transcript);
     }
 
     // The scan itself over the simulated relay, which answers at any line
