@@ -288,18 +288,6 @@ private Q_SLOTS:
         QCOMPARE(c.Messages(), QStringList{SaveQuestion});
     }
 
-    // A logout that was cancelled leaves Exit asking as before.
-    void CancelledLogoutKeepsQuestions()
-    {
-        Session c;
-        frmMain& w = c.Start();
-        w.SessionEnding();
-        QCoreApplication::processEvents();
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(), QStringList{"Do you really want to Exit?|TZL Configurator"});
-    }
-
     // The transfer goes to the relay the Node box shows, typed or not, and
     // the box stays with it until the transfer has run.
     void NodeFollowedAndLockedDuringTransfer()

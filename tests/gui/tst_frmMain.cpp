@@ -136,7 +136,7 @@ class tst_frmMain : public QObject
 private Q_SLOTS:
     // The first start, the Node box's arrows and typed numbers with and
     // without unsaved changes, and the questions at exit. Not-modified Exit
-    // asks "really?": tst_WhatYouSeeIsSent::CancelledLogoutKeepsQuestions.
+    // asks "really?": tst_frmMain::DesktopSessionEnding.
     void NodeBoxAndExitTranscript()
     {
         Configurator c;
@@ -376,16 +376,29 @@ private Q_SLOTS:
         }
     }
 
-    void DesktopSessionEndingAsksNothing()
+    // The desktop session ending closes the window on-line and modified with
+    // no question, and the settings are saved; a logout that was cancelled
+    // (events ran since) leaves Exit asking as before.
+    void DesktopSessionEnding()
     {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.SetOnLine(true);
-        c.MarkModified();
-        w.SessionEnding();
-        QVERIFY(c.Close());
-        QVERIFY(c.Messages().isEmpty());
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
+        for (const bool cancelled : {false, true}) {
+            Configurator c;
+            frmMain& w = c.Start();
+            if (!cancelled) {
+                w.SetOnLine(true);
+                c.MarkModified();
+            }
+            w.SessionEnding();
+            if (cancelled)
+                QCoreApplication::processEvents();
+            c.Link.UI().QueueAnswer(MsgResult::No);
+            QCOMPARE(c.Close(), !cancelled);
+            QCOMPARE(c.Messages(), cancelled ? QStringList{"Do you really want to Exit?|TZL "
+                                                           "Configurator"}
+                                             : QStringList());
+            QCOMPARE(c.Saved("TargetTZL", "SlaveID"),
+                     cancelled ? QStringLiteral("<absent>") : QStringLiteral("1"));
+        }
     }
 
     void MinimisedMeansNothingRuns()
