@@ -4,13 +4,17 @@
 // finding a named control, and the main window's close box and panels.
 
 #include "ConfiguratorFixture.h"
+#include "Golden.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolBar>
 #include <functional>
 
 // A named child control of `parent`.
@@ -62,4 +66,54 @@ struct MainWindow : ConfiguratorFixture
         Link.Relay().ClearAccesses();
         return starts;
     }
+
+    // Appends what the user sees after `step` to the transcript: caption,
+    // status bar panels, tab, Node box, line settings, the alarm flag, the
+    // menu items disabled or ticked, the recent files, and what was asked,
+    // opened or sent since the last step.
+    void Note(const QString& step)
+    {
+        QStringList seen{Window->windowTitle(),
+                         Panel("status"),
+                         Panel("modified"),
+                         Panel("connection"),
+                         Panel("link"),
+                         QStringLiteral("tab %1").arg(Window->CurrentTab()),
+                         QStringLiteral("node %1/%2").arg(Window->SlaveID()).arg(NodeBox()),
+                         Window->Link().Settings()};
+        if (Child<QWidget>(*Window, "txtAlarmIndicator")->isVisibleTo(Window.get()))
+            seen << QStringLiteral("ALARMS");
+        QStringList disabled, ticked, recent;
+        if (!Window->Menus().Toolbar1->isEnabled())
+            disabled << QStringLiteral("<toolbar>");
+        for (const QAction* item : Window->findChildren<QAction*>()) {
+            const QString text = item->text().remove(u'&');
+            if (item->isChecked()) // hidden ones too: the word order
+                ticked << text;
+            if (!text.isEmpty() && item->isVisible() && !item->isEnabled())
+                disabled << text;
+        }
+        for (const QAction* item : Window->Menus().mnuitmRUFile)
+            if (item->isVisible())
+                recent << item->text();
+        Transcript += step + u'\n';
+        const std::pair<const char*, QStringList> parts[] = {
+            {"", seen}, {"disabled: ", disabled}, {"ticked: ", ticked}, {"recent: ", recent}};
+        for (const auto& [label, part] : parts)
+            Transcript += QStringLiteral("  ") + QLatin1String(label)
+                          + part.join(QStringLiteral(" | ")) + u'\n';
+        for (const QString& message : Messages())
+            Transcript += QStringLiteral("  asked: ") + message + u'\n';
+        Link.UI().ClearMessages();
+        for (; DialogsNoted < Dialogs.Requests().size(); ++DialogsNoted)
+            Transcript += QStringLiteral("  file dialog: ")
+                          + Dialogs.Requests()[DialogsNoted].Request.Title + u'\n';
+        if (!Link.Relay().Accesses().empty())
+            Transcript +=
+                QStringLiteral("  relay accesses: %1\n").arg(Link.Relay().Accesses().size());
+        Link.Relay().ClearAccesses();
+    }
+    QString NodeBox() const { return Child<QLineEdit>(*Window, "txtSlaveID")->text(); }
+    QString Transcript;
+    qsizetype DialogsNoted = 0;
 };

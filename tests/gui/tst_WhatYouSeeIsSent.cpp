@@ -75,34 +75,28 @@ private Q_SLOTS:
     // 1245 typed over 415 with the caret left after "12": a command the user
     // gives commits all he typed, and every trip based on volts follows by
     // 1245 / 415 before anything is sent, saved or shown.
-    void CommandCommitsWholeEntry_data()
-    {
-        QTest::addColumn<Command>("command");
-        QTest::newRow("tab change")
-            << Command([](frmMain& w) { Child<QTabBar>(w, "TabStrip1")->setCurrentIndex(0); });
-        QTest::newRow("download") << Command(
-            [](frmMain& w) { w.Menus().mnuitmSendConfig->trigger(); });
-        QTest::newRow("compare") << Command(
-            [](frmMain& w) { w.Menus().mnuitmCompareConfig->trigger(); });
-        QTest::newRow("save as") << Command([](frmMain& w) { w.Menus().MnuitmSaveAs->trigger(); });
-        QTest::newRow("print") << Command([](frmMain& w) { w.Menus().mnuitmPrint->trigger(); });
-    }
-
     void CommandCommitsWholeEntry()
     {
-        QFETCH(Command, command);
-        Session c;
-        frmMain& w = c.StartAt415Volts();
-        c.Tabs()->setCurrentIndex(SystemTabIndex);
-        Session::TypeWithoutEnter(c.Volts(), QStringLiteral("1245"), 2);
-        command(w);
-        // Committed by the command itself: the tab change below would commit
-        // the entry too, and a deferred transfer reads the model later.
-        QCOMPARE(w.Device().SystemVolts(), 1245.0f);
-        QCOMPARE(c.TripPointOf(1), 1369.5f);
-        c.Tabs()->setCurrentIndex(0);
-        QCOMPARE(c.TripPoint()->text(), QStringLiteral("1,369.50"));
-        QCOMPARE(c.Modified(), QStringLiteral("Data Modified"));
+        const Command commands[] = {
+            [](frmMain& w) { Child<QTabBar>(w, "TabStrip1")->setCurrentIndex(0); },
+            [](frmMain& w) { w.Menus().mnuitmSendConfig->trigger(); },
+            [](frmMain& w) { w.Menus().mnuitmCompareConfig->trigger(); },
+            [](frmMain& w) { w.Menus().MnuitmSaveAs->trigger(); },
+            [](frmMain& w) { w.Menus().mnuitmPrint->trigger(); }};
+        for (const Command& command : commands) {
+            Session c;
+            frmMain& w = c.StartAt415Volts();
+            c.Tabs()->setCurrentIndex(SystemTabIndex);
+            Session::TypeWithoutEnter(c.Volts(), QStringLiteral("1245"), 2);
+            command(w);
+            // Committed by the command itself: the tab change below would
+            // commit the entry too, and a deferred transfer reads the model later.
+            QCOMPARE(w.Device().SystemVolts(), 1245.0f);
+            QCOMPARE(c.TripPointOf(1), 1369.5f);
+            c.Tabs()->setCurrentIndex(0);
+            QCOMPARE(c.TripPoint()->text(), QStringLiteral("1,369.50"));
+            QCOMPARE(c.Modified(), QStringLiteral("Data Modified"));
+        }
     }
 
     // The user's own commit, with Enter, still cuts at the caret.
@@ -139,76 +133,71 @@ private Q_SLOTS:
 
     // The arrow keys step the current from the value shown, whatever entry
     // of the list was chosen last.
-    void CurrentStepsFromValueShown_data()
-    {
-        QTest::addColumn<float>("shown");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<float>("stepped");
-        QTest::newRow("between entries, down") << 175.0f << int(Qt::Key_Down) << 200.0f;
-        QTest::newRow("between entries, up") << 175.0f << int(Qt::Key_Up) << 150.0f;
-        QTest::newRow("an entry, down") << 1000.0f << int(Qt::Key_Down) << 1500.0f;
-        QTest::newRow("the last entry, down") << 4000.0f << int(Qt::Key_Down) << 4000.0f;
-        QTest::newRow("below the first, up") << 1.0f << int(Qt::Key_Up) << 1.0f;
-    }
-
     void CurrentStepsFromValueShown()
     {
-        QFETCH(float, shown);
-        QFETCH(int, key);
-        Session c;
-        frmMain& w = c.StartAt415Volts();
-        c.Tabs()->setCurrentIndex(SystemTabIndex);
-        w.Device().SetSystemCurrent(50.0f); // an entry of the list, shown earlier
-        w.ShowTab(19);
-        w.Device().SetSystemCurrent(shown);
-        w.ShowTab(19);
-        QTest::keyClick(c.Current(), Qt::Key(key));
-        QTEST(w.Device().SystemCurrent(), "stepped");
-        QCOMPARE(c.Current()->currentText().toFloat(), w.Device().SystemCurrent());
+        const struct
+        {
+            float Shown;
+            Qt::Key Key;
+            float Stepped;
+        } rows[] = {{175.0f, Qt::Key_Down, 200.0f}, // between entries
+                    {175.0f, Qt::Key_Up, 150.0f},
+                    {1000.0f, Qt::Key_Down, 1500.0f}, // an entry
+                    {4000.0f, Qt::Key_Down, 4000.0f}, // the last entry
+                    {1.0f, Qt::Key_Up, 1.0f}};        // below the first
+        for (const auto& row : rows) {
+            Session c;
+            frmMain& w = c.StartAt415Volts();
+            c.Tabs()->setCurrentIndex(SystemTabIndex);
+            w.Device().SetSystemCurrent(50.0f); // an entry of the list, shown earlier
+            w.ShowTab(19);
+            w.Device().SetSystemCurrent(row.Shown);
+            w.ShowTab(19);
+            QTest::keyClick(c.Current(), row.Key);
+            QCOMPARE(w.Device().SystemCurrent(), row.Stepped);
+            QCOMPARE(c.Current()->currentText().toFloat(), w.Device().SystemCurrent());
+        }
     }
 
     // Text typed into a box counts for the save question before a reload.
     // No: every box shows the new configuration; Cancel keeps everything,
     // with no file dialog.
-    void ReloadAsksFirst_data()
+    void ReloadAsksFirst()
     {
-        QTest::addColumn<Command>("reload");
-        QTest::addColumn<MsgResult>("answer");
-        // Relay 1's after the reload; kept, the 500 V typed is 498 V, the
-        // nearest step of the trip point.
-        QTest::addColumn<float>("tripPoint");
-        QTest::addColumn<int>("fileDialogs"); // the first open's included
         const Command open = [](frmMain& w) { w.Menus().mnuitmOpen->trigger(); };
         const Command recent = [](frmMain& w) { w.Menus().mnuitmRUFile[0]->trigger(); };
         const Command renew = [](frmMain& w) { w.Menus().mnuitmNew->trigger(); };
-        QTest::newRow("open") << open << MsgResult::No << 456.5f << 2;
-        QTest::newRow("recent file") << recent << MsgResult::No << 456.5f << 1;
-        QTest::newRow("new") << renew << MsgResult::No << 0.0f << 1;
-        QTest::newRow("open, cancelled") << open << MsgResult::Cancel << 498.0f << 1;
-        QTest::newRow("recent file, cancelled") << recent << MsgResult::Cancel << 498.0f << 1;
-    }
-
-    void ReloadAsksFirst()
-    {
-        QFETCH(Command, reload);
-        QFETCH(MsgResult, answer);
-        QFETCH(float, tripPoint);
-        Session c;
-        frmMain& w = c.StartAt415Volts();
-        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
-        w.Menus().mnuitmOpen->trigger();
-        c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
-        c.Tabs()->setCurrentIndex(0);
-        Session::TypeWithoutEnter(c.TripPoint(), QStringLiteral("500"), 3);
-        c.Link.UI().QueueAnswer(answer);
-        reload(w);
-        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
-        QTEST(int(c.Dialogs.Requests().size()), "fileDialogs");
-        QCOMPARE(c.TripPointOf(1), tripPoint);
-        c.Tabs()->setCurrentIndex(SystemTabIndex); // a commit would store the box now
-        QCOMPARE(c.TripPointOf(1), tripPoint);
-        QCOMPARE(c.Modified(),
-                 answer == MsgResult::Cancel ? QStringLiteral("Data Modified") : QString());
+        const struct
+        {
+            Command Reload;
+            MsgResult Answer;
+            // Relay 1's after the reload; kept, the 500 V typed is 498 V, the
+            // nearest step of the trip point.
+            float TripPoint;
+            int FileDialogs; // the first open's included
+        } rows[] = {{open, MsgResult::No, 456.5f, 2},
+                    {recent, MsgResult::No, 456.5f, 1},
+                    {renew, MsgResult::No, 0.0f, 1},
+                    {open, MsgResult::Cancel, 498.0f, 1},
+                    {recent, MsgResult::Cancel, 498.0f, 1}};
+        for (const auto& row : rows) {
+            Session c;
+            frmMain& w = c.StartAt415Volts();
+            c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
+            w.Menus().mnuitmOpen->trigger();
+            c.Dialogs.QueueAnswer(c.SaveFile(QStringLiteral("plant.tcf")));
+            c.Tabs()->setCurrentIndex(0);
+            Session::TypeWithoutEnter(c.TripPoint(), QStringLiteral("500"), 3);
+            c.Link.UI().QueueAnswer(row.Answer);
+            row.Reload(w);
+            QCOMPARE(c.Messages(), QStringList{SaveQuestion});
+            QCOMPARE(int(c.Dialogs.Requests().size()), row.FileDialogs);
+            QCOMPARE(c.TripPointOf(1), row.TripPoint);
+            c.Tabs()->setCurrentIndex(SystemTabIndex); // a commit would store the box now
+            QCOMPARE(c.TripPointOf(1), row.TripPoint);
+            QCOMPARE(c.Modified(),
+                     row.Answer == MsgResult::Cancel ? QStringLiteral("Data Modified") : QString());
+        }
     }
 
     // Values outside their limits are set back and reported when the
@@ -255,41 +244,34 @@ private Q_SLOTS:
     }
 
     // Two relays on Com1 at slave 1 both save as Com1_Node1: a Save after an
-    // upload asks before it writes over a file that is not its own.
-    void SaveAfterUploadAsksBeforeReplacing_data()
-    {
-        QTest::addColumn<MsgResult>("answer");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("yes replaces") << MsgResult::Yes << true;
-        QTest::newRow("no offers save as") << MsgResult::No << false;
-    }
-
+    // upload asks before it writes over a file that is not its own; Yes
+    // replaces it, No offers Save As.
     void SaveAfterUploadAsksBeforeReplacing()
     {
-        QFETCH(MsgResult, answer);
-        QFETCH(bool, replaced);
-        Session c;
-        frmMain& w = c.StartAt415Volts();
-        const QString existing = QDir(c.Folder.path()).filePath(QStringLiteral("Com1_Node1"));
-        QFile file(existing);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("the other relay's settings\n");
-        file.close();
-        w.SetDataModified(false);
-        w.Menus().mnuitmRequestConfig->trigger();
-        c.Tick();
-        QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node1"));
-        c.Link.UI().QueueAnswer(answer);
-        w.Menus().MnuitmSave->trigger();
-        QCOMPARE(c.Messages().size(), 1);
-        QVERIFY(c.Messages()[0].contains(QStringLiteral("already exists")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll() != "the other relay's settings\n", replaced);
-        file.close();
-        QCOMPARE(c.Dialogs.Requests().size(), replaced ? 0 : 1);
-        if (replaced) { // its own file now: the next Save asks nothing
+        for (const bool replaced : {true, false}) {
+            Session c;
+            frmMain& w = c.StartAt415Volts();
+            const QString existing = QDir(c.Folder.path()).filePath(QStringLiteral("Com1_Node1"));
+            QFile file(existing);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("the other relay's settings\n");
+            file.close();
+            w.SetDataModified(false);
+            w.Menus().mnuitmRequestConfig->trigger();
+            c.Tick();
+            QCOMPARE(w.CurrentFileName(), QStringLiteral("Com1_Node1"));
+            c.Link.UI().QueueAnswer(replaced ? MsgResult::Yes : MsgResult::No);
             w.Menus().MnuitmSave->trigger();
             QCOMPARE(c.Messages().size(), 1);
+            QVERIFY(c.Messages()[0].contains(QStringLiteral("already exists")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll() != "the other relay's settings\n", replaced);
+            file.close();
+            QCOMPARE(c.Dialogs.Requests().size(), replaced ? 0 : 1);
+            if (replaced) { // its own file now: the next Save asks nothing
+                w.Menus().MnuitmSave->trigger();
+                QCOMPARE(c.Messages().size(), 1);
+            }
         }
     }
 
@@ -304,18 +286,6 @@ private Q_SLOTS:
         c.Link.UI().QueueAnswer(MsgResult::Cancel);
         QVERIFY(!c.Close());
         QCOMPARE(c.Messages(), QStringList{SaveQuestion});
-    }
-
-    // A logout that was cancelled leaves Exit asking as before.
-    void CancelledLogoutKeepsQuestions()
-    {
-        Session c;
-        frmMain& w = c.Start();
-        w.SessionEnding();
-        QCoreApplication::processEvents();
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(), QStringList{"Do you really want to Exit?|TZL Configurator"});
     }
 
     // The transfer goes to the relay the Node box shows, typed or not, and

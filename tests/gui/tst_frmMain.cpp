@@ -4,6 +4,7 @@
 #include "link/cCommsErrorLog.h"
 #include "platform/LocaleDateText.h"
 #include "shell/PrintCommands.h"
+#include "shell/QtMessageBoxUserInterface.h"
 #include "shell/TrendChart.h"
 #include "shell/frmCompareResult.h"
 #include "shell/frmTrends.h"
@@ -13,10 +14,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -34,12 +37,6 @@ namespace {
 
 const QString App = QStringLiteral("VI_TZLConfigurator");
 const QString Caption = QStringLiteral("Velmar Dudodozozuz TZL Configurator");
-const QString ReallyExit = QStringLiteral("Do you really want to Exit?|TZL Configurator");
-const QString SaveQuestion =
-    QStringLiteral("Do you want to save the configuration changes?|TZL Configurator");
-const QString SaveOrDownload = QStringLiteral("Do you want to save or download the configuration "
-                                              "changes?|TZL Configurator");
-const QString Timeout = QStringLiteral("Modbus Response Timeout|Comms Error");
 
 struct Configurator : MainWindow
 {
@@ -137,13 +134,14 @@ class tst_frmMain : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void FirstStartWithEmptySettings()
+    // The first start, the Node box's arrows and typed numbers with and
+    // without unsaved changes, and the questions at exit. Not-modified Exit
+    // asks "really?": tst_frmMain::DesktopSessionEnding.
+    void NodeBoxAndExitTranscript()
     {
         Configurator c;
         frmMain& w = c.Start();
-        QCOMPARE(w.windowTitle(), Caption);
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-        QCOMPARE(w.CurrentTab(), 20);
+        c.Note(QStringLiteral("first start, empty settings: nothing sent"));
         // The word order is found by a scan, never chosen by hand.
         QVERIFY(!w.Menus().mnuitmRevWordOrder->isVisible());
         QVERIFY(!w.Menus().mnuitmRevWordOrder->isEnabled());
@@ -151,16 +149,169 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(QDir(c.LogFolder.path()).filePath("CommsErr.log")));
         // The first dialog opens in the documents folder.
         w.Menus().mnuitmOpen->trigger();
-        QCOMPARE(c.Dialogs.Requests().size(), 1);
         const FileDialogRequest& open = c.Dialogs.Requests()[0].Request;
-        QCOMPARE(open.Title, QStringLiteral("Open TZL Configuration File"));
         QCOMPARE(open.FilterIndex, 2);
         QCOMPARE(open.Filters.size(), 3);
         const QString documents =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QCOMPARE(open.InitialFolder, documents.isEmpty() ? QDir::homePath() : documents);
-        // No settings file to find nothing in: nothing talked to the relay.
-        QVERIFY(c.Link.Relay().Accesses().empty());
+        c.Note(QStringLiteral("Open, cancelled"));
+
+        // The arrows stop at 1 and 247.
+        QToolButton* up = nullptr;
+        QToolButton* down = nullptr;
+        for (auto* button : w.findChildren<QToolButton*>()) {
+            if (button->accessibleName() == QLatin1String("Increment Slave Address"))
+                up = button;
+            if (button->accessibleName() == QLatin1String("Decrement Slave Address"))
+                down = button;
+        }
+        down->click();
+        c.Note(QStringLiteral("down arrow at 1"));
+        up->click();
+        c.Note(QStringLiteral("up arrow"));
+        c.TypeSlaveId(QStringLiteral("247"));
+        up->click();
+        c.Note(QStringLiteral("247 typed, up arrow"));
+        down->click();
+        c.Note(QStringLiteral("down arrow"));
+
+        // With unsaved changes a new node asks first, and anything but No
+        // stays with the relay the changes are for; No forgets what was read
+        // from the other relay, not the edits.
+        c.TypeSlaveId(QStringLiteral("1"));
+        c.Link.Relay().SetEvents({{1, 4, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))}});
+        QVERIFY(w.Device().EventLog.Upload(1));
+        c.MarkModified();
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        c.TypeSlaveId(QStringLiteral("7"));
+        c.Note(QStringLiteral("events read, edited; 7 typed, Yes"));
+        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(4));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        c.TypeSlaveId(QStringLiteral("7"));
+        c.Note(QStringLiteral("7 typed, No"));
+        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(-1));
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        up->click();
+        c.Note(QStringLiteral("up arrow, Yes"));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        up->click();
+        c.Note(QStringLiteral("up arrow, No"));
+
+        w.SetOnLine(true);
+        QVERIFY(!c.Close());
+        c.Note(QStringLiteral("on-line: close box"));
+        w.SetOnLine(false);
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        QVERIFY(!c.Close());
+        c.Note(QStringLiteral("off-line: close box, Yes to saving, the dialog cancelled"));
+        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("<absent>"));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        QVERIFY(c.Close());
+        c.Note(QStringLiteral("close box, No to saving: closed without asking again"));
+        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("8"));
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-node-and-exit.txt"), c.Transcript);
+    }
+
+    // Commands from menus, toolbar and buttons: disabled while they wait for
+    // the tick, the questions they ask, and the on-line panel.
+    void CommandsTranscript()
+    {
+        Configurator c(12);
+        c.Store.SaveSetting(App, "Comms", "Port", "3");
+        c.Store.SaveSetting(App, "TargetTZL", "SlaveID", "12");
+        frmMain& w = c.Start();
+        c.Link.Relay().SetSystemVolts(11000);
+        auto* getTime = Child<QAbstractButton>(w, "cmdGetTZLTime");
+        getTime->click();
+        QVERIFY(!getTime->isEnabled());
+        c.Tick();
+        QVERIFY(getTime->isEnabled());
+        c.Note(QStringLiteral("Get TZL Time, a tick"));
+        w.Menus().ToolbarButton("upload")->trigger();
+        c.Note(QStringLiteral("toolbar upload"));
+        c.Tick();
+        c.Note(QStringLiteral("a tick"));
+        QVERIFY(w.ConfigUploaded());
+        QCOMPARE(w.Device().SystemVolts(), 11000.0f);
+
+        c.MarkModified();
+        w.Menus().mnuitmRequestConfig->trigger();
+        c.Link.UI().QueueAnswer(MsgResult::Cancel);
+        c.Tick();
+        c.Note(QStringLiteral("edited; upload, Cancel to the save question"));
+        // No to the question: tst_WhatYouSeeIsSent::ReloadAsksFirst("new").
+        c.Link.UI().QueueAnswer(MsgResult::Cancel);
+        w.Menus().mnuitmNew->trigger();
+        c.Note(QStringLiteral("New, Cancel"));
+        c.Link.UI().QueueAnswer(MsgResult::No);
+        w.Menus().mnuitmNew->trigger();
+        c.Note(QStringLiteral("New, No"));
+        QVERIFY(!w.ConfigUploaded());
+        QCOMPARE(w.Device().TripData.TripName(3), QStringLiteral("Relay Trip 3"));
+        w.Menus().mnuitmHelpContents->trigger();
+        c.Note(QStringLiteral("Help, no guide installed"));
+
+        // What each print outcome shows is PrintCommandOutcomes'; here, the
+        // toolbar and the event log's button reach it with the window's mode.
+        w.Menus().ToolbarButton("print")->trigger();
+        QCOMPARE(c.Printing.Dialogs, 1);
+        QVERIFY(c.Printing.Printer.Lines().size() > 16);
+        c.Note(QStringLiteral("toolbar print"));
+        w.show();
+        auto* panel = Child<QLabel>(w, "connection");
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QCOMPARE(w.Menus().mnuitmCommsConnect->text(), QStringLiteral("&Off-Line"));
+        c.Note(QStringLiteral("click on the on-line panel"));
+        auto* print = Child<QAbstractButton>(w, "cmdPrintEventLog");
+        c.Tabs()->setCurrentIndex(16);
+        print->click();
+        QVERIFY(print->isEnabled());
+        c.Note(QStringLiteral("Event Log tab, Print"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        c.Printing.Accept = false;
+        print->click();
+        QCOMPARE(c.Printing.Dialogs, 2);
+        QVERIFY(print->isEnabled());
+        c.Note(QStringLiteral("panel clicked again; Print, cancelled"));
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-commands.txt"), c.Transcript);
+    }
+
+    // Save with no name, recent files that load or fail, and a Save after
+    // Open rewriting the opened file. A Save after an upload writes beside the
+    // last chosen file: tst_WhatYouSeeIsSent::SaveAfterUploadAsksBeforeReplacing.
+    void FilesTranscript()
+    {
+        Configurator c;
+        const QDir folder(c.LogFolder.path());
+        c.Store.SaveSetting(App, "RUFiles", "RUF1", folder.filePath("gone.tcf"));
+        c.Store.SaveSetting(App, "RUFiles", "RUF2", folder.filePath("good.tcf"));
+        frmMain& w = c.Start();
+        QVERIFY(w.Device().SaveConfigToFile(folder.filePath("good.tcf")));
+        QVERIFY(w.Device().SaveConfigToFile(folder.filePath("plant.tcf")));
+        w.Menus().MnuitmSave->trigger();
+        QCOMPARE(c.Dialogs.Requests()[0].DialogKind, ScriptedFileDialogs::Kind::Save);
+        c.Note(QStringLiteral("Save with no name, cancelled"));
+        w.Menus().mnuitmRUFile[1]->trigger();
+        c.Note(QStringLiteral("recent file 2, good.tcf"));
+        w.Menus().mnuitmRUFile[1]->trigger();
+        QVERIFY(w.Menus().mnuitmExitSep->isVisible());
+        c.Note(QStringLiteral("recent file 2, gone.tcf"));
+
+        c.Dialogs.QueueAnswer(folder.filePath("plant.tcf"));
+        w.Menus().mnuitmOpen->trigger();
+        c.Note(QStringLiteral("Open plant.tcf"));
+        c.MarkModified();
+        QFile::remove(folder.filePath("plant.tcf"));
+        w.Menus().MnuitmSave->trigger();
+        QVERIFY(QFile::exists(folder.filePath("plant.tcf")));
+        c.Note(QStringLiteral("edited, the file deleted; Save"));
+        QCOMPARE(c.Saved("Options", "WorkDirectory"), QStringLiteral("<absent>"));
+        c.Link.UI().QueueAnswer(MsgResult::Yes);
+        QVERIFY(c.Close());
+        QCOMPARE(c.Saved("Options", "WorkDirectory"), folder.path());
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-files.txt"),
+                           c.Transcript.replace(folder.path(), QStringLiteral("<folder>")));
     }
 
     // The values themselves are tst_ShellLogic::SettingsRoundTrip's: here,
@@ -181,24 +332,23 @@ private Q_SLOTS:
         frmMain& w = c.Start(QStringLiteral("/dev/pts/9"));
         QCOMPARE(w.Link().Device(), QStringLiteral("/dev/pts/9"));
         QCOMPARE(w.pos(), QPoint(0, 40));
-        QVERIFY(w.Menus().mnuitmRevWordOrder->isChecked());
         QCOMPARE(w.Link().Port(), std::int16_t(3));
-        QCOMPARE(w.Menus().mnuitmRUFile[0]->text(), QStringLiteral("&1 plant.tcf"));
-        QVERIFY(w.Menus().mnuitmRUFile[0]->isVisible());
-        QVERIFY(!w.Menus().mnuitmRUFile[1]->isVisible());
-        QVERIFY(w.Menus().mnuitmVerifyDownload->isChecked());
+        c.Note(QStringLiteral("started with the settings stored and /dev/pts/9 given"));
         w.Menus().mnuitmVerifyDownload->setChecked(false);
-
         w.move(99999, 40);
         c.Link.UI().QueueAnswer(MsgResult::Yes); // "Do you really want to Exit?"
         QVERIFY(c.Close());
-        QCOMPARE(c.Saved("MainForm", "Left"), QStringLiteral("0"));
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
-        QCOMPARE(c.Saved("Options", "AlarmDisplay"), QStringLiteral("1"));
-        QCOMPARE(c.Saved("Options", "VerifyAfterDownload"), QStringLiteral("0"));
-        QCOMPARE(c.Saved("Comms", "Settings").toUpper(), QStringLiteral("19200,E,8,1"));
-        QCOMPARE(c.Saved("RUFiles", "RUF1"), QStringLiteral("/srv/plant.tcf"));
-        QCOMPARE(c.Saved("Comms", "Device"), QStringLiteral("/dev/ttyUSB3"));
+        c.Transcript += QStringLiteral("written back at exit:\n");
+        for (const char* key :
+             {"MainForm/Left", "TargetTZL/SlaveID", "Options/AlarmDisplay",
+              "Options/VerifyAfterDownload", "Comms/Settings", "RUFiles/RUF1", "Comms/Device"}) {
+            const QString k = QLatin1String(key);
+            c.Transcript +=
+                QStringLiteral("  %1=%2\n")
+                    .arg(k, c.Store.GetSetting(App, k.section(u'/', 0, 0), k.section(u'/', 1),
+                                               QStringLiteral("<absent>")));
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-settings.txt"), c.Transcript);
     }
 
     void SlaveIdBox()
@@ -226,310 +376,68 @@ private Q_SLOTS:
         }
     }
 
-    void SlaveIdChangeWhileModified()
+    // The desktop session ending closes the window on-line and modified with
+    // no question, and the settings are saved; a logout that was cancelled
+    // (events ran since) leaves Exit asking as before.
+    void DesktopSessionEnding()
     {
-        Configurator c;
-        frmMain& w = c.Start();
-        c.Link.Relay().SetEvents({{1, 4, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))}});
-        QVERIFY(w.Device().EventLog.Upload(1));
-        c.MarkModified();
-
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        c.TypeSlaveId(QStringLiteral("7"));
-        QCOMPARE(c.Messages(), QStringList{SaveOrDownload});
-        QCOMPARE(w.SlaveID(), std::int16_t(1));
-        QCOMPARE(c.SlaveBox()->text(), QStringLiteral("1"));
-        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(4));
-
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        c.TypeSlaveId(QStringLiteral("7"));
-        QCOMPARE(w.SlaveID(), std::int16_t(7));
-        // What was read from the other relay is gone; the edits are not.
-        QCOMPARE(w.Device().EventLog.EvtRelay(1), std::int16_t(-1));
-        QVERIFY(w.IsDataModified());
+        for (const bool cancelled : {false, true}) {
+            Configurator c;
+            frmMain& w = c.Start();
+            if (!cancelled) {
+                w.SetOnLine(true);
+                c.MarkModified();
+            }
+            w.SessionEnding();
+            if (cancelled)
+                QCoreApplication::processEvents();
+            c.Link.UI().QueueAnswer(MsgResult::No);
+            QCOMPARE(c.Close(), !cancelled);
+            QCOMPARE(c.Messages(), cancelled ? QStringList{"Do you really want to Exit?|TZL "
+                                                           "Configurator"}
+                                             : QStringList());
+            QCOMPARE(c.Saved("TargetTZL", "SlaveID"),
+                     cancelled ? QStringLiteral("<absent>") : QStringLiteral("1"));
+        }
     }
 
-    // The arrows stop at 1 and 247; a step away from unsaved changes asks
-    // first, and anything but No stays with the relay the changes are for.
-    void NodeArrowsStopAtTheEndsAndAsk()
+    // What the tick does by itself: nothing while minimised (an upload asked
+    // waits for the window to come back); with the alarm display on, back to
+    // Measurements once for each new alarm, so the engineer may go to the
+    // Relays tab to acknowledge it, until another relay's alarm comes up.
+    void PollingTranscript()
     {
         Configurator c;
-        frmMain& w = c.Start();
-        const auto arrow = [&](const char* name) {
-            for (auto* button : w.findChildren<QToolButton*>())
-                if (button->accessibleName() == QLatin1String(name))
-                    return button;
-            return static_cast<QToolButton*>(nullptr);
-        };
-        QToolButton* up = arrow("Increment Slave Address");
-        QToolButton* down = arrow("Decrement Slave Address");
-        QList<int> ids;
-        const auto click = [&](QToolButton* button) {
-            button->click();
-            ids << w.SlaveID() << c.SlaveBox()->text().toInt();
-        };
-        click(down); // at 1 already
-        click(up);
-        c.TypeSlaveId(QStringLiteral("247"));
-        click(up);
-        click(down);
-        QCOMPARE(ids, (QList<int>{1, 1, 2, 2, 247, 247, 246, 246}));
-        QVERIFY(c.Link.UI().Messages().isEmpty());
-
-        w.SetDataModified(true);
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        ids.clear();
-        click(up);
-        click(up);
-        QCOMPARE(ids, (QList<int>{246, 246, 247, 247}));
-        QCOMPARE(c.Messages(), QStringList(2, SaveOrDownload));
-    }
-
-    // Not-modified Exit asks "really?": tst_WhatYouSeeIsSent::CancelledLogoutKeepsQuestions.
-    void ExitQuestions()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.SetOnLine(true);
-        c.MarkModified();
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(),
-                 QStringList{"Please switch to off-line mode before exiting|TZL Configurator"});
-
-        // Off-line and modified: Yes to saving, then Cancel in the dialog.
-        w.SetOnLine(false);
-        c.Link.UI().ClearMessages();
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        QVERIFY(!c.Close());
-        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
-        QCOMPARE(c.Dialogs.Requests().size(), 1);
-        QCOMPARE(c.Dialogs.Requests()[0].Request.Title,
-                 QStringLiteral("Save TZL Configuration File As"));
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("<absent>"));
-
-        // No to saving closes without asking again.
-        c.Link.UI().ClearMessages();
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        QVERIFY(c.Close());
-        QCOMPARE(c.Messages().size(), 1);
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
-    }
-
-    void DesktopSessionEndingAsksNothing()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.SetOnLine(true);
-        c.MarkModified();
-        w.SessionEnding();
-        QVERIFY(c.Close());
-        QVERIFY(c.Messages().isEmpty());
-        QCOMPARE(c.Saved("TargetTZL", "SlaveID"), QStringLiteral("1"));
-    }
-
-    void MinimisedMeansNothingRuns()
-    {
-        Configurator c;
+        c.Store.SaveSetting(App, "Options", "AlarmDisplay", "1");
         frmMain& w = c.Start();
         w.Menus().mnuitmRequestConfig->trigger();
         w.showMinimized();
         QTRY_VERIFY(w.isMinimized());
         c.Tick(4);
-        QVERIFY(c.Link.Relay().Accesses().empty());
-        QVERIFY(w.Pending().PendingUpload);
+        c.Note(QStringLiteral("upload asked, minimised, four ticks"));
         w.showNormal();
         QTRY_VERIFY(!w.isMinimized());
         c.Tick();
-        QVERIFY(!w.Pending().PendingUpload);
-        QVERIFY(!c.Link.Relay().Accesses().empty());
-    }
-
-    void AlarmDisplayReturnsToMeasurements()
-    {
-        Configurator c;
-        c.Store.SaveSetting(App, "Options", "AlarmDisplay", "1");
-        frmMain& w = c.Start();
+        c.Note(QStringLiteral("shown again, a tick"));
         c.Link.Relay().SetRelayStatus(5, SimulatedRelay::StatusInAlarm);
         QVERIFY(w.Device().TripData.UploadStatus(1, 5));
         c.Tabs()->setCurrentIndex(17);
-        QCOMPARE(w.CurrentTab(), 18);
         c.Tick();
-        QCOMPARE(w.CurrentTab(), 20);
-        QVERIFY(Child<QLabel>(w, "txtAlarmIndicator")->isVisibleTo(&w));
-        // Once for each new alarm: the engineer may go to the Relays tab to
-        // acknowledge it, until another relay's alarm comes up.
+        c.Note(QStringLiteral("relay 5 in alarm; Relays tab, a tick"));
         c.Tabs()->setCurrentIndex(17);
         c.Tick(2);
-        QCOMPARE(w.CurrentTab(), 18);
+        c.Note(QStringLiteral("Relays tab again, two ticks"));
         c.Link.Relay().SetRelayStatus(6, SimulatedRelay::StatusInAlarm);
         QVERIFY(w.Device().TripData.UploadStatus(1, 6));
         c.Tick();
-        QCOMPARE(w.CurrentTab(), 20);
+        c.Note(QStringLiteral("relay 6 in alarm, a tick"));
         Child<QAbstractButton>(w, "cmdAckAlarms")->click();
         c.Tick();
-        QVERIFY(!Child<QLabel>(w, "txtAlarmIndicator")->isVisibleTo(&w));
+        c.Note(QStringLiteral("alarms acknowledged, a tick"));
         c.Tabs()->setCurrentIndex(2);
         c.Tick();
-        QCOMPARE(w.CurrentTab(), 3);
-    }
-
-    void ClockCommandRunsOnTheNextTick()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        auto* getTime = Child<QAbstractButton>(w, "cmdGetTZLTime");
-        getTime->click();
-        QVERIFY(!getTime->isEnabled());
-        QVERIFY(w.Pending().PendingGetTime);
-        c.Tick();
-        QVERIFY(getTime->isEnabled());
-        QVERIFY(!c.Link.Relay().Accesses().empty());
-    }
-
-    void UploadDisablesUntilItHasRun()
-    {
-        Configurator c(12);
-        c.Store.SaveSetting(App, "Comms", "Port", "3");
-        c.Store.SaveSetting(App, "TargetTZL", "SlaveID", "12");
-        frmMain& w = c.Start();
-        c.Link.Relay().SetSystemVolts(11000);
-        w.Menus().ToolbarButton("upload")->trigger();
-        QVERIFY(!w.Menus().mnuitmRequestConfig->isEnabled());
-        QVERIFY(!w.Menus().Toolbar1->isEnabled());
-        QVERIFY(w.Menus().mnuitmSendConfig->isEnabled());
-        c.Tick();
-        QVERIFY(w.Menus().mnuitmRequestConfig->isEnabled());
-        QVERIFY(w.Menus().Toolbar1->isEnabled());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Com3_Node12 - ") + Caption);
-        QVERIFY(w.ConfigUploaded());
-        QCOMPARE(w.Device().SystemVolts(), 11000.0f);
-        QVERIFY(!w.IsDataModified());
-    }
-
-    void UploadCancelledAtTheSaveQuestion()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        c.MarkModified();
-        w.Menus().mnuitmRequestConfig->trigger();
-        c.Link.UI().QueueAnswer(MsgResult::Cancel);
-        c.Tick();
-        QCOMPARE(c.Messages(), QStringList{SaveQuestion});
-        QVERIFY(c.Link.Relay().Accesses().empty());
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-        QVERIFY(w.Menus().mnuitmRequestConfig->isEnabled());
-        QVERIFY(w.Menus().Toolbar1->isEnabled());
-        QVERIFY(w.IsDataModified());
-    }
-
-    // A Save after an upload writes beside the last chosen file:
-    // tst_WhatYouSeeIsSent::SaveAfterUploadAsksBeforeReplacing.
-    void SaveAfterOpenRewritesTheOpenedFile()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        QTemporaryDir folder;
-        const QString path = QDir(folder.path()).filePath("plant.tcf");
-        QVERIFY(w.Device().SaveConfigToFile(path));
-        c.Dialogs.QueueAnswer(path);
-        w.Menus().mnuitmOpen->trigger();
-        QCOMPARE(w.windowTitle(), QStringLiteral("plant.tcf - ") + Caption);
-        QCOMPARE(w.RecentFiles().ItemPath(1), path);
-
-        c.MarkModified();
-        QFile::remove(path);
-        w.Menus().MnuitmSave->trigger();
-        QCOMPARE(c.Dialogs.Requests().size(), 1); // the open dialog only
-        QVERIFY(QFile::exists(path));
-        QVERIFY(!w.IsDataModified());
-        QCOMPARE(c.Saved("Options", "WorkDirectory"), QStringLiteral("<absent>"));
-        c.Link.UI().QueueAnswer(MsgResult::Yes);
-        QVERIFY(c.Close());
-        QCOMPARE(c.Saved("Options", "WorkDirectory"), folder.path());
-    }
-
-    void SaveWithoutANameAsksForOne()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().MnuitmSave->trigger();
-        QCOMPARE(c.Dialogs.Requests().size(), 1);
-        QCOMPARE(c.Dialogs.Requests()[0].DialogKind, ScriptedFileDialogs::Kind::Save);
-    }
-
-    void RecentFileThatFailsToLoadIsDropped()
-    {
-        Configurator c;
-        QTemporaryDir folder;
-        const QString good = QDir(folder.path()).filePath("good.tcf");
-        c.Store.SaveSetting(App, "RUFiles", "RUF1", QDir(folder.path()).filePath("gone.tcf"));
-        c.Store.SaveSetting(App, "RUFiles", "RUF2", good);
-        frmMain& w = c.Start();
-        QVERIFY(w.Device().SaveConfigToFile(good));
-
-        w.Menus().mnuitmRUFile[1]->trigger();
-        QCOMPARE(w.RecentFiles().ItemPath(1), good);
-        QCOMPARE(w.windowTitle(), QStringLiteral("good.tcf - ") + Caption);
-
-        c.Link.UI().ClearMessages();
-        w.Menus().mnuitmRUFile[1]->trigger();
-        QCOMPARE(c.Link.UI().Messages().size(), 1); // the file-system message
-        QCOMPARE(w.RecentFiles().Count(), std::int16_t(1));
-        QVERIFY(!w.Menus().mnuitmRUFile[1]->isVisible());
-        QVERIFY(w.Menus().mnuitmExitSep->isVisible());
-    }
-
-    // No to the question: tst_WhatYouSeeIsSent::ReloadAsksFirst("new").
-    void NewAsksBeforeDiscarding()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().mnuitmRequestConfig->trigger();
-        c.Tick();
-        c.MarkModified();
-        c.Link.UI().QueueAnswer(MsgResult::Cancel);
-        w.Menus().mnuitmNew->trigger();
-        QVERIFY(w.IsDataModified());
-        c.Link.UI().QueueAnswer(MsgResult::No);
-        w.Menus().mnuitmNew->trigger();
-        QCOMPARE(w.windowTitle(), Caption);
-        QVERIFY(!w.ConfigUploaded());
-        QCOMPARE(w.Device().TripData.TripName(3), QStringLiteral("Relay Trip 3"));
-    }
-
-    // What each outcome shows and prints is tst_PrintCommands'; here, the
-    // toolbar and the event log's button reach it with the window's mode.
-    void PrintCommands()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().ToolbarButton("print")->trigger();
-        QCOMPARE(c.Printing.Dialogs, 1);
-        QVERIFY(c.Printing.Printer.Lines().size() > 16);
-        QCOMPARE(c.Panel("status"), QStringLiteral("Ready"));
-
-        auto* print = Child<QAbstractButton>(w, "cmdPrintEventLog");
-        w.SetOnLine(true);
-        c.Tabs()->setCurrentIndex(16);
-        print->click();
-        QCOMPARE(c.Messages(), QStringList{"Switch to off-line mode before you print the event "
-                                           "log|TZL Configurator"});
-        QVERIFY(print->isEnabled());
-        w.SetOnLine(false);
-        c.Printing.Accept = false;
-        print->click();
-        QCOMPARE(c.Printing.Dialogs, 2);
-        QVERIFY(print->isEnabled());
-    }
-
-    void HelpWithoutAGuideSaysSo()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.Menus().mnuitmHelpContents->trigger();
-        QCOMPARE(c.Link.UI().Messages().size(), 1);
-        QCOMPARE(c.Link.UI().Messages()[0].Title, QStringLiteral("TZL Configurator"));
+        c.Note(QStringLiteral("trip tab, a tick"));
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-polling.txt"), c.Transcript);
     }
 
     void TabKeysWrapAround()
@@ -549,21 +457,6 @@ private Q_SLOTS:
         QCOMPARE(visited, (QList<int>{20, 1, 20, 1, 2}));
     }
 
-    void ClickOnTheOnLinePanelToggles()
-    {
-        Configurator c;
-        frmMain& w = c.Start();
-        w.show();
-        auto* panel = Child<QLabel>(w, "connection");
-        QTest::mouseClick(panel, Qt::LeftButton);
-        QVERIFY(w.OnLine());
-        QCOMPARE(panel->text(), QStringLiteral("On-Line"));
-        QCOMPARE(w.Menus().mnuitmCommsConnect->text(), QStringLiteral("&Off-Line"));
-        QTest::mouseClick(panel, Qt::LeftButton);
-        QVERIFY(!w.OnLine());
-        QCOMPARE(panel->text(), QString());
-    }
-
     // The relay stops answering while the window is on-line on the
     // Measurements tab: the tick must report it once, count and log every
     // failed transfer, say since when in the status bar, and leave Off-Line
@@ -574,39 +467,33 @@ private Q_SLOTS:
         frmMain& w = c.Start();
         w.SetOnLine(true);
         c.Tick(3); // the first refresh only starts the rotation
+        c.Note(QStringLiteral("on-line, three ticks"));
         c.Link.Faults().SetPersistent(SimFault::NoAnswer());
         c.Tick(9); // three refreshes, a block and a relay status each
-        QCOMPARE(c.Messages(), QStringList{Timeout});
         QCOMPARE(w.Link().Statistics().Timeouts(), qint64(6));
         QCOMPARE(c.TimeoutsLogged(), 6);
         const QString since = LongTimeText(c.Clock.Now().time());
-        QCOMPARE(c.Panel("link"),
-                 QStringLiteral("TZL not answering since %1 - failed transfers: 6").arg(since));
-
+        c.Note(QStringLiteral("the relay silent, nine ticks"));
         // A command the user asked for still says why it failed.
-        c.Link.UI().ClearMessages();
         w.Menus().mnuitmRequestConfig->trigger();
         c.Tick();
-        QVERIFY(c.Messages().contains(Timeout));
-
+        c.Note(QStringLiteral("upload"));
         // The relay answers again: the notice says so, with no box.
-        c.Link.UI().ClearMessages();
         c.Link.Faults().SetPersistent(SimFault{});
         c.Tick(3);
-        QCOMPARE(c.Messages(), QStringList());
-        QCOMPARE(c.Panel("link"), QStringLiteral("TZL answering again since %1").arg(since));
-
+        c.Note(QStringLiteral("the relay answers, three ticks"));
         // Dead again: one box for the new episode. Off-Line ends it quietly,
         // and Exit then asks its question at once.
         c.Link.Faults().SetPersistent(SimFault::NoAnswer());
         c.Tick(6);
-        QCOMPARE(c.Messages(), QStringList{Timeout});
+        c.Note(QStringLiteral("silent again, six ticks"));
         w.Menus().mnuitmCommsConnect->trigger();
-        QCOMPARE(c.Panel("link"), QString());
-        c.Link.UI().ClearMessages();
+        c.Note(QStringLiteral("Off-Line"));
         c.Link.UI().QueueAnswer(MsgResult::No);
         w.Menus().mnuitmExit->trigger();
-        QCOMPARE(c.Messages(), QStringList{ReallyExit});
+        c.Note(QStringLiteral("Exit, No"));
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-pulled-cable.txt"),
+                           c.Transcript.replace(since, QStringLiteral("<since>")));
     }
 
     // "Verify after Download" compares what the relay holds once a download
@@ -649,11 +536,11 @@ private Q_SLOTS:
         w.Device().TripData.SetName(3, QStringLiteral("Bus tie"));
         QCOMPARE(c.Compare().trimmed(),
                  QStringLiteral("The TZL holds the configuration in memory."));
-        QVERIFY(c.Result()->isVisible());
-        QVERIFY(!c.Result()->isModal());
-        QCOMPARE(c.Result()->windowTitle(), QStringLiteral("Compare with TZL"));
-        QCOMPARE(c.Differences()->accessibleName(), QStringLiteral("Differences"));
-        QVERIFY(c.Differences()->isReadOnly());
+        // Shown beside the main window, not over it; its text read-only.
+        QCOMPARE((QList<QVariant>{c.Result()->isVisible(), c.Result()->isModal(),
+                                  c.Result()->windowTitle(), c.Differences()->accessibleName(),
+                                  c.Differences()->isReadOnly()}),
+                 (QList<QVariant>{true, false, "Compare with TZL", "Differences", true}));
 
         float tripPoint = 130.0f;
         w.Device().SetTripParameterValue(2, 1, tripPoint);
@@ -687,40 +574,32 @@ private Q_SLOTS:
 
     // File > Commissioning Report: the questions asked when the command is
     // chosen, the read from the next tick behind its progress dialog, and a
-    // Cancel at each step writing nothing.
+    // Cancel at each step writing nothing; each row's transcript is in
+    // frmMain-report-steps.txt.
     void ReportCancelAtEachStep()
     {
         using Texts = QList<std::optional<QString>>;
         const Texts both{QStringLiteral("Riverside"), QStringLiteral("A. Engineer")};
-        const QString written = QStringLiteral("The commissioning report was written to ");
-        const QString unread =
-            QStringLiteral("These parts of the report could not be read:\n\n"
-                           "Measurements: Comms Error: Modbus Response Timeout\n"
-                           "Event log: Comms Error: Modbus Response Timeout\n\n");
         // What the user does at each step; a step not reached is left unanswered.
         const struct
         {
+            const char* Case;
             Texts SiteAndEngineer;
             bool ChooseFile, CancelWhileReading, FaultFromMeasurements;
             std::optional<MsgResult> AnswerToUnreadParts;
-            int FileDialogs;
-            bool Written;
-            QString LastMessage; // starts with
-        } rows[] = {
-            {{}, false, false, false, {}, 0, false, "Site of the relay:"},
-            {{QStringLiteral("Riverside"), std::nullopt},
-             false,
-             false,
-             false,
-             {},
-             0,
-             false,
-             "Engineer's name:"},
-            {both, false, false, false, {}, 1, false, "Engineer's name:"}, // file dialog cancelled
-            {both, true, true, false, {}, 1, false, "Engineer's name:"},
-            {both, true, false, true, MsgResult::Cancel, 1, false, unread},
-            {both, true, false, true, MsgResult::OK, 1, true, written},
-            {both, true, false, false, {}, 1, true, written}};
+        } rows[] = {{"site cancelled", {}, false, false, false, {}},
+                    {"engineer cancelled",
+                     {QStringLiteral("Riverside"), std::nullopt},
+                     false,
+                     false,
+                     false,
+                     {}},
+                    {"file dialog cancelled", both, false, false, false, {}},
+                    {"reading cancelled", both, true, true, false, {}},
+                    {"measurements unread, Cancel", both, true, false, true, MsgResult::Cancel},
+                    {"measurements unread, OK", both, true, false, true, MsgResult::OK},
+                    {"all read", both, true, false, false, {}}};
+        QString seen;
         for (const auto& row : rows) {
             Configurator c;
             frmMain& w = c.Start();
@@ -744,23 +623,18 @@ private Q_SLOTS:
                     && progress->labelText() == QStringLiteral("Reading the measurements"))
                     c.Link.Faults().SetPersistent(SimFault::NoAnswer());
             };
-            QAction* item = w.Menus().mnuitmReport;
-            item->trigger();
-            QCOMPARE(item->isEnabled(), !row.ChooseFile);
+            w.Menus().mnuitmReport->trigger();
+            c.Note(QLatin1String(row.Case));
             c.Tick();
-            QVERIFY(item->isEnabled());
-            QCOMPARE(c.Dialogs.Requests().size(), row.FileDialogs);
-            QCOMPARE(progressShown, row.ChooseFile);
-            QCOMPARE(QFile::exists(path), row.Written);
-            if (row.Written) {
-                QFile pdf(path);
-                QVERIFY(pdf.open(QIODevice::ReadOnly));
-                QVERIFY(pdf.read(5) == "%PDF-");
-            }
-            QVERIFY2(ui.Messages().constLast().Text.startsWith(row.LastMessage),
-                     qPrintable(ui.Messages().constLast().Text));
-            QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
+            QFile pdf(path);
+            c.Note(QStringLiteral("  a tick%1%2")
+                       .arg(progressShown ? ", progress shown" : "",
+                            pdf.exists() ? ", report written" : ""));
+            if (pdf.exists())
+                QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+            seen += c.Transcript.replace(c.LogFolder.path(), QStringLiteral("<folder>"));
         }
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-report-steps.txt"), seen);
     }
 
     void ReportRemembersSiteAndEngineer()
@@ -780,48 +654,36 @@ private Q_SLOTS:
                  QStringLiteral("Site of the relay: [Riverside]"));
     }
 
-    // "Find TZL...": what a scan found is applied to the link and the Node
-    // box only when the user says so.
-    void FindTZLAppliesWhatWasFoundOnYes()
-    {
-        for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
-            const bool yes = answer == MsgResult::Yes;
-            Configurator c;
-            frmMain& w = c.Start();
-            c.UseScriptedScan();
-            c.Found.Result = ScanResult::Outcome::Found;
-            c.Found.Where = {*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1")), 7};
-            c.Found.WordOrder = 1;
-            c.Link.UI().QueueAnswer(answer);
-            QCOMPARE(c.Find(), QStringList{"Found a TZL at 19200,E,8,1, slave 7, word order 1. "
-                                           "Use these settings?|TZL Configurator"});
-            QCOMPARE(SerialLineSettings::Parse(w.Link().Settings())->ToString(),
-                     yes ? QStringLiteral("19200,E,8,1") : QStringLiteral("9600,N,8,1"));
-            QCOMPARE(w.SlaveID(), yes ? 7 : 1);
-            QCOMPARE(c.SlaveBox()->text(), yes ? QStringLiteral("7") : QStringLiteral("1"));
-            QCOMPARE(w.Link().GetWordOrder(), yes ? 1 : 0);
-            QCOMPARE(w.Menus().mnuitmRevWordOrder->isChecked(), yes);
-            QVERIFY(w.Menus().mnuitmFindTZL->isEnabled());
-        }
-    }
-
-    void FindTZLRefusedOnLineAndSaysWhenNothingAnswers()
+    // "Find TZL...": refused on-line; a scan that finds nothing says so, a
+    // cancelled one says nothing, and what a scan found is applied to the
+    // link, the Node box and the word order only when the user says so.
+    void FindTZLTranscript()
     {
         Configurator c;
-        c.Start();
+        frmMain& w = c.Start();
         c.UseScriptedScan();
-        c.Window->SetOnLine(true);
-        QCOMPARE(c.Find(), QStringList{"Please switch to off-line mode before searching for the "
-                                       "TZL|TZL Configurator"});
+        w.SetOnLine(true);
+        w.Menus().mnuitmFindTZL->trigger();
         QCOMPARE(c.Scans, 0);
-
-        c.Window->SetOnLine(false);
+        c.Note(QStringLiteral("on-line: Find TZL"));
+        w.SetOnLine(false);
         c.Found.ProbesTried = 42;
-        QCOMPARE(c.Find(), QStringList{"No TZL answered in 42 combinations of line settings "
-                                       "and slave ID|TZL Configurator"});
-        QCOMPARE(c.Scans, 1);
+        w.Menus().mnuitmFindTZL->trigger();
+        c.Note(QStringLiteral("nothing answered"));
         c.Found.Result = ScanResult::Outcome::Cancelled;
-        QCOMPARE(c.Find(), QStringList{});
+        w.Menus().mnuitmFindTZL->trigger();
+        c.Note(QStringLiteral("cancelled"));
+        c.Found.Result = ScanResult::Outcome::Found;
+        c.Found.Where = {*SerialLineSettings::Parse(QStringLiteral("19200,E,8,1")), 7};
+        c.Found.WordOrder = 1;
+        for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+            c.Link.UI().QueueAnswer(answer);
+            w.Menus().mnuitmFindTZL->trigger();
+            c.Note(answer == MsgResult::Yes ? QStringLiteral("found, Yes")
+                                            : QStringLiteral("found, No"));
+        }
+        QCOMPARE(w.Link().GetWordOrder(), 1);
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-find.txt"), c.Transcript);
     }
 
     // The scan itself over the simulated relay, which answers at any line
@@ -974,36 +836,21 @@ private Q_SLOTS:
     }
 
     // PrintCommands alone, with a scripted print dialog: the on-line refusal,
-    // cancelling, the status texts, and a printout that fails.
+    // cancelling, the status texts, and a printout that fails. Per row in the
+    // golden: the outcome, the status texts, the print dialogs shown (none for
+    // a refusal), the documents ended (none without the dialog's OK), the
+    // messages and the printout's first line.
     void PrintCommandOutcomes()
     {
-        using O = ::PrintCommands::Outcome;
-        const QStringList printingConfig{"Printing TZL Configuration Log", "Ready"};
-        const QStringList printingLog{"Printing Event Log", "Ready"};
-        const QString failure = QStringLiteral("The printout could not be produced - check the "
-                                               "printer or the file name|TZL Configurator");
-        const QString logTitle = QStringLiteral("EVENT LOG ~ TZL Configurator");
+        const char* const outcomes[] = {"printed", "cancelled", "refused", "failed"};
         const struct
         {
             bool EventLog, OnLine, Accept, PrinterWorks;
-            O Outcome;
-            QStringList StatusTexts;
-            QString Message;   // text | title, or empty
-            QString FirstLine; // null: nothing printed
-        } rows[] = {{false, false, true, true, O::Printed, printingConfig, {}, ""},
-                    {false, false, false, true, O::Cancelled, {"Ready"}, {}, {}},
-                    {false, false, true, false, O::Failed, printingConfig, failure, ""},
-                    {true, false, true, true, O::Printed, printingLog, {}, logTitle},
-                    {true,
-                     true,
-                     true,
-                     true,
-                     O::Refused,
-                     {},
-                     "Switch to off-line mode before you print the event log|TZL Configurator",
-                     {}},
-                    {true, false, false, true, O::Cancelled, {"Ready"}, {}, {}},
-                    {true, false, true, false, O::Failed, printingLog, failure, logTitle}};
+        } rows[] = {{false, false, true, true},  {false, false, false, true},
+                    {false, false, true, false}, {true, false, true, true},
+                    {true, true, true, true},    {true, false, false, true},
+                    {true, false, true, false}};
+        QString seen;
         for (const auto& row : rows) {
             SimulatedLink link;
             FakeClock clock;
@@ -1014,26 +861,82 @@ private Q_SLOTS:
             QStringList shown;
             ::PrintCommands commands(device, link.UI(), setup,
                                      [&shown](const QString& text) { shown << text; });
-
             const auto outcome =
                 row.EventLog ? commands.PrintEventLog(row.OnLine) : commands.PrintConfiguration();
-            QCOMPARE(outcome, row.Outcome);
-            QCOMPARE(shown, row.StatusTexts);
-            QStringList messages;
+            seen += QStringLiteral("%1%2, %3, %4: %5\n  status: %6\n  dialogs %7, ended %8\n")
+                        .arg(row.EventLog ? "event log" : "configuration",
+                             row.OnLine ? " on-line" : "", row.Accept ? "OK" : "Cancel",
+                             row.PrinterWorks ? "printer works" : "printer fails",
+                             outcomes[int(outcome)], shown.join(QStringLiteral(" | ")))
+                        .arg(setup.Dialogs)
+                        .arg(setup.Printer.EndDocCalls());
             for (const auto& m : link.UI().Messages())
-                messages << m.Text + u'|' + m.Title;
-            QCOMPARE(messages, row.Message.isEmpty() ? QStringList{} : QStringList{row.Message});
-            // The dialog is not shown for a refused command, and nothing is
-            // printed without the dialog's OK.
-            QCOMPARE(setup.Dialogs, outcome == O::Refused ? 0 : 1);
-            const bool printed = !row.FirstLine.isNull();
-            QCOMPARE(setup.Printer.EndDocCalls(), printed ? 1 : 0);
-            if (printed) {
-                QVERIFY(!setup.Printer.Lines().isEmpty());
-                const QList<PrintItem>& items = setup.Printer.Lines().first().Items;
-                QCOMPARE(items.isEmpty() ? QString("") : items.first().Text, row.FirstLine);
-            }
+                seen += QStringLiteral("  asked: ") + m.Text + u'|' + m.Title + u'\n';
+            for (const auto& line : setup.Printer.Lines().mid(0, 1))
+                seen += QStringLiteral("  first line: ")
+                        + (line.Items.isEmpty() ? QString() : line.Items.first().Text) + u'\n';
         }
+        TZL_COMPARE_GOLDEN(QStringLiteral("frmMain-print-outcomes.txt"), seen);
+    }
+
+    // The message box seam as Qt shows it: the buttons offered, the answer of
+    // each, and Escape.
+    void MsgBox()
+    {
+        const struct
+        {
+            MsgButtons Buttons;
+            int Offered;
+            const char* Press; // a button's text, or Escape
+            MsgResult Result;
+        } rows[] = {{MsgButtons::OK, 1, "Escape", MsgResult::OK},
+                    {MsgButtons::OKCancel, 2, "Cancel", MsgResult::Cancel},
+                    {MsgButtons::YesNo, 2, "Yes", MsgResult::Yes},
+                    {MsgButtons::YesNoCancel, 3, "No", MsgResult::No},
+                    {MsgButtons::YesNoCancel, 3, "Escape", MsgResult::Cancel}};
+        for (const auto& row : rows) {
+            QStringList shown; // text, title, then the buttons
+            MsgResult result{};
+            QtMessageBoxUserInterface ui;
+            const auto show = [&] {
+                result = ui.MsgBox("Disk is full.", "Filesystem Error", row.Buttons,
+                                   MsgIcon::Exclamation);
+            };
+            WithModal(show, [&](QDialog& dialog) {
+                auto& box = static_cast<QMessageBox&>(dialog);
+                shown = QStringList{box.text(), box.windowTitle()};
+                QAbstractButton* target = nullptr;
+                for (QAbstractButton* button : box.buttons()) {
+                    shown.append(button->text().remove(u'&'));
+                    if (shown.back() == QLatin1String(row.Press))
+                        target = button;
+                }
+                if (target != nullptr)
+                    target->click();
+                else
+                    QTest::keyClick(&box, Qt::Key_Escape);
+            });
+            QCOMPARE(result, row.Result);
+            QCOMPARE(shown.mid(0, 2), QStringList({"Disk is full.", "Filesystem Error"}));
+            QCOMPARE(shown.size() - 2, row.Offered);
+        }
+    }
+
+    void ProcessPendingEventsWaitsForTheNextEvent()
+    {
+        bool fired = false;
+        QTimer::singleShot(30, [&fired] { fired = true; });
+        QtMessageBoxUserInterface ui;
+        QElapsedTimer clock;
+        clock.start();
+        int passes = 0;
+        while (!fired && clock.elapsed() < 5000) {
+            ui.ProcessPendingEvents();
+            ++passes;
+        }
+        QVERIFY(fired);
+        // Sleeping until the timer is due takes a pass or two; spinning, thousands.
+        QVERIFY2(passes < 20, qPrintable(QString::number(passes)));
     }
 };
 
