@@ -1,6 +1,7 @@
 #include "shell/frmCommsStatus.h"
 
 #include "link/cCommsStatistics.h"
+#include "platform/TcpAddress.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -121,11 +122,23 @@ void frmCommsStatus::DisplayStatistics(std::int16_t port, const QString& device,
 void frmCommsStatus::CommsPortChanged(std::int16_t port, const QString& device)
 {
     lblPortNum->setText(PortText(port, device));
+    m_Device = device;
+    ShowLineSettings();
 }
 
 void frmCommsStatus::CommsSettingsChanged(const QString& settings)
 {
-    lblCommsSettingsStr->setText(settings);
+    m_LineSettings = settings;
+    ShowLineSettings();
+}
+
+void frmCommsStatus::ShowLineSettings()
+{
+    // Baud rate, parity and stop bits belong to a serial line; over a network
+    // port they are kept for the next serial session but do nothing now.
+    lblCommsSettingsStr->setText(TcpAddress::IsTcpName(m_Device)
+                                     ? QStringLiteral("not used over a network port")
+                                     : m_LineSettings);
 }
 
 void frmCommsStatus::SetErrorLogFolder(const QString& folder)

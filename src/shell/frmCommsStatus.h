@@ -31,8 +31,11 @@ protected:
 
 private:
     void ShowCounts();
+    void ShowLineSettings();
 
     cCommsStatistics& m_Statistics;
+    QString m_Device;
+    QString m_LineSettings;
     QLabel* lblNumCharsTx;
     QLabel* lblNumRequests;
     QLabel* lblNumCharsRx;

@@ -391,7 +391,8 @@ private Q_SLOTS:
     void NetworkAddressChosenTypedAndKept()
     {
         // Per row in the golden: what the engineer typed, the message under
-        // the fields after OK (none: accepted), and after a restart the
+        // the fields after OK (none: accepted), what the statistics window
+        // shows of the port (no line settings over a network), after a restart the
         // link's device and what the dialog shows.
         const std::pair<QString, QString> rows[] = {
             {"192.168.1.50", "4001"},
@@ -407,6 +408,9 @@ private Q_SLOTS:
                 frmCommsSettings dialog([] { return QStringList(); });
                 link.Modbus().SetSettingsDialog(&dialog);
                 link.Modbus().SetDevice(QStringLiteral("/dev/ttyUSB0"));
+                frmCommsStatus status(link.Modbus().Statistics());
+                link.Modbus().SetStatusWindow(&status);
+                link.Modbus().ShowCommsStatistics(nullptr);
                 bool lineSettingsEnabled = true;
                 QString shownMessage;
                 WithModal([&] { link.Modbus().EditCommsSettings(nullptr, true); },
@@ -420,7 +424,10 @@ private Q_SLOTS:
                                   shownMessage = Child<QLabel>(d, "lblAddressMessage")->text();
                           });
                 QVERIFY(!lineSettingsEnabled);
-                seen += QStringLiteral("%1 : %2\n  message: %3\n").arg(host, port, shownMessage);
+                seen +=
+                    QStringLiteral("%1 : %2\n  message: %3\n  statistics: %4 | %5\n")
+                        .arg(host, port, shownMessage, Child<QLabel>(status, "lblPortNum")->text(),
+                             Child<QLabel>(status, "lblCommsSettingsStr")->text());
                 link.Modbus().SaveSettings(store, App);
             }
             // The next run of the program.
