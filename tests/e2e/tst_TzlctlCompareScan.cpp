@@ -2,6 +2,7 @@
 // simulator over a pseudo-terminal. A relay's configuration is read a trip
 // definition a second: compare and verify each read one whole.
 
+#include "Golden.h"
 #include "SimulatorProcess.h"
 
 #include <QElapsedTimer>
@@ -27,41 +28,33 @@ class tst_TzlctlCompareScan : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void CompareExitCodes()
+    // Files compared with each other and with a relay, and a download
+    // verified against a relay that cuts down what it stores.
+    void CompareAndVerify()
     {
         const QString blank = WriteConfig(m_Dir, "blank.tcf");
         const QString tripped = WriteConfig(m_Dir, "tripped.tcf", 121);
-
+        Transcript transcript;
+        transcript.Name(m_Dir.path(), QStringLiteral("DIR"));
         // Two files need no relay.
-        ToolRun run = RunTzlctl({"compare", blank, tripped});
-        QCOMPARE(run.ExitCode, 3);
-        QVERIFY2(run.Out.contains("Relay 1 Trip Point: (none) -> 121 V"), qPrintable(run.Out));
-        QCOMPARE(RunTzlctl({"compare", blank, blank}).ExitCode, 0);
-
-        SimulatorProcess sim(QStringList{"--volts", "240"} + FastLine);
-        run = RunTzlctl(FastPortOf(sim) + QStringList{"compare", blank});
-        QCOMPARE(run.ExitCode, 3);
-        QCOMPARE(run.Out.section(u'\n', 1, 1), QStringLiteral("Primary VT value: 240 V -> 110 V"));
-        // Nobody answers at slave 9: the exchange failed, which is not "same".
-        run = RunTzlctl(FastPortOf(sim)
-                        + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
-        QCOMPARE(run.ExitCode, 1);
-    }
-
-    void VerifyCatchesALimitedValue()
-    {
-        const QString file = WriteConfig(m_Dir, "limited.tcf", 121);
+        transcript.Run({"compare", blank, tripped});
+        transcript.Run({"compare", blank, blank});
+        {
+            SimulatorProcess sim(QStringList{"--volts", "240"} + FastLine);
+            transcript.Name(sim.Device(), QStringLiteral("PTY"));
+            transcript.Run(FastPortOf(sim) + QStringList{"compare", blank});
+            // Nobody answers at slave 9: the exchange failed, which is not "same".
+            transcript.Run(FastPortOf(sim)
+                           + QStringList{"--slave", "9", "--timeout", "100", "compare", blank});
+        }
+        // The trip point is cut down and the delay rounded to a step the
+        // configurator does not use; both show, nothing else does.
         SimulatorProcess sim(QStringList{"--store-limit", "66=100", "--store-step", "70=0.5"}
                              + FastLine);
-        const ToolRun run =
-            RunTzlctl(FastPortOf(sim) + QStringList{"download-config", file, "--yes", "--verify"});
-        QCOMPARE(run.ExitCode, 3);
-        // The trip point was cut down and the delay rounded to a step the
-        // configurator does not use; both show, nothing else does.
-        QVERIFY2(run.Out.contains("2 differences (sent -> TZL):\n"
-                                  "Relay 1 Trip Point: 121 V -> 100 V\n"
-                                  "Relay 1 Time Delay: 0.2 Sec -> 0 Sec\n"),
-                 qPrintable(run.Out + run.Err));
+        transcript.Name(sim.Device(), QStringLiteral("PTY"));
+        transcript.Run(FastPortOf(sim)
+                       + QStringList{"download-config", tripped, "--yes", "--verify"});
+        TZL_COMPARE_GOLDEN(QStringLiteral("tzlctl-compare.txt"), transcript.Text());
     }
 
     void ScanFindsAnOddlySetRelay()

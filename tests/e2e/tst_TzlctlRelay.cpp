@@ -2,20 +2,12 @@
 // pseudo-terminal: a configuration taken from one relay and given to another,
 // a download refused, and the live status, alarms, latches and event log.
 
+#include "Golden.h"
 #include "SimulatorProcess.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QString StatusLine(const QString& statusOutput, int relay)
-{
-    return statusOutput.split(u'\n').value(relay - 1);
-}
-
-} // namespace
 
 class tst_TzlctlRelay : public QObject
 {
@@ -31,6 +23,8 @@ private Q_SLOTS:
 
     void ConfigurationMovesFromOneRelayToAnother()
     {
+        Transcript transcript;
+        transcript.Name(m_Dir.path(), QStringLiteral("DIR"));
         const QString scenario =
             WriteTestFile(m_Dir.path(), QStringLiteral("relay.sim"),
                           QStringLiteral("volts 11000\ncurrent 500\ntype 2\nfirmware 2.5\n"
@@ -38,8 +32,8 @@ private Q_SLOTS:
         const QString file = m_Dir.filePath(QStringLiteral("uploaded.tcf"));
         {
             SimulatorProcess source(QStringList{QStringLiteral("--scenario"), scenario} + FastLine);
-            const ToolRun run = RunTzlctl(FastPortOf(source) + QStringList{"upload-config", file});
-            QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+            transcript.Name(source.Device(), QStringLiteral("PTY"));
+            transcript.Run(FastPortOf(source) + QStringList{"upload-config", file});
         }
         // Every value of the file as the relay held it.
         const QString expected =
@@ -47,83 +41,69 @@ private Q_SLOTS:
                           ConfigFileText(2, 500, 11000,
                                          {{3, {"Relay Trip 3", "5", "7", "121", "1.1", "0.2"}},
                                           {16, {"Relay Trip 16", "1", "9", "9350.5", "2.25"}}}));
-        ToolRun run = RunTzlctl({"compare", expected, file});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Out + run.Err));
-        run = RunTzlctl({"show-config", file});
-        QVERIFY2(run.Out.contains(QStringLiteral("Primary VT value: 11000 V\n")),
-                 qPrintable(run.Out));
+        transcript.Run({"compare", expected, file});
+        transcript.Run({"show-config", file});
 
         // A blank relay of the same system type takes the configuration.
         SimulatorProcess target(QStringList{"--type", "2", "--firmware", "2.5"} + FastLine);
-        run = RunTzlctl(FastPortOf(target) + QStringList{"download-config", file, "--yes"});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        run = RunTzlctl(FastPortOf(target) + QStringList{"read-holding", "6", "4"});
-        QCOMPARE(run.Out.split(u'\n', Qt::SkipEmptyParts), (QStringList{"11000", "500"}));
+        transcript.Name(target.Device(), QStringLiteral("PTY"));
+        const QStringList port = FastPortOf(target);
+        transcript.Run(port + QStringList{"download-config", file, "--yes"});
+        transcript.Run(port + QStringList{"read-holding", "6", "4"});
         // The trip-definition windows: echo, code, flags, status, parameters.
         // Relay 3's Reverse Power has code 5 but index 8: the relay gets the code.
-        const auto window = [&](const QString& relay) {
-            RunTzlctl(FastPortOf(target) + QStringList{"write", "58", relay});
-            return RunTzlctl(FastPortOf(target) + QStringList{"read-holding", "58", "14"})
-                .Out.split(u'\n', Qt::SkipEmptyParts)
-                .mid(0, 7);
-        };
-        QCOMPARE(window("3"), (QStringList{"3", "5", "7", "0", "121", "1.1", "0.2"}));
-        QCOMPARE(window("16"), (QStringList{"16", "1", "9", "0", "9350.5", "2.25", "0"}));
+        for (const char* relay : {"3", "16"}) {
+            transcript.Run(port + QStringList{"write", "58", relay});
+            transcript.Run(port + QStringList{"read-holding", "58", "14"});
+        }
+        TZL_COMPARE_GOLDEN(QStringLiteral("tzlctl-relay-configuration.txt"), transcript.Text());
     }
 
     // A 4-wire relay offered a 3-wire configuration: the question is shown,
     // answered No for want of --yes, and nothing is written.
     void MismatchedDownloadNeedsAnAnswer()
     {
+        Transcript transcript;
+        transcript.Name(m_Dir.path(), QStringLiteral("DIR"));
         SimulatorProcess sim(QStringList{"--type", "3", "--volts", "230"} + FastLine);
-        ToolRun run = RunTzlctl(FastPortOf(sim) + QStringList{"download-config", m_ConfigFile});
-        QCOMPARE(run.ExitCode, 1);
-        QVERIFY2(run.Err.contains(QStringLiteral("System Type Mismatch")), qPrintable(run.Err));
-        QVERIFY2(run.Err.contains(QStringLiteral("[answered no]")), qPrintable(run.Err));
-        run = RunTzlctl(FastPortOf(sim) + QStringList{"download-config", m_ConfigFile, "--no"});
-        QCOMPARE(run.ExitCode, 1);
+        transcript.Name(sim.Device(), QStringLiteral("PTY"));
+        const QStringList port = FastPortOf(sim);
+        transcript.Run(port + QStringList{"download-config", m_ConfigFile});
+        transcript.Run(port + QStringList{"download-config", m_ConfigFile, "--no"});
         // A file refused whole (its reading is tst_cConfigFile's) sends nothing either.
-        run = RunTzlctl(FastPortOf(sim) + QStringList{"download-config", "/dev/zero", "--yes"});
-        QCOMPARE(run.ExitCode, 1);
-        QCOMPARE(RunTzlctl(FastPortOf(sim) + QStringList{"read-holding", "6", "2"}).Out.trimmed(),
-                 QStringLiteral("230"));
+        transcript.Run(port + QStringList{"download-config", "/dev/zero", "--yes"});
+        transcript.Run(port + QStringList{"read-holding", "6", "2"});
+        TZL_COMPARE_GOLDEN(QStringLiteral("tzlctl-relay-refusal.txt"), transcript.Text());
     }
 
     void StatusAlarmsLatchesAndEvents()
     {
+        Transcript transcript;
+        transcript.Name(m_Dir.path(), QStringLiteral("DIR"));
         const QString scenario = WriteTestFile(
             m_Dir.path(), QStringLiteral("status.sim"),
             QStringLiteral("status 3 tripped latched\nstatus 5 alarm\n"
                            "event 2 3 2026-03-14 08:00:05\nevent 1 5 2026-03-13 17:42:00\n"));
         SimulatorProcess sim(QStringList{QStringLiteral("--scenario"), scenario} + FastLine);
+        transcript.Name(sim.Device(), QStringLiteral("PTY"));
         const QStringList port = FastPortOf(sim);
-
-        ToolRun run = RunTzlctl(port + QStringList{"status"});
-        QCOMPARE(run.ExitCode, 0);
-        QCOMPARE(
-            StatusLine(run.Out, 3),
-            QStringLiteral("Relay  3: tripped yes  latched yes  in alarm no   acknowledged no"));
-        QCOMPARE(
-            StatusLine(run.Out, 5),
-            QStringLiteral("Relay  5: tripped no   latched no   in alarm yes  acknowledged no"));
-
-        // Events arrive 2 then 1 and are listed by number.
+        transcript.Run(port + QStringList{"status"});
+        // Events arrive 2 then 1 and are listed, and saved, by number.
         const QString logFile = m_Dir.filePath(QStringLiteral("events.tef"));
-        run = RunTzlctl(port + QStringList{"events", "--save", logFile});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
+        transcript.Run(port + QStringList{"events", "--save", logFile});
         QFile saved(logFile);
         QVERIFY(saved.open(QIODevice::ReadOnly));
-        const QByteArray content = saved.readAll();
-        QVERIFY(content.startsWith("\"TZL_EVENT_LOG_FILE\"\r\n"));
-        const qsizetype first = content.indexOf("\"1 , 17:42:00");
-        const qsizetype second = content.indexOf("\"2 , 08:00:05");
-        QVERIFY2(first > 0 && second > first, content.constData());
-
-        QCOMPARE(RunTzlctl(port + QStringList{"ack-alarms"}).ExitCode, 0);
-        QCOMPARE(RunTzlctl(port + QStringList{"reset-trips", "3"}).ExitCode, 0);
-        run = RunTzlctl(port + QStringList{"status"});
-        QVERIFY(StatusLine(run.Out, 5).endsWith(QStringLiteral("in alarm yes  acknowledged yes")));
-        QVERIFY(StatusLine(run.Out, 3).contains(QStringLiteral("latched no")));
+        // The file as saved, but for when it was saved and the dates in the
+        // machine's language.
+        for (const QString& line :
+             QString::fromLatin1(saved.readAll()).split(QStringLiteral("\r\n"))) {
+            if (!line.startsWith(u"\"Saved:"))
+                transcript.Note(line.section(QStringLiteral(" , "), 0, 1));
+        }
+        transcript.Run(port + QStringList{"ack-alarms"});
+        transcript.Run(port + QStringList{"reset-trips", "3"});
+        transcript.Run(port + QStringList{"status"});
+        TZL_COMPARE_GOLDEN(QStringLiteral("tzlctl-relay-status.txt"), transcript.Text());
     }
 
 private:
