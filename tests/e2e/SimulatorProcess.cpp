@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 QString BinaryDir()
@@ -88,6 +89,44 @@ ToolRun RunTzlctl(const QStringList& arguments)
     run.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.Err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
+}
+
+namespace {
+
+const QRegularExpression QtWarning(QStringLiteral("^Q[A-Za-z]+(::\\w+\\(\\))?: "));
+
+// The lines of a program's output, each behind the prefix; none for no output.
+QStringList Prefixed(const QString& prefix, const QString& output)
+{
+    QStringList lines = output.split(u'\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    // Qt's own warnings come and go with the machine (XDG_RUNTIME_DIR unset).
+    lines.removeIf([](const QString& line) { return QtWarning.match(line).hasMatch(); });
+    for (QString& line : lines)
+        line.prepend(prefix);
+    return lines;
+}
+
+} // namespace
+
+ToolRun Transcript::Run(const QStringList& arguments)
+{
+    const ToolRun run = RunTzlctl(arguments);
+    Note(QStringLiteral("$ tzlctl ") + arguments.join(u' '));
+    Note(QStringLiteral("exit %1").arg(run.ExitCode));
+    for (const QString& line :
+         Prefixed(QStringLiteral("  "), run.Out) + Prefixed(QStringLiteral("! "), run.Err))
+        Note(line);
+    return run;
+}
+
+void Transcript::Note(const QString& line)
+{
+    QString named = line;
+    for (const auto& [real, name] : m_Names)
+        named.replace(real, name);
+    m_Text += named + u'\n';
 }
 
 QString WriteTestFile(const QString& folder, const QString& name, const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QProcess>
 #include <QString>
@@ -52,6 +53,25 @@ QString BinaryDir();
 ToolRun RunTzlctl(const QStringList& arguments);
 // A temporary folder of this test run's own, removed when it ends.
 QString CommsLogFolder();
+
+// What a user of tzlctl sees, one command after another, for a test to compare
+// once with a golden file: each command line, its exit code, and what it wrote
+// ("  " before a line of standard output, "! " before one of standard error).
+class Transcript
+{
+public:
+    // Writes `name` wherever the text holds `real` (a device, a folder), so
+    // the transcript reads the same on every run.
+    void Name(const QString& real, const QString& name) { m_Names.append({real, name}); }
+    // Runs tzlctl with the arguments and adds what it did.
+    ToolRun Run(const QStringList& arguments);
+    void Note(const QString& line);
+    const QString& Text() const { return m_Text; }
+
+private:
+    QList<std::pair<QString, QString>> m_Names;
+    QString m_Text;
+};
 
 // Writes the text into the folder under the name; gives the file's path.
 QString WriteTestFile(const QString& folder, const QString& name, const QString& text);

@@ -3,6 +3,7 @@
 // into PDF files read back with pdftotext, and watch: the CSV file it keeps
 // and how it stops.
 
+#include "Golden.h"
 #include "PdfText.h"
 #include "SimulatorProcess.h"
 #include "platform/LocaleDateText.h"
@@ -78,104 +79,6 @@ class tst_TzlctlLink : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void ReadsAndWritesThroughTheTtyLayer()
-    {
-        SimulatorProcess sim({QStringLiteral("--slave"), QStringLiteral("7")});
-        const QStringList target{QStringLiteral("--port"), sim.Device(), QStringLiteral("--slave"),
-                                 QStringLiteral("7")};
-
-        ToolRun run = RunTzlctl(target + QStringList{"write", "6", "11000", "1250.125"});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        run = RunTzlctl(target + QStringList{"--stats", "read-holding", "6", "4"});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        const QStringList lines = run.Out.split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.value(0), QStringLiteral("11000"));
-        QCOMPARE(lines.value(1), QStringLiteral("1250.125"));
-        QVERIFY(run.Out.contains(QStringLiteral("Characters Rx:     13")));
-        QVERIFY(run.Out.contains(QStringLiteral("Responses Rx:      1")));
-    }
-
-    void WordOrderAndSlaveMustMatchTheRelay()
-    {
-        SimulatorProcess sim({QStringLiteral("--word-order"), QStringLiteral("1")});
-        ToolRun run = RunTzlctl({"--port", sim.Device(), "--word-order", "1", "write", "6", "415"});
-        QCOMPARE(run.ExitCode, 0);
-        run = RunTzlctl({"--port", sim.Device(), "--word-order", "1", "read-holding", "6", "2"});
-        QCOMPARE(run.Out.trimmed(), QStringLiteral("415"));
-        run = RunTzlctl({"--port", sim.Device(), "--word-order", "0", "read-holding", "6", "2"});
-        QCOMPARE(run.ExitCode, 0);
-        QVERIFY(run.Out.trimmed() != QStringLiteral("415"));
-    }
-
-    void RelayFailuresExitWithOne()
-    {
-        SimulatorProcess sim;
-        // Nobody answers to slave 9.
-        ToolRun run = RunTzlctl(
-            {"--port", sim.Device(), "--slave", "9", "--timeout", "200", "read-holding", "6", "2"});
-        QCOMPARE(run.ExitCode, 1);
-        QCOMPARE(run.Err.trimmed(), QStringLiteral("Comms Error: Modbus Response Timeout"));
-        QVERIFY(run.Out.isEmpty());
-        // Logged in the folder the environment names, with the request sent.
-        QFile log(QDir(CommsLogFolder()).filePath(QStringLiteral("CommsErr.log")));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QByteArray entries = log.readAll();
-        QVERIFY2(entries.contains(" Modbus Response Timeout\r\nTX: 9 3 0 6 0 2 "),
-                 entries.constData());
-
-        run = RunTzlctl({"--port", QStringLiteral("/dev/no-such-tty"), "read-holding", "6", "2"});
-        QCOMPARE(run.ExitCode, 1);
-        QVERIFY2(run.Err.contains(QStringLiteral("/dev/no-such-tty")), qPrintable(run.Err));
-    }
-
-    // A relay answering with the echo of another selector has not said what was
-    // asked: the zeros printed would be no answer at all.
-    void InfoFailsOnAnotherItemsEcho()
-    {
-        SimulatorProcess sim({"--fault", "value:h240=3"});
-        const ToolRun run = RunTzlctl({"--port", sim.Device(), "info"});
-        QCOMPARE(run.ExitCode, 1);
-        QVERIFY2(run.Err.contains(QStringLiteral("word order")), qPrintable(run.Err));
-        QVERIFY(run.Out.isEmpty());
-    }
-
-    // What the relay holds, even where an upload would correct it.
-    void SystemShowsWhatTheRelayHolds()
-    {
-        SimulatorProcess sim({"--volts", "0", "--current", "400", "--type", "4"});
-        const ToolRun run = RunTzlctl({"--port", sim.Device(), "system"});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        QCOMPARE(
-            run.Out.split(u'\n', Qt::SkipEmptyParts),
-            QStringList({"System type:      3 Phase 4 Wire System (4) - an upload takes it as 3",
-                         "Primary VT value: 0 V - an upload takes it as 1 V",
-                         "Primary CT value: 400 A"}));
-    }
-
-    // The relay keeps two digits of the year: 30 to 99 are the 1900s, 0 to 29
-    // the 2000s, so both ends of the window come back as set.
-    void ClockMeasurementsAndInputs()
-    {
-        SimulatorProcess sim({"--fault", "value:i0=230.5"});
-        const QStringList target{"--port", sim.Device()};
-        for (const QString moment : {"1930-01-01T00:00:00", "2029-06-15T12:00:00"}) {
-            ToolRun run = RunTzlctl(target + QStringList{"set-time", moment});
-            QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-            QCOMPARE(run.Out, QStringLiteral("Relay clock set to %1\n").arg(moment));
-            run = RunTzlctl(target + QStringList{"get-time"});
-            QVERIFY2(run.Out.startsWith(moment.chopped(1)), qPrintable(run.Out + run.Err));
-        }
-        ToolRun run = RunTzlctl(target + QStringList{"read-input", "0", "4"});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        QCOMPARE(run.Out.section(u'\n', 0, 0), QStringLiteral("230.5"));
-        QCOMPARE(run.Out.count(u'\n'), 2);
-        run = RunTzlctl(target + QStringList{"measurements"});
-        QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
-        const QStringList lines = run.Out.split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 31);
-        QCOMPARE(lines[0].simplified(), QStringLiteral("Volts1 230.500"));
-    }
-
     void initTestCase()
     {
         // As over ssh or in CI: no display, and no Qt platform named.
@@ -190,70 +93,93 @@ private Q_SLOTS:
                            {{3, {"Bus over volts", "1", "13", "12100", "110", "2.5"}}}));
     }
 
-    // Usage errors exit with 2 before the line is touched; a file that cannot
-    // be read or written with 1. The device named does not exist.
-    void FailuresBeforeTheLine_data()
+    // The line's own commands, their usage errors and their failures as the
+    // user sees them, one after another through the tty layer.
+    void CommandsAsTheUserSeesThem()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("error"); // a part of it
-        const auto usage = [](const char* name, const QStringList& arguments) {
-            QTest::newRow(name) << arguments << 2 << "tzlctl";
+        // Slave 7 in word order 1, holding what an upload would correct
+        // (0 V, type 4), with Volts1 and Volts2 at 230.5 and 10939.5, and answering the product
+        // information with the echo of another selector: the zeros printed
+        // would be no answer at all.
+        SimulatorProcess sim({"--slave", "7", "--word-order", "1", "--volts", "0", "--current",
+                              "400", "--type", "4", "--fault", "value:i0=230.5", "--fault",
+                              "value:i2=10939.5", "--fault", "value:h240=3"});
+        Transcript transcript;
+        transcript.Name(sim.Device(), QStringLiteral("PTY"));
+        transcript.Name(m_Dir.path(), QStringLiteral("DIR"));
+        const QStringList relay{"--port", sim.Device(), "--slave", "7", "--word-order", "1"};
+        transcript.Run(relay + QStringList{"system"});
+        transcript.Run(relay + QStringList{"info"});
+        transcript.Run(relay + QStringList{"write", "6", "11000", "1250.125"});
+        transcript.Run(relay + QStringList{"--stats", "read-holding", "6", "4"});
+        // In the other word order the same registers read as other figures.
+        transcript.Run({"--port", sim.Device(), "--slave", "7", "read-holding", "6", "2"});
+        // Nobody answers to slave 9.
+        transcript.Run(
+            {"--port", sim.Device(), "--slave", "9", "--timeout", "200", "read-holding", "6", "2"});
+        // The relay keeps two digits of the year: 30 to 99 are the 1900s, 0 to
+        // 29 the 2000s, so both ends of the window come back as set.
+        for (const QString moment : {"1930-01-01T00:00:00", "2029-06-15T12:00:00"}) {
+            transcript.Run(relay + QStringList{"set-time", moment});
+            // The relay's clock runs on: the last digit of the seconds may move.
+            const ToolRun now = RunTzlctl(relay + QStringList{"get-time"});
+            transcript.Note(QStringLiteral("get-time: ") + now.Out.left(moment.size() - 1));
+        }
+        transcript.Run(relay + QStringList{"read-input", "0", "4"});
+        // The other measurements move from read to read.
+        const ToolRun measurements = RunTzlctl(relay + QStringList{"measurements"});
+        const QStringList lines = measurements.Out.split(u'\n', Qt::SkipEmptyParts);
+        transcript.Note(QStringLiteral("measurements: exit %1, %2 lines, the first %3")
+                            .arg(measurements.ExitCode)
+                            .arg(lines.size())
+                            .arg(lines.value(0).simplified()));
+        // A file of other columns is not written into.
+        const QString other = WriteTestFile(m_Dir.path(), QStringLiteral("other.csv"),
+                                            "Time,Frequency (Hz)\n2026-01-01T00:00:00Z,50\n");
+        transcript.Run(relay + QStringList{"watch", "--csv", other, "--duration", "1"});
+        QCOMPARE(ReadLines(other).size(), 2);
+        transcript.Run({"--port", QStringLiteral("/dev/no-such-tty"), "read-holding", "6", "2"});
+        // $TZL_PORT stands in for --port and is named in the error.
+        qputenv("TZL_PORT", "tcp://relay:65536");
+        transcript.Run({"read-holding", "6", "2"});
+        qunsetenv("TZL_PORT");
+
+        // Usage errors exit with 2 before the line is touched, a file that
+        // cannot be read or written with 1, and help is given with 0: the
+        // device named does not exist.
+        const QList<QStringList> beforeTheLine{
+            {},
+            {"frobnicate"},
+            {"read-holding", "6"},
+            {"read-holding", "6", "3"},
+            {"--slave", "0", "read-holding", "6", "2"},
+            {"--word-order", "2", "read-holding", "6", "2"},
+            {"--settings", "9600-N-8-1", "read-holding", "6", "2"},
+            {"--colour", "read-holding", "6", "2"},
+            {"--port", "tcp://:x", "read-holding", "6", "2"},
+            {"write", "6", "ten"},
+            {"write", "66", "nan"},
+            // 62 values are 124 registers; a request writes at most 123.
+            QStringList{"write", "6"} + QStringList(62, "1"),
+            {"set-time", "1929-12-31T23:59:59"},
+            {"set-time", "2030-01-01T00:00:00"},
+            {"set-time", "yesterday"},
+            {"print-config", m_Config},
+            {"events", "--pdf"},
+            {"print-config", m_Config, "--pdf", m_Dir.filePath("no/such/folder/out.pdf")},
+            {"print-config", m_Dir.filePath("none.tcf"), "--pdf", "x.pdf"},
+            {"watch", "--help"},
         };
-        usage("no command", {});
-        usage("unknown command", {"frobnicate"});
-        usage("missing count", {"read-holding", "6"});
-        usage("odd count", {"read-holding", "6", "3"});
-        usage("slave 0", {"--slave", "0", "read-holding", "6", "2"});
-        usage("word order 2", {"--word-order", "2", "read-holding", "6", "2"});
-        usage("bad settings", {"--settings", "9600-N-8-1", "read-holding", "6", "2"});
-        usage("bad value", {"write", "6", "ten"});
-        usage("value nan", {"write", "66", "nan"});
-        // 62 values are 124 registers; a request writes at most 123.
-        usage("62 values", QStringList{"write", "6"} << QStringList(62, "1"));
-        usage("set-time 1929", {"set-time", "1929-12-31T23:59:59"});
-        usage("set-time 2030", {"set-time", "2030-01-01T00:00:00"});
-        usage("set-time no date", {"set-time", "yesterday"});
-        usage("unknown option", {"--colour", "read-holding", "6", "2"});
-        QTest::newRow("no network address")
-            << QStringList{"--port", "tcp://:x", "read-holding", "6", "2"} << 2
-            << "--port \"tcp://:x\" is not a network address: the host is missing";
-        QTest::newRow("no --pdf") << QStringList{"print-config", m_Config} << 2
-                                  << "--pdf OUT.pdf is missing";
-        QTest::newRow("events --pdf without a file")
-            << QStringList{"events", "--pdf"} << 2 << "--pdf needs a file name";
-        const QString unwritable = m_Dir.filePath(QStringLiteral("no/such/folder/out.pdf"));
-        QTest::newRow("PDF in a missing folder")
-            << QStringList{"print-config", m_Config, "--pdf", unwritable} << 1
-            << QStringLiteral("the PDF file %1 could not be written").arg(unwritable);
-        QTest::newRow("missing configuration file")
-            << QStringList{"print-config", m_Dir.filePath("none.tcf"), "--pdf", "x.pdf"} << 1
-            << "The file can not be located";
-    }
+        for (const QStringList& arguments : beforeTheLine)
+            transcript.Run(QStringList{"--port", "/dev/no-such-relay"} + arguments);
+        TZL_COMPARE_GOLDEN(QStringLiteral("tzlctl-commands.txt"), transcript.Text());
 
-    void FailuresBeforeTheLine()
-    {
-        QFETCH(QStringList, arguments);
-        const ToolRun run = RunTzlctl(QStringList{"--port", "/dev/no-such-relay"} + arguments);
-        QTEST(run.ExitCode, "exitCode");
-        QFETCH(QString, error);
-        // A usage error says so first.
-        QVERIFY2(error == u"tzlctl" ? run.Err.startsWith(error) : run.Err.contains(error),
-                 qPrintable(run.Err));
-        QVERIFY(run.Out.isEmpty());
-    }
-
-    // A device that does not exist shows that the help is given before the
-    // line is touched.
-    void CommandHelpNeedsNoLine()
-    {
-        const ToolRun run = RunTzlctl({"--port", "/dev/no-such-device", "watch", "--help"});
-        QCOMPARE(run.ExitCode, 0);
-        QVERIFY2(run.Out.startsWith(
-                     QStringLiteral("Usage: tzlctl [OPTIONS] watch [--duration S] [--csv FILE]\n")),
-                 qPrintable(run.Out));
-        QVERIFY(run.Out.contains(QStringLiteral("Ctrl+C")));
-        QVERIFY(run.Err.isEmpty());
+        // Logged in the folder the environment names, with the request sent.
+        QFile log(QDir(CommsLogFolder()).filePath(QStringLiteral("CommsErr.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray entries = log.readAll();
+        QVERIFY2(entries.contains(" Modbus Response Timeout\r\nTX: 9 3 0 6 0 2 "),
+                 entries.constData());
     }
 
     // At 115200 baud timed both ways: 21 characters and the 50 ms silence, or
@@ -381,19 +307,6 @@ private Q_SLOTS:
         QVERIFY2(run.ExitCode == 0, qPrintable(run.Err));
     }
 
-    // $TZL_PORT stands in for --port and is named in the error.
-    void MalformedAddressIsAUsageError()
-    {
-        qputenv("TZL_PORT", "tcp://relay:65536");
-        const ToolRun run = RunTzlctl({"read-holding", "6", "2"});
-        qunsetenv("TZL_PORT");
-        QCOMPARE(run.ExitCode, 2);
-        QVERIFY2(run.Err.startsWith("tzlctl read-holding: $TZL_PORT \"tcp://relay:65536\" is not "
-                                    "a network address: the port must be a number from 1 to "
-                                    "65535 (write"),
-                 qPrintable(run.Err));
-    }
-
     // ---- watch ----
 
     void CsvRowsCarryOnlyFreshValues()
@@ -439,22 +352,6 @@ private Q_SLOTS:
         lines = ReadLines(csv);
         QCOMPARE(lines.size(), 5);
         QCOMPARE(lines.filter(QStringLiteral("Time,")).size(), 1);
-    }
-
-    void FileWithOtherColumnsIsRefused()
-    {
-        SimulatorProcess sim;
-        QTemporaryDir dir;
-        const QString csv = dir.filePath(QStringLiteral("other.csv"));
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Time,Frequency (Hz)\n2026-01-01T00:00:00Z,50\n");
-        file.close();
-        const ToolRun run =
-            RunTzlctl({"--port", sim.Device(), "watch", "--csv", csv, "--duration", "1"});
-        QCOMPARE(run.ExitCode, 1);
-        QVERIFY2(run.Err.contains(QStringLiteral("other columns")), qPrintable(run.Err));
-        QCOMPARE(ReadLines(csv).size(), 2);
     }
 
     void SignalStopsAfterTheTransactionUnderWay_data()
