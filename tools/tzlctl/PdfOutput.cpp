@@ -2,6 +2,7 @@
 
 #include "platform/QtPrinter.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QTextStream>
@@ -34,6 +35,15 @@ std::unique_ptr<QCoreApplication> CreateApplication(int& argc, char** argv)
 bool PrintToPdf(const QString& path, const std::function<bool(IPrinter&)>& printout,
                 QTextStream& err)
 {
+    // The printer would only say that painting did not begin; the file
+    // system says why (no such folder, permission denied).
+    QFile target(path);
+    if (!target.open(QIODevice::WriteOnly)) {
+        err << "tzlctl: the PDF file " << path << " could not be written: " << target.errorString()
+            << '\n';
+        return false;
+    }
+    target.close();
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(path);
